@@ -1,0 +1,114 @@
+// Mapped file container.
+//
+// Every store file is read and written in place through a shared, writable
+// mapping of the whole file (mmap, MAP_SHARED: stores through View reach the
+// file, and two objects mapping one file see each other's writes). TKorMMF owns
+// that mapping; each file type derives from it and supplies the initial size, the
+// initial content and the content check. The container adds no header: byte 0 of
+// the file is byte 0 of the descendant's format.
+//
+// Refusals (exact texts; "\r" is a carriage return inside the message):
+//   EKorMMFError "KorMMF: Kein Dateiname angegeben! Datei kann nicht erstellt werden."
+//   EKorMMFError "KorMMF: Datei existiert bereits und kann nicht neu angelegt werden. Datei: " + FileName
+//   EKorMMFError "KorMMF: Konnte Datei nicht anlegen. Datei : " + FileName
+//   EKorMMFError "KorMMF: Konnte Datei nicht öffnen. Datei : " + FileName
+//   EKorMMFError "KorMMF: Konnte Datei nicht öffnen.\rInhalt stimmt nicht mit Dateityp überein. Datei : " + FileName
+//   Exception    "KorMMF: Die Datei " + path + " ist schreibgeschützt!"
+//   Exception    "KorMMF: Die Datei " + path + " konnte nicht geöffnet werden!"
+//   Exception    "KorMMF: Auf die Datei " + path + " konnte kein Mapping ausgeführt werden!\rSchreibrechte überprüfen!"
+//   Exception    "KorMMF: Auf das Mapping der Datei " + path + " konnte kein View geöffnet werden!"
+// After any failure every handle taken by the failed step has been released; a
+// failed Open leaves the object closed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace korin {
+
+// An ownable store object that knows the project directory its file lives in.
+class TKorComponent {
+public:
+    TKorComponent() = default;
+    virtual ~TKorComponent() = default;
+    TKorComponent(const TKorComponent&) = delete;
+    TKorComponent& operator=(const TKorComponent&) = delete;
+
+    // The project directory, always with a trailing "/" (a stored "\" is read as
+    // a separator).
+    const std::string& Project() const { return project_; }
+    // Empty: nothing changes. Otherwise the value (with a trailing separator)
+    // is taken when the directory holds a "dir.ref" (any letter case) and
+    // ProjectValid becomes true; else ProjectValid becomes false and Project
+    // keeps its old value.
+    virtual void SetProject(const std::string& value);
+    bool ProjectValid() const { return projectValid_; }
+
+    std::string Name;  // the component's name, for owners that look objects up
+
+protected:
+    std::string project_;
+    bool projectValid_ = false;
+};
+
+class TKorMMF : public TKorComponent {
+public:
+    TKorMMF() = default;
+    // Releases the handles; does not call Close.
+    ~TKorMMF() override;
+
+    const std::string& FileName() const { return fileName_; }
+    // Stores the name; neither closes nor opens.
+    virtual void SetFileName(const std::string& value) { fileName_ = value; }
+    // Project + FileName.
+    std::string FullPath() const { return project_ + fileName_; }
+
+    int32_t FileSize() const { return fileSize_; }
+    bool IsOpen() const { return isOpen_; }
+    uint8_t* View() const { return view_; }
+
+    // Creates a new, initialised file of InitialSize bytes (InitContent written,
+    // every other byte zero). With overwrite false an existing file is left
+    // alone. Leaves the object's own state (open or closed) as it was.
+    void CreateNew(bool overwrite);
+
+    // Closes, then maps the file and checks its content. A missing file leaves
+    // the object closed without an error.
+    virtual void Open();
+    virtual void Close();
+
+    // Opens Project + FileName read-write and maps it: size 0 maps the file at its
+    // current size, a larger size first extends the file with zero bytes to that
+    // size. Returns null without an error when the file does not exist. The
+    // handles are returned so that a caller can build a mapping beside the current
+    // one; release them with ReleaseHandles.
+    uint8_t* MapFile(int32_t size, int& fileHandle, size_t& mapHandle);
+    // Unmaps the view, closes the file; each is reset as it goes.
+    static void ReleaseHandles(int& fileHandle, size_t& mapHandle, uint8_t*& view);
+
+protected:
+    virtual bool MakeFile();
+    virtual int32_t InitialSize() = 0;
+    virtual void InitContent() = 0;
+    virtual bool CheckContent() = 0;
+
+    // Enlarges the open file to newSize bytes (the new bytes are zero) and keeps
+    // it mapped. View may move: no pointer into the mapping survives this call.
+    // On failure the file keeps its size and the old mapping stays valid, and the
+    // mapping error above is raised.
+    void GrowFile(int64_t newSize);
+
+    // Points View at other bytes for the duration of InitContent.
+    void SetViewForInit(uint8_t* view) { view_ = view; }
+
+private:
+    std::string fileName_;
+    int32_t fileSize_ = 0;
+    bool isOpen_ = false;
+    int fileHandle_ = -1;
+    size_t mapHandle_ = 0;  // the length of the mapping; 0 when none
+    uint8_t* view_ = nullptr;
+};
+
+}  // namespace korin
