@@ -7,6 +7,7 @@
 // Refusal: EKorKeyError "IntList: Ein Eintrag mit der Nummer <value> existiert bereits!"
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

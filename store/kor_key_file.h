@@ -36,6 +36,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "store/kor_int_list.h"
@@ -124,8 +125,12 @@ public:
     // sound, else the first fault found.
     std::string Verify() const;
 
-    // Most parts one key may have; a longer key is refused.
-    static constexpr size_t kMaxParts = 1000;
+    // Most parts one key may have; a longer key is refused with
+    // EKorKeyError "KorKeyFile: Ein Schlüssel darf höchstens 64 Teile haben!".
+    static constexpr size_t kMaxParts = 64;
+    // Deepest level tree accepted: a balanced tree of the largest possible file
+    // is less than 40 deep, so a deeper one is a ring or damage.
+    static constexpr int kMaxDepth = 64;
 
 protected:
     int32_t InitialSize() override { return 72; }
@@ -160,10 +165,14 @@ protected:
     int CompareNode(int32_t k) const;
     // Walks the parts through the levels; the node of the last part, or 0.
     int32_t FindParts();
+    const TIntegerList& MaterialList() const { return material_; }
+
     // Calls visit(k) for the tree at k in walk order (Left, Down if intoDown,
-    // the node, Right). A ring or a tree reached twice raises the damage error.
+    // the node, Right); k <= 0 is an empty tree. A visit that returns false ends
+    // the walk (WalkTree then returns false). More visits than the file has
+    // nodes mean a ring and raise the damage error.
     template <typename Visit>
-    void WalkTree(int32_t k, bool intoDown, Visit&& visit);
+    bool WalkTree(int32_t k, bool intoDown, Visit&& visit);
 
     [[noreturn]] static void RaiseDamaged(const std::string& what);
 
@@ -191,7 +200,10 @@ private:
 
     // Per-node counts of collected nodes in the subtree (Left, Right, Down).
     void EnsureCounts();
-    void Fix(int32_t k);
+    void Fix(int32_t k) {
+        if (countsBuilt_) FixNow(k);
+    }
+    void FixNow(int32_t k);
     int32_t Cnt(int32_t k) const;
     int32_t LiveRoot() const;
     int32_t LiveCount();
@@ -229,5 +241,53 @@ private:
     std::vector<int32_t> cnt80_;    // nodes of Type 80 in the subtree
     std::vector<int32_t> cntLeaf_;  // nodes without Down in the subtree
 };
+
+}  // namespace korin
+
+// ---- template definitions ---------------------------------------------------
+
+namespace korin {
+
+template <typename Visit>
+bool TKorKeyFile::WalkTree(int32_t k, bool intoDown, Visit&& visit) {
+    if (k <= 0) return true;
+    // An explicit stack instead of recursion: a damaged file must not be able to
+    // exhaust the program's stack. Every node can legitimately be visited once,
+    // so more visits than nodes mean a ring.
+    struct Frame {
+        int32_t node;
+        uint8_t stage;  // 0: go left, 1: go down, 2: visit and go right
+    };
+    std::vector<Frame> stack;
+    stack.push_back({k, 0});
+    int64_t visits = 0;
+    const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        const int32_t node = f.node;
+        if (f.stage == 0) {
+            f.stage = 1;
+            if (++visits > limit) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+            const int32_t left = nodes_.GetLeft(node);
+            if (left > 0) stack.push_back({left, 0});
+        } else if (f.stage == 1) {
+            f.stage = 2;
+            if (intoDown) {
+                const int32_t down = nodes_.GetDown(node);
+                if (down > 0) stack.push_back({down, 0});
+            }
+        } else {
+            stack.pop_back();
+            if constexpr (std::is_same_v<decltype(visit(node)), bool>) {
+                if (!visit(node)) return false;
+            } else {
+                visit(node);
+            }
+            const int32_t right = nodes_.GetRight(node);
+            if (right > 0) stack.push_back({right, 0});
+        }
+    }
+    return true;
+}
 
 }  // namespace korin

@@ -30,11 +30,14 @@ void TKorKeyTable::RaiseSet(const char* field, int32_t k) {
                     " kann nicht geschrieben werden!");
 }
 
-std::string TKorKeyTable::GetValue(int32_t k) const {
+std::string TKorKeyTable::GetValue(int32_t k) const { return std::string(GetValueView(k)); }
+
+std::string_view TKorKeyTable::GetValueView(int32_t k) const {
     const uint8_t* p = At(CheckNode(k, "GetValue"), keynode::kName);
     const void* nul = std::memchr(p, 0, keynode::kNameBytes);
-    const size_t n = nul ? static_cast<const uint8_t*>(nul) - p : keynode::kNameBytes;
-    return std::string(reinterpret_cast<const char*>(p), n);
+    const size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p)
+                         : static_cast<size_t>(keynode::kNameBytes);
+    return std::string_view(reinterpret_cast<const char*>(p), n);
 }
 
 int32_t TKorKeyTable::GetNextFree() const {

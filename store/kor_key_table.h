@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "store/le.h"
 
@@ -62,6 +63,8 @@ public:
     int32_t GetIndex(int32_t k) const { return le::I32(At(CheckNode(k, "GetIndex"), keynode::kDIndex)); }
     int32_t GetType(int32_t k) const { return le::I16(At(CheckNode(k, "GetType"), keynode::kType)); }
     std::string GetValue(int32_t k) const;
+    // The same text as a view into the mapping; valid until the file grows.
+    std::string_view GetValueView(int32_t k) const;
     int32_t GetNextFree() const;
 
     void SetDown(int32_t k, int32_t v);

@@ -1,0 +1,944 @@
+#include "store/kor_key_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include "store/kor_error.h"
+#include "store/kor_path.h"
+#include "store/kor_text_compare.h"
+
+namespace korin {
+
+namespace {
+constexpr int32_t kHeaderZeroFrom = 8;  // bytes 8..63 of node 0 are zero
+constexpr int32_t kNewFileSize = 72;
+}  // namespace
+
+std::string KeyPart(char letter, uint8_t number, std::string_view text) {
+    std::string part;
+    part.reserve(2 + text.size());
+    part.push_back(letter);
+    part.push_back(static_cast<char>(number));
+    part.append(text);
+    return part;
+}
+
+TKorKeyFile::TKorKeyFile() = default;
+TKorKeyFile::~TKorKeyFile() = default;
+
+void TKorKeyFile::RaiseDamaged(const std::string& what) {
+    throw EKorKeyError("KorKeyFile: Die Indexdatei ist beschädigt. " + what);
+}
+
+// ---- file hooks ---------------------------------------------------------------
+
+void TKorKeyFile::SetProject(const std::string& value) {
+    if (value.empty()) return;
+    const std::string dir = path::AsDirectory(value);
+    if (path::DirectoryExists(dir)) {
+        projectValid_ = true;
+        project_ = dir;
+    } else {
+        projectValid_ = false;
+    }
+}
+
+void TKorKeyFile::InitContent() { le::PutI32(View() + keynode::kUp, 1); }
+
+bool TKorKeyFile::CheckContent() {
+    if (FileSize() < kNewFileSize) return false;
+    const uint8_t* v = View();
+    for (int32_t i = kHeaderZeroFrom; i < keynode::kSize; ++i)
+        if (v[i] != 0) return false;
+    return le::I32(v + keynode::kUp) <= FileSize() / keynode::kSize;
+}
+
+void TKorKeyFile::Attach() {
+    nodes_.Attach(View(), FileSize());
+    if (countsBuilt_) {
+        cnt80_.resize(static_cast<size_t>(nodes_.Count()) + 1, 0);
+        cntLeaf_.resize(static_cast<size_t>(nodes_.Count()) + 1, 0);
+    }
+}
+
+void TKorKeyFile::Open() {
+    TKorMMF::Open();
+    if (!IsOpen())
+        throw EKorKeyError("KorKeyFile: Datei konnte nicht geöffnet werden. Datei : " + FileName());
+    selection_ = {KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0")};
+    defaultSelection_ = selection_;
+    leafMode_ = defaultLeafMode_ = false;
+    countsBuilt_ = false;
+    cnt80_.clear();
+    cntLeaf_.clear();
+    Attach();
+    stale_ = true;
+    RebuildResults(true);
+    stale_ = true;
+    startNode_ = 0;
+}
+
+void TKorKeyFile::Close() {
+    TKorMMF::Close();
+    nodes_.Attach(nullptr, 0);
+    countsBuilt_ = false;
+    cnt80_.clear();
+    cntLeaf_.clear();
+    mode_ = Mode::Material;
+    material_.Clear();
+    anchor_ = 0;
+}
+
+// ---- comparing and finding ------------------------------------------------------
+
+int TKorKeyFile::CompareNode(int32_t k) const {
+    if (k < 0 || k > nodes_.Count() || PartsLeft() == 0) return 0;
+    const std::string& part = FrontPart();
+    const int32_t b = KeyPartNumber(part);
+    if (b != kAnyType) {
+        const int32_t t = nodes_.GetType(k);
+        if (b != t) return b - t;
+    }
+    return TextCompare(KeyPartText(part), nodes_.GetValueView(k));
+}
+
+int32_t TKorKeyFile::FindParts() {
+    if (PartsLeft() == 0) return 0;
+    int32_t node = nodes_.GetDown(0);
+    int steps = 0;
+    while (node != 0) {
+        if (++steps > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+        const int c = CompareNode(node);
+        if (c < 0) {
+            node = nodes_.GetLeft(node);
+        } else if (c > 0) {
+            node = nodes_.GetRight(node);
+        } else {
+            if (PartsLeft() == 1) return node;
+            DropFrontPart();
+            node = nodes_.GetDown(node);
+            steps = 0;
+        }
+    }
+    return 0;
+}
+
+void TKorKeyFile::CheckRing(int32_t p) const {
+    if (nodes_.GetLeft(p) == p || nodes_.GetRight(p) == p)
+        throw EKorKeyError(
+            "KorKeyFile: Die Indexdatei ist beschädigt. Es existiert ein direkter Ringverweis!");
+}
+
+// ---- free nodes -----------------------------------------------------------------
+
+void TKorKeyFile::Grow(int32_t n) {
+    if (n <= 0) return;
+    // Count the free nodes, but only until n are known: the chain's last node,
+    // the high-water node, does not count.
+    int64_t steps = 0;
+    int32_t k = 0;
+    const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 2;
+    while (true) {
+        const int32_t up = nodes_.GetUp(k);
+        if (up < 1) break;
+        k = up;
+        ++steps;
+        if (steps - 1 >= n) return;
+        if (steps > limit) RaiseDamaged("Die Kette der freien Einträge enthält einen Ringverweis!");
+    }
+    const int64_t free = std::max<int64_t>(0, steps - 1);
+    const int64_t wanted = 8 * static_cast<int64_t>(n);
+    GrowFile(static_cast<int64_t>(FileSize()) + keynode::kSize * (wanted - free));
+    Attach();
+    // Link the chain: walk 8n steps from the header; a node reached with Up 0
+    // (the high-water node and the new zero nodes) is linked to its successor.
+    int32_t cur = 0;
+    for (int64_t i = 0; i < wanted; ++i) {
+        cur = nodes_.GetUp(cur);
+        if (nodes_.GetUp(cur) == 0) nodes_.SetUp(cur, cur + 1);
+    }
+}
+
+int32_t TKorKeyFile::AllocNode(int32_t owner) {
+    const int32_t k = nodes_.GetNextFree();
+    const int32_t up = nodes_.GetUp(k);
+    nodes_.SetNextFree(up != 0 ? up : k + 1);
+    if (k == 0) throw EKorKeyError("In Eintrag 0 kann nicht geschrieben werden!");
+    const std::string& part = FrontPart();
+    nodes_.SetDown(k, 0);
+    nodes_.SetUp(k, owner);
+    nodes_.SetLeft(k, 0);
+    nodes_.SetRight(k, 0);
+    nodes_.SetBalance(k, 0);
+    nodes_.SetType(k, KeyPartNumber(part));
+    nodes_.SetDIndex(k, PartsLeft() == 1 ? dataIndex_ : 0);
+    nodes_.SetName(k, std::string(KeyPartText(part)));
+    return k;
+}
+
+void TKorKeyFile::FreeNode(int32_t k) {
+    nodes_.SetUp(k, nodes_.GetNextFree());
+    nodes_.SetNextFree(k);
+    nodes_.SetLeft(k, 0);
+    nodes_.SetRight(k, 0);
+    nodes_.SetDown(k, 0);
+    nodes_.SetType(k, 0);
+    nodes_.SetDIndex(k, 0);
+}
+
+// ---- key lists ------------------------------------------------------------------
+
+std::vector<std::string> TKorKeyFile::TakeKey(TKeyList& list, size_t& at) const {
+    std::vector<std::string> key;
+    while (at < list.size() && list[at] != kKeySeparator) key.push_back(std::move(list[at++]));
+    if (at < list.size()) ++at;  // the separator
+    if (key.size() > kMaxParts)
+        throw EKorKeyError("KorKeyFile: Ein Schlüssel darf höchstens 64 Teile haben!");
+    return key;
+}
+
+bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
+    stale_ = true;
+    inserted_ = false;
+    dataIndex_ = dataIndex;
+    size_t at = 0;
+    try {
+        while (at < list.size()) {
+            SetParts(TakeKey(list, at));
+            if (PartsLeft() == 0) continue;
+            Grow(static_cast<int32_t>(PartsLeft()));
+            int32_t root = nodes_.GetDown(0);
+            int depth = 0;
+            bool grown = false;
+            Insert(0, root, depth, grown);
+            nodes_.SetDown(0, root);
+            // The list is made current after every key (so also after the last)
+            // and positioned on its first entry.
+            stale_ = true;
+            RebuildResults(stale_);
+            PositionOnFirst();
+        }
+    } catch (...) {
+        list.clear();
+        throw;
+    }
+    list.clear();
+    return inserted_;
+}
+
+void TKorKeyFile::DeleteKeys(TKeyList& list) {
+    int32_t remembered = -1;
+    if (Next()) {
+        remembered = position_;
+        Prior();
+    }
+    // What is still read of the list as it stood before the deletion.
+    const int32_t rememberedNode = remembered > 0 ? ResultNode(remembered) : -1;
+    const bool wasLive = mode_ == Mode::Live;
+    const int32_t countBefore = wasLive ? RecordCount() : 0;
+    const int32_t firstBefore = wasLive ? ResultNode(0) : -1;
+
+    inserted_ = false;
+    size_t at = 0;
+    try {
+        while (at < list.size()) {
+            SetParts(TakeKey(list, at));
+            if (PartsLeft() == 0) continue;
+            int32_t root = nodes_.GetDown(0);
+            int depth = 0;
+            bool shrunk = false;
+            Delete(0, root, depth, shrunk);
+            nodes_.SetDown(0, root);
+        }
+    } catch (...) {
+        list.clear();
+        stale_ = true;
+        if (mode_ == Mode::Live) mode_ = Mode::Material, material_.Clear();
+        throw;
+    }
+    list.clear();
+    if (remembered > 0) {
+        position_ = remembered;
+        currentRecord_ = nodes_.GetIndex(rememberedNode) - 1;
+    }
+    stale_ = true;
+    if (wasLive) {
+        mode_ = Mode::Frozen;
+        frozenCount_ = countBefore;
+        frozenFirst_ = firstBefore;
+    }
+}
+
+// ---- insertion ------------------------------------------------------------------
+
+void TKorKeyFile::Insert(int32_t owner, int32_t& p, int& depth, bool& grown) {
+    if (depth > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+    if (p == 0) {
+        p = AllocNode(owner);
+        grown = true;
+        inserted_ = true;
+        if (PartsLeft() > 1) {
+            DropFrontPart();
+            int32_t sub = 0;
+            int subDepth = 0;
+            bool subGrown = false;
+            Insert(p, sub, subDepth, subGrown);
+            nodes_.SetDown(p, sub);
+        }
+        Fix(p);
+        return;
+    }
+    CheckRing(p);
+    const int c = CompareNode(p);
+    if (c > 0) {
+        ++depth;
+        int32_t right = nodes_.GetRight(p);
+        Insert(owner, right, depth, grown);
+        nodes_.SetRight(p, right);
+        --depth;
+        if (grown) GrownRight(p, grown);
+        Fix(p);
+    } else if (c < 0) {
+        ++depth;
+        int32_t left = nodes_.GetLeft(p);
+        Insert(owner, left, depth, grown);
+        nodes_.SetLeft(p, left);
+        --depth;
+        if (grown) GrownLeft(p, grown);
+        Fix(p);
+    } else if (PartsLeft() > 1) {
+        DropFrontPart();
+        int32_t sub = nodes_.GetDown(p);
+        int subDepth = 0;
+        bool subGrown = false;
+        Insert(p, sub, subDepth, subGrown);
+        nodes_.SetDown(p, sub);
+        Fix(p);
+    }
+    // c == 0 on the last part: the key is present; nothing changes.
+}
+
+void TKorKeyFile::GrownLeft(int32_t& p, bool& grown) {
+    switch (nodes_.GetBalance(p)) {
+    case 1:
+        nodes_.SetBalance(p, 0);
+        grown = false;
+        return;
+    case 0:
+        nodes_.SetBalance(p, -1);
+        return;
+    default: {
+        const int32_t p1 = nodes_.GetLeft(p);
+        if (nodes_.GetBalance(p1) == -1) {
+            nodes_.SetLeft(p, nodes_.GetRight(p1));
+            nodes_.SetRight(p1, p);
+            nodes_.SetBalance(p, 0);
+            Fix(p);
+            p = p1;
+        } else {
+            const int32_t p2 = nodes_.GetRight(p1);
+            const int32_t b2 = nodes_.GetBalance(p2);
+            nodes_.SetRight(p1, nodes_.GetLeft(p2));
+            nodes_.SetLeft(p2, p1);
+            nodes_.SetLeft(p, nodes_.GetRight(p2));
+            nodes_.SetRight(p2, p);
+            nodes_.SetBalance(p, b2 == -1 ? 1 : 0);
+            nodes_.SetBalance(p1, b2 == 1 ? -1 : 0);
+            Fix(p1);
+            Fix(p);
+            p = p2;
+        }
+        nodes_.SetBalance(p, 0);
+        grown = false;
+    }
+    }
+}
+
+void TKorKeyFile::GrownRight(int32_t& p, bool& grown) {
+    switch (nodes_.GetBalance(p)) {
+    case -1:
+        nodes_.SetBalance(p, 0);
+        grown = false;
+        return;
+    case 0:
+        nodes_.SetBalance(p, 1);
+        return;
+    default: {
+        const int32_t p1 = nodes_.GetRight(p);
+        if (nodes_.GetBalance(p1) == 1) {
+            nodes_.SetRight(p, nodes_.GetLeft(p1));
+            nodes_.SetLeft(p1, p);
+            nodes_.SetBalance(p, 0);
+            Fix(p);
+            p = p1;
+        } else {
+            const int32_t p2 = nodes_.GetLeft(p1);
+            const int32_t b2 = nodes_.GetBalance(p2);
+            nodes_.SetLeft(p1, nodes_.GetRight(p2));
+            nodes_.SetRight(p2, p1);
+            nodes_.SetRight(p, nodes_.GetLeft(p2));
+            nodes_.SetLeft(p2, p);
+            nodes_.SetBalance(p, b2 == 1 ? -1 : 0);
+            nodes_.SetBalance(p1, b2 == -1 ? 1 : 0);
+            Fix(p1);
+            Fix(p);
+            p = p2;
+        }
+        nodes_.SetBalance(p, 0);
+        grown = false;
+    }
+    }
+}
+
+// ---- deletion -------------------------------------------------------------------
+
+bool TKorKeyFile::Delete(int32_t owner, int32_t& p, int& depth, bool& shrunk) {
+    if (!IsOpen()) return false;
+    stale_ = true;
+    if (p == 0) {
+        shrunk = false;
+        return false;
+    }
+    if (depth > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+    CheckRing(p);
+    const int c = CompareNode(p);
+    if (c < 0) {
+        ++depth;
+        int32_t left = nodes_.GetLeft(p);
+        const bool removed = Delete(owner, left, depth, shrunk);
+        nodes_.SetLeft(p, left);
+        --depth;
+        if (shrunk) ShrunkLeft(p, shrunk);
+        Fix(p);
+        return removed;
+    }
+    if (c > 0) {
+        ++depth;
+        int32_t right = nodes_.GetRight(p);
+        const bool removed = Delete(owner, right, depth, shrunk);
+        nodes_.SetRight(p, right);
+        --depth;
+        if (shrunk) ShrunkRight(p, shrunk);
+        Fix(p);
+        return removed;
+    }
+    if (PartsLeft() > 1) {
+        DropFrontPart();
+        int32_t down = nodes_.GetDown(p);
+        int subDepth = 0;
+        bool subShrunk = false;
+        const bool removed = Delete(p, down, subDepth, subShrunk);
+        nodes_.SetDown(p, down);
+        // A key that is not present below p changes nothing, even where p has
+        // no Down tree of its own: p carries a shorter key then.
+        if (!removed || down != 0) {
+            shrunk = false;
+            Fix(p);
+            return removed;
+        }
+    } else if (nodes_.GetDown(p) != 0) {
+        // p still carries longer keys.
+        shrunk = false;
+        return false;
+    }
+    // Remove p: its place goes to a child or to the rightmost node of its left
+    // subtree. Nodes are relinked, never copied.
+    const int32_t q = p;
+    if (nodes_.GetRight(q) == 0) {
+        p = nodes_.GetLeft(q);
+        shrunk = true;
+    } else if (nodes_.GetLeft(q) == 0) {
+        p = nodes_.GetRight(q);
+        shrunk = true;
+    } else {
+        int32_t left = nodes_.GetLeft(q);
+        const int32_t r = DetachRightmost(left, shrunk, 0);
+        nodes_.SetLeft(r, left);
+        nodes_.SetRight(r, nodes_.GetRight(q));
+        nodes_.SetBalance(r, nodes_.GetBalance(q));
+        p = r;
+        if (shrunk) ShrunkLeft(p, shrunk);
+        Fix(p);
+    }
+    FreeNode(q);
+    return true;
+}
+
+int32_t TKorKeyFile::DetachRightmost(int32_t& r, bool& shrunk, int guard) {
+    if (r == 0) throw EKorKeyError("Eintrag 0 kann nicht beschrieben werden!");
+    if (guard > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+    CheckRing(r);
+    int32_t right = nodes_.GetRight(r);
+    if (right != 0) {
+        const int32_t found = DetachRightmost(right, shrunk, guard + 1);
+        nodes_.SetRight(r, right);
+        if (shrunk) ShrunkRight(r, shrunk);
+        Fix(r);
+        return found;
+    }
+    const int32_t found = r;
+    r = nodes_.GetLeft(r);
+    shrunk = true;
+    return found;
+}
+
+void TKorKeyFile::ShrunkLeft(int32_t& p, bool& shrunk) {
+    switch (nodes_.GetBalance(p)) {
+    case -1:
+        nodes_.SetBalance(p, 0);
+        return;
+    case 0:
+        nodes_.SetBalance(p, 1);
+        shrunk = false;
+        return;
+    default: {
+        const int32_t p1 = nodes_.GetRight(p);
+        const int32_t b1 = nodes_.GetBalance(p1);
+        if (b1 >= 0) {
+            nodes_.SetRight(p, nodes_.GetLeft(p1));
+            nodes_.SetLeft(p1, p);
+            if (b1 == 0) {
+                nodes_.SetBalance(p, 1);
+                nodes_.SetBalance(p1, -1);
+                shrunk = false;
+            } else {
+                nodes_.SetBalance(p, 0);
+                nodes_.SetBalance(p1, 0);
+            }
+            Fix(p);
+            p = p1;
+        } else {
+            const int32_t p2 = nodes_.GetLeft(p1);
+            const int32_t b2 = nodes_.GetBalance(p2);
+            nodes_.SetLeft(p1, nodes_.GetRight(p2));
+            nodes_.SetRight(p2, p1);
+            nodes_.SetRight(p, nodes_.GetLeft(p2));
+            nodes_.SetLeft(p2, p);
+            nodes_.SetBalance(p, b2 == 1 ? -1 : 0);
+            nodes_.SetBalance(p1, b2 == -1 ? 1 : 0);
+            nodes_.SetBalance(p2, 0);
+            Fix(p1);
+            Fix(p);
+            p = p2;
+        }
+    }
+    }
+}
+
+void TKorKeyFile::ShrunkRight(int32_t& p, bool& shrunk) {
+    switch (nodes_.GetBalance(p)) {
+    case 1:
+        nodes_.SetBalance(p, 0);
+        return;
+    case 0:
+        nodes_.SetBalance(p, -1);
+        shrunk = false;
+        return;
+    default: {
+        const int32_t p1 = nodes_.GetLeft(p);
+        const int32_t b1 = nodes_.GetBalance(p1);
+        if (b1 <= 0) {
+            nodes_.SetLeft(p, nodes_.GetRight(p1));
+            nodes_.SetRight(p1, p);
+            if (b1 == 0) {
+                nodes_.SetBalance(p, -1);
+                nodes_.SetBalance(p1, 1);
+                shrunk = false;
+            } else {
+                nodes_.SetBalance(p, 0);
+                nodes_.SetBalance(p1, 0);
+            }
+            Fix(p);
+            p = p1;
+        } else {
+            const int32_t p2 = nodes_.GetRight(p1);
+            const int32_t b2 = nodes_.GetBalance(p2);
+            nodes_.SetRight(p1, nodes_.GetLeft(p2));
+            nodes_.SetLeft(p2, p1);
+            nodes_.SetLeft(p, nodes_.GetRight(p2));
+            nodes_.SetRight(p2, p);
+            nodes_.SetBalance(p, b2 == -1 ? 1 : 0);
+            nodes_.SetBalance(p1, b2 == 1 ? -1 : 0);
+            nodes_.SetBalance(p2, 0);
+            Fix(p1);
+            Fix(p);
+            p = p2;
+        }
+    }
+    }
+}
+
+// ---- result lists -----------------------------------------------------------
+
+bool TKorKeyFile::Collected(int32_t k) const {
+    return leafMode_ ? nodes_.GetDown(k) == 0 : nodes_.GetType(k) == kPointerType;
+}
+
+void TKorKeyFile::RebuildResults(bool force) {
+    if (!force) return;
+    if (!IsOpen()) {
+        MaterialResults();
+    } else {
+        SetParts(selection_);
+        const int32_t found = FindParts();
+        if (found == 0) {
+            MaterialResults();
+        } else if (leafMode_ && nodes_.GetDown(found) == 0) {
+            MaterialResults().Add(found);  // a found leaf is the single result
+        } else {
+            MakeLive(found);
+        }
+    }
+    stale_ = false;
+}
+
+void TKorKeyFile::CollectNodes(int32_t k) {
+    WalkTree(k, true, [&](int32_t n) {
+        if (Collected(n)) material_.Add(n);
+    });
+}
+
+TIntegerList& TKorKeyFile::MaterialResults() {
+    mode_ = Mode::Material;
+    material_.Clear();
+    anchor_ = 0;
+    return material_;
+}
+
+void TKorKeyFile::MakeLive(int32_t anchor) {
+    mode_ = Mode::Live;
+    anchor_ = anchor;
+    material_.Clear();
+}
+
+int32_t TKorKeyFile::LiveRoot() const { return nodes_.GetDown(anchor_); }
+
+void TKorKeyFile::EnsureCounts() {
+    if (countsBuilt_ || !IsOpen()) return;
+    const size_t size = static_cast<size_t>(nodes_.Count()) + 1;
+    cnt80_.assign(size, 0);
+    cntLeaf_.assign(size, 0);
+    // Post-order over every node in use: children (Left, Right, Down) first.
+    std::vector<uint8_t> seen(size, 0);
+    std::vector<std::pair<int32_t, bool>> stack;
+    const int32_t root = nodes_.GetDown(0);
+    if (root != 0) stack.push_back({root, false});
+    while (!stack.empty()) {
+        const auto [k, childrenDone] = stack.back();
+        stack.pop_back();
+        if (childrenDone) {
+            FixNow(k);
+            continue;
+        }
+        nodes_.GetLeft(k);  // raises for a node number outside the file
+        if (seen[static_cast<size_t>(k)])
+            RaiseDamaged("Ein Eintrag ist mehrfach verknüpft oder Teil eines Rings!");
+        seen[static_cast<size_t>(k)] = 1;
+        stack.push_back({k, true});
+        for (const int32_t child : {nodes_.GetLeft(k), nodes_.GetRight(k), nodes_.GetDown(k)})
+            if (child != 0) stack.push_back({child, false});
+    }
+    countsBuilt_ = true;
+}
+
+int32_t TKorKeyFile::Cnt(int32_t k) const {
+    if (k <= 0 || static_cast<size_t>(k) >= cnt80_.size()) return 0;
+    return (leafMode_ ? cntLeaf_ : cnt80_)[static_cast<size_t>(k)];
+}
+
+void TKorKeyFile::FixNow(int32_t k) {
+    if (k <= 0 || static_cast<size_t>(k) >= cnt80_.size()) return;
+    const int32_t l = nodes_.GetLeft(k), r = nodes_.GetRight(k), d = nodes_.GetDown(k);
+    auto at = [](const std::vector<int32_t>& v, int32_t n) {
+        return n > 0 && static_cast<size_t>(n) < v.size() ? v[static_cast<size_t>(n)] : 0;
+    };
+    const size_t i = static_cast<size_t>(k);
+    cnt80_[i] = (nodes_.GetType(k) == kPointerType ? 1 : 0) + at(cnt80_, l) + at(cnt80_, r) +
+                at(cnt80_, d);
+    cntLeaf_[i] = (d == 0 ? 1 : 0) + at(cntLeaf_, l) + at(cntLeaf_, r) + at(cntLeaf_, d);
+}
+
+int32_t TKorKeyFile::LiveCount() {
+    EnsureCounts();
+    return Cnt(LiveRoot());
+}
+
+int32_t TKorKeyFile::LiveSelect(int32_t i) {
+    if (i < 0) return -1;
+    EnsureCounts();
+    int32_t y = LiveRoot();
+    int64_t steps = 0;
+    const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
+    while (y > 0) {
+        if (++steps > limit) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+        const int32_t left = nodes_.GetLeft(y);
+        const int32_t cl = Cnt(left);
+        if (i < cl) {
+            y = left;
+            continue;
+        }
+        i -= cl;
+        const int32_t down = nodes_.GetDown(y);
+        const int32_t cd = Cnt(down);
+        if (i < cd) {
+            y = down;
+            continue;
+        }
+        i -= cd;
+        if (Collected(y)) {
+            if (i == 0) return y;
+            --i;
+        }
+        y = nodes_.GetRight(y);
+    }
+    return -1;
+}
+
+int32_t TKorKeyFile::LiveFirst() {
+    if (countsBuilt_) return LiveSelect(0);
+    // Without counts: the walk stops at the first collected node, which for the
+    // usual selections is the leftmost one.
+    int32_t first = -1;
+    WalkTree(LiveRoot(), true, [&](int32_t n) {
+        if (!Collected(n)) return true;
+        first = n;
+        return false;
+    });
+    return first;
+}
+
+int32_t TKorKeyFile::ResultNode(int32_t i) {
+    switch (mode_) {
+    case Mode::Live:
+        return i == 0 ? LiveFirst() : LiveSelect(i);
+    case Mode::Material:
+        return material_.Items(i);
+    case Mode::Frozen:
+        return i == 0 ? frozenFirst_ : -1;
+    }
+    return -1;
+}
+
+int32_t TKorKeyFile::RecordCount() {
+    switch (mode_) {
+    case Mode::Live:
+        return LiveCount();
+    case Mode::Material:
+        return material_.Count();
+    case Mode::Frozen:
+        return frozenCount_;
+    }
+    return 0;
+}
+
+int32_t TKorKeyFile::RankOf(const TKeyList& parts) {
+    // The place the located node will have in the result list that navigation
+    // reads next: the current one, or the one a pending refresh makes.
+    int32_t anchor = 0;
+    if (stale_ || mode_ == Mode::Frozen) {
+        SetParts(selection_);
+        const int32_t found = FindParts();
+        if (found == 0) return -1;
+        if (leafMode_ && nodes_.GetDown(found) == 0) {
+            SetParts(parts);
+            return FindParts() == found ? 0 : -1;
+        }
+        anchor = found;
+    } else if (mode_ == Mode::Material) {
+        SetParts(parts);
+        return material_.IndexOf(FindParts());
+    } else {
+        anchor = anchor_;
+    }
+    EnsureCounts();
+    // Walk the key again, adding up per level what precedes the path in walk
+    // order; only the levels below the anchor count.
+    SetParts(parts);
+    int32_t node = nodes_.GetDown(0);
+    int64_t rank = 0;
+    bool below = false;
+    int steps = 0;
+    while (node != 0) {
+        if (++steps > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+        const int c = CompareNode(node);
+        if (c < 0) {
+            node = nodes_.GetLeft(node);
+        } else if (c > 0) {
+            if (below)
+                rank += Cnt(nodes_.GetLeft(node)) + Cnt(nodes_.GetDown(node)) + (Collected(node) ? 1 : 0);
+            node = nodes_.GetRight(node);
+        } else {
+            if (below) rank += Cnt(nodes_.GetLeft(node));
+            if (PartsLeft() == 1) {
+                if (!below || !Collected(node)) return -1;
+                return static_cast<int32_t>(rank + Cnt(nodes_.GetDown(node)));
+            }
+            if (node == anchor && !below) {
+                below = true;
+                rank = 0;
+            }
+            DropFrontPart();
+            node = nodes_.GetDown(node);
+            steps = 0;
+        }
+    }
+    return -1;
+}
+
+// ---- selections and navigation -------------------------------------------------
+
+void TKorKeyFile::SetSelection(const TKeyList& parts, bool leafMode) {
+    selection_ = parts;
+    leafMode_ = leafMode;
+    stale_ = true;
+    RebuildResults(true);
+}
+
+void TKorKeyFile::ResetSelection() {
+    selection_ = defaultSelection_;
+    leafMode_ = defaultLeafMode_;
+    stale_ = true;
+    RebuildResults(true);
+}
+
+bool TKorKeyFile::Navigate(int32_t position) {
+    position_ = position;
+    currentRecord_ = nodes_.GetIndex(ResultNode(position)) - 1;
+    return true;
+}
+
+bool TKorKeyFile::First() {
+    eof_ = bof_ = false;
+    RebuildResults(stale_);
+    if (ResultNode(0) < 0) {
+        eof_ = true;
+        return false;
+    }
+    return Navigate(0);
+}
+
+bool TKorKeyFile::Last() {
+    eof_ = bof_ = false;
+    RebuildResults(stale_);
+    const int32_t n = RecordCount();
+    if (n == 0) {
+        eof_ = true;
+        return false;
+    }
+    return Navigate(n - 1);
+}
+
+bool TKorKeyFile::Next() {
+    eof_ = bof_ = false;
+    RebuildResults(stale_);
+    const int32_t n = RecordCount();
+    if (n == 0 || position_ >= n - 1) {
+        eof_ = true;
+        return false;
+    }
+    return Navigate(position_ < -1 ? 0 : position_ + 1);
+}
+
+bool TKorKeyFile::Prior() {
+    eof_ = bof_ = false;
+    RebuildResults(stale_);
+    const int32_t n = RecordCount();
+    if (n == 0) {
+        eof_ = true;
+        return false;
+    }
+    if (position_ < 1) {
+        bof_ = true;
+        return false;
+    }
+    // A position left behind the end by a shrinking list steps to the last entry.
+    return Navigate(std::min(position_, n) - 1);
+}
+
+void TKorKeyFile::GoTo(int32_t i) {
+    eof_ = bof_ = false;
+    RebuildResults(stale_);
+    if (i >= 0 && i < RecordCount()) Navigate(i);
+}
+
+void TKorKeyFile::PositionOnFirst() {
+    const int32_t first = ResultNode(0);
+    if (first < 0) return;
+    position_ = 0;
+    currentRecord_ = nodes_.GetIndex(first) - 1;
+}
+
+int32_t TKorKeyFile::Locate(const TKeyList& parts) {
+    if (!IsOpen()) return -2;
+    SetParts(parts);
+    const int32_t found = FindParts();
+    if (found == 0) return -2;
+    currentRecord_ = nodes_.GetIndex(found) - 1;
+    const int32_t rank = RankOf(parts);
+    if (rank >= 0) position_ = rank;
+    return currentRecord_;
+}
+
+// ---- start node and its listings -----------------------------------------------
+
+bool TKorKeyFile::SetStart(const TKeyList& parts) {
+    ClearParts();
+    if (!IsOpen()) return false;
+    const int32_t root = nodes_.GetDown(0);
+    if (parts.empty() && root >= 1) {
+        startNode_ = root;
+        return true;
+    }
+    SetParts(parts);
+    const int32_t found = FindParts();
+    if (found == 0) return false;
+    const int32_t down = nodes_.GetDown(found);
+    startNode_ = down >= 1 ? down : found;
+    return true;
+}
+
+void TKorKeyFile::CollectTexts(int32_t k) {
+    if (k <= 0) nodes_.GetLeft(k);  // the walk begins with the node's Left link
+    WalkTree(k, true, [&](int32_t n) {
+        if (nodes_.GetType(n) == kPointerType) parts_.push_back(std::to_string(nodes_.GetIndex(n)));
+    });
+}
+
+void TKorKeyFile::GetRecords(TIntegerList& list) {
+    list.Clear();
+    ClearParts();
+    CollectTexts(startNode_);
+    for (const std::string& text : parts_) {
+        errno = 0;
+        char* end = nullptr;
+        const long v = std::strtol(text.c_str(), &end, 10);
+        if (text.empty() || *end != 0 || errno != 0)
+            throw Exception("'" + text + "' ist kein gültiger Integerwert");
+        list.Add(static_cast<int32_t>(v) - 1);
+    }
+    ClearParts();
+}
+
+void TKorKeyFile::GetIndexValues(TIntegerList& list) {
+    list.Clear();
+    if (nodes_.GetDown(startNode_) < 1) {
+        list.Add(nodes_.GetIndex(startNode_) - 1);
+        return;
+    }
+    if (startNode_ <= 0) nodes_.GetLeft(startNode_);
+    WalkTree(startNode_, true, [&](int32_t n) {
+        const int32_t d = nodes_.GetIndex(n);
+        if (nodes_.GetType(n) == 0 && d > 0) list.Add(d - 1);
+    });
+}
+
+void TKorKeyFile::ListLevel(std::vector<std::string>& lines) {
+    lines.clear();
+    if (startNode_ <= 0) nodes_.GetLeft(startNode_);
+    WalkTree(startNode_, false, [&](int32_t n) {
+        lines.push_back(nodes_.GetValue(n) + ", " + std::to_string(nodes_.GetType(n)));
+    });
+}
+
+}  // namespace korin
