@@ -1,0 +1,321 @@
+// Reading page drawings: the model built by Open, and the refusal of damaged
+// files without a read outside the file.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "drawing/kor_drawing.h"
+#include "drawing_gen.h"
+#include "store/kor_error.h"
+#include "test_support.h"
+
+namespace korin {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+namespace gen = testing::gen;
+
+// A small page: title block, an opaque line, an instrument of kind 10 with a
+// duplicate code number, a symbol of kind 6 without codes.
+gen::Drawing SmallPage() {
+    gen::Drawing d;
+    for (size_t i = 0; i < d.headerRest.size(); ++i) d.headerRest[i] = static_cast<uint8_t>(0xA0 + i);
+    gen::Symbol title;
+    title.kind = 6;
+    title.type = 9;
+    title.name = "SCHRIFTFELD";
+    title.codes = {{60, 1, 2, "ANLAGE1"}, {61, 3, 4, "TEIL2"}, {64, 5, 6, "017"}};
+    gen::Symbol line;
+    line.kind = 2;
+    line.bytes3to5 = {7, 8, 9};
+    line.tail = {1, 2, 3, 4, 5, 6};
+    gen::Symbol instrument;
+    instrument.kind = 10;
+    instrument.type = -2;
+    instrument.name = "ABCDEFGHIJKLMNOPQR";  // all 18 bytes, no NUL
+    instrument.codes = {{100, 65535, 0, "FIC 101"}, {100, 0, 1, "second"}, {7, 9, 9, ""}};
+    instrument.tail = {0xEE, 0xEE};
+    gen::Symbol empty;
+    empty.kind = 6;
+    empty.type = 3;
+    empty.name = "LEER";
+    d.symbols = {title, line, instrument, empty};
+    d.trailer = {9, 8, 7};
+    return d;
+}
+
+class DrawingRead : public ::testing::Test {
+protected:
+    std::string Write(const std::vector<uint8_t>& bytes, const std::string& name = "000123") {
+        WriteBytes(dir / name, bytes);
+        return name;
+    }
+    void Bind(TKorDrawing& d, const std::string& name = "000123") {
+        d.SetProject(dir.Path());
+        d.SetFileName(name);
+    }
+    // Opens `bytes` and expects a refusal whose text contains `fragment`; the
+    // drawing is empty afterwards and the file unchanged.
+    void ExpectRefused(const std::vector<uint8_t>& bytes, const std::string& fragment) {
+        Write(bytes);
+        TKorDrawing d;
+        Bind(d);
+        try {
+            d.Open();
+            FAIL() << "opened a damaged file, expected: " << fragment;
+        } catch (const Exception& e) {
+            EXPECT_NE(std::string(e.what()).find(fragment), std::string::npos) << e.what();
+            EXPECT_EQ(std::string(e.what()).rfind("KorDrawing: ", 0), 0u) << e.what();
+        }
+        EXPECT_EQ(d.Symbols().Count(), 0);
+        EXPECT_EQ(d.SymbolCount(), 0u);
+        EXPECT_EQ(d.CodeCount(), 0u);
+        EXPECT_FALSE(d.IsOpen());
+        EXPECT_EQ(ReadBytes(dir / "000123"), bytes);
+    }
+    TempDir dir;
+};
+
+TEST_F(DrawingRead, BuildsTheModelAndReleasesTheFile) {
+    const auto bytes = gen::Build(SmallPage());
+    Write(bytes);
+    TKorDrawing d;
+    Bind(d);
+    d.Open();
+    EXPECT_FALSE(d.IsOpen()) << "the drawing is held in memory, not mapped";
+
+    EXPECT_TRUE(std::equal(d.Header().begin(), d.Header().end(), bytes.begin()));
+    EXPECT_EQ(d.StoredCrc(), gen::CrcFrom32(bytes));
+    EXPECT_EQ(d.SymbolCount(), 4u);
+    EXPECT_EQ(d.CodeCount(), 6u);
+    EXPECT_EQ(d.Trailer(), (std::vector<uint8_t>{9, 8, 7}));
+
+    const TKorDrawSym* title = d.SymbolAt(0);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->Kind(), 6);
+    EXPECT_EQ(title->SymbolType(), 9);
+    EXPECT_EQ(title->Name(), "SCHRIFTFELD");
+    EXPECT_EQ(title->CodeCount(), 3);
+    EXPECT_EQ(title->GetCode(61), "TEIL2");
+    EXPECT_EQ(title->CodeNumberAt(2), 64);
+    EXPECT_EQ(title->WordAAt(1), 3);
+    EXPECT_EQ(title->WordBAt(1), 4);
+    const auto record = gen::SymbolRecord(SmallPage().symbols[0]);
+    EXPECT_EQ(title->RawRecord(), record);
+    EXPECT_EQ(title->RecordWords(), static_cast<int32_t>(record.size() / 2));
+
+    const TKorDrawSym* line = d.SymbolAt(1);
+    EXPECT_EQ(line->Kind(), 2);
+    EXPECT_FALSE(line->HasCodeList());
+    EXPECT_EQ(line->CodeCount(), 0);
+    EXPECT_EQ(line->Name(), "");
+    EXPECT_EQ(line->RawRecord(), gen::SymbolRecord(SmallPage().symbols[1]));
+    EXPECT_TRUE(line->CodeBytes().empty());
+
+    const TKorDrawSym* instrument = d.SymbolAt(2);
+    EXPECT_EQ(instrument->Kind(), 10);
+    EXPECT_EQ(instrument->SymbolType(), -2) << "the type is signed";
+    EXPECT_EQ(instrument->Name(), "ABCDEFGHIJKLMNOPQR") << "an 18-byte name has no NUL";
+    EXPECT_EQ(instrument->WordAAt(0), 65535) << "words are unsigned";
+    EXPECT_EQ(instrument->GetCode(100), "FIC 101") << "the first code of a number counts";
+    EXPECT_EQ(instrument->CodeTextAt(1), "second");
+    EXPECT_TRUE(instrument->HasCode(7));
+    EXPECT_EQ(instrument->GetCode(7), "");
+
+    EXPECT_EQ(d.SymbolAt(3)->CodeCount(), 0);
+    EXPECT_EQ(d.SymbolAt(4), nullptr);
+    EXPECT_EQ(d.SymbolAt(-1), nullptr);
+
+    // The model does not depend on the file any more.
+    ASSERT_EQ(::unlink((dir / "000123").c_str()), 0);
+    EXPECT_EQ(d.SymbolAt(0)->GetCode(60), "ANLAGE1");
+    d.Close();
+    EXPECT_EQ(d.Symbols().Count(), 0);
+}
+
+TEST_F(DrawingRead, MissingFileGivesAnEmptyDrawing) {
+    TKorDrawing d;
+    Bind(d, "004711");
+    EXPECT_NO_THROW(d.Open());
+    EXPECT_EQ(d.Symbols().Count(), 0);
+    EXPECT_EQ(d.SymbolCount(), 0u);
+    EXPECT_EQ(d.CodeCount(), 0u);
+}
+
+TEST_F(DrawingRead, ReopeningAnotherFileReplacesTheModel) {
+    Write(gen::Build(SmallPage()), "000001");
+    gen::Drawing other = SmallPage();
+    other.symbols.resize(1);
+    other.trailer.clear();
+    Write(gen::Build(other), "000002");
+    TKorDrawing d;
+    Bind(d, "000001");
+    d.Open();
+    ASSERT_EQ(d.Symbols().Count(), 4);
+    d.SetFileName("000002");
+    d.Open();
+    EXPECT_EQ(d.Symbols().Count(), 1);
+    EXPECT_EQ(d.TrailerLength(), 0u);
+}
+
+TEST_F(DrawingRead, ContentCheckLooksAtSizeMarkAndVersion) {
+    const std::string refused = "Inhalt stimmt nicht mit Dateityp überein";
+    std::vector<uint8_t> header36(36, 0);
+    gen::Put16(header36, 0, 1);
+    gen::Put16(header36, 2, 1004);
+    for (const auto& bytes : {header36, [] {
+                                  auto b = gen::Build(SmallPage());
+                                  gen::Put16(b, 2, 1003);
+                                  return b;
+                              }(), [] {
+                                  auto b = gen::Build(SmallPage());
+                                  gen::Put16(b, 0, 0);
+                                  return b;
+                              }()}) {
+        Write(bytes);
+        TKorDrawing d;
+        Bind(d);
+        try {
+            d.Open();
+            ADD_FAILURE() << "opened a file of " << bytes.size() << " bytes";
+        } catch (const EKorMMFError& e) {
+            EXPECT_NE(std::string(e.what()).find(refused), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(d.Symbols().Count(), 0);
+    }
+    // 37 bytes pass the content check but cannot hold the code section.
+    header36.push_back(0);
+    ExpectRefused(header36, "der Codeindex reicht über das Dateiende hinaus");
+}
+
+TEST_F(DrawingRead, EveryCutBeforeTheTrailerIsRefusedAndEveryCutInsideItIsNot) {
+    const auto bytes = gen::Build(SmallPage());
+    const size_t trailerAt = gen::LayoutOf(bytes).trailerAt;
+    ASSERT_EQ(trailerAt + 3, bytes.size());
+    for (size_t len = 37; len < bytes.size(); ++len) {
+        const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(len));
+        if (len < trailerAt) {
+            SCOPED_TRACE(len);
+            ExpectRefused(cut, "KorDrawing: ");
+        } else {
+            Write(cut);
+            TKorDrawing d;
+            Bind(d);
+            d.Open();
+            EXPECT_EQ(d.TrailerLength(), len - trailerAt);
+            EXPECT_EQ(d.Symbols().Count(), 4);
+        }
+    }
+}
+
+TEST_F(DrawingRead, DamagedCountsAndIndexesAreRefused) {
+    const auto good = gen::Build(SmallPage());
+    const gen::Layout at = gen::LayoutOf(good);
+    const size_t titleAt = at.symbolsAt;
+    const size_t lineAt = titleAt + 2u * gen::Get16(good, titleAt);
+    auto with = [&](auto change) {
+        auto b = good;
+        change(b);
+        return b;
+    };
+
+    ExpectRefused(with([](auto& b) { gen::Put32(b, 32, 0xFFFFFFFFu); }),
+                  "der Symbolindex reicht über das Dateiende hinaus");
+    ExpectRefused(with([](auto& b) { gen::Put32(b, 32, 5); }), "stimmt bei Symbol");
+    ExpectRefused(with([](auto& b) { gen::Put16(b, 36 + 2, 0xFFFF); }),
+                  "Der Symbolindex stimmt bei Symbol 1 nicht");
+    ExpectRefused(with([&](auto& b) { gen::Put16(b, lineAt, 0); }),
+                  "Symbol 1 hat die ungültige Satzlänge 0");
+    ExpectRefused(with([&](auto& b) { gen::Put16(b, lineAt, 0x7FFF); }),
+                  "Symbol 1 reicht über das Dateiende hinaus");
+    // An opaque record turned into a symbol with codes is too short for one.
+    ExpectRefused(with([&](auto& b) { b[lineAt + 2] = 6; }), "Symbol 1 hat die ungültige Satzlänge");
+    ExpectRefused(with([&](auto& b) { gen::Put32(b, at.reservedAt + 4, 0x7FFFFFFF); }),
+                  "der Codeindex reicht über das Dateiende hinaus");
+    // One index entry fewer moves the code records: the walk no longer agrees.
+    ExpectRefused(with([&](auto& b) { gen::Put32(b, at.reservedAt + 4, 5); }),
+                  "Der Codeindex stimmt bei Code 0 nicht");
+    ExpectRefused(with([&](auto& b) { gen::Put16(b, titleAt + 34, 7); }),
+                  "Symbol 0 hat mehr Codes (7), als die Datei enthält (M = 6)");
+    ExpectRefused(with([&](auto& b) { gen::Put16(b, titleAt + 34, 2); }),
+                  "zusammen 5 Codes, die Datei zählt M = 6");
+    ExpectRefused(with([&](auto& b) { gen::Put16(b, at.codesAt, 3); }),
+                  "Code 0 hat die ungültige Satzlänge 3");
+    ExpectRefused(with([&](auto& b) { gen::Put16(b, at.codesAt, 0xFFFF); }),
+                  "Code 0 reicht über das Dateiende hinaus");
+    ExpectRefused(with([&](auto& b) { gen::Put16(b, at.codeIndexAt + 4, 1); }),
+                  "Der Codeindex stimmt bei Code 2 nicht");
+}
+
+TEST_F(DrawingRead, LooseButHarmlessPartsAreAccepted) {
+    gen::Drawing d = SmallPage();
+    d.reserved = 0x12345678;
+    d.symbols[0].codes[0].extraWords = 3;
+    d.symbols[0].codes[0].padFill = 0x55;
+    d.symbols[0].codes[1].padFill = 0xFF;  // "TEIL2": one padding byte
+    d.symbols[2].codes[2].extraWords = 1;
+    Write(gen::Build(d));
+    TKorDrawing drawing;
+    Bind(drawing);
+    drawing.Open();
+    EXPECT_EQ(drawing.SymbolAt(0)->GetCode(60), "ANLAGE1");
+    EXPECT_EQ(drawing.SymbolAt(0)->GetCode(61), "TEIL2");
+    EXPECT_EQ(drawing.SymbolAt(2)->GetCode(7), "");
+    EXPECT_EQ(drawing.SymbolAt(3)->Name(), "LEER");
+}
+
+TEST_F(DrawingRead, CodeTextsStopAtTheRecordAndAt139Characters) {
+    gen::Drawing d = SmallPage();
+    d.symbols[0].codes[0].text = std::string(150, 'L');
+    d.symbols[0].codes[1].text = "ODD";  // 3 characters and the NUL fill the record
+    auto bytes = gen::Build(d);
+    // Overwrite the NUL of "ODD": the text must end with its record, not run on
+    // into the next one.
+    const size_t second = gen::LayoutOf(bytes).codesAt + 2u * gen::Get16(bytes, gen::LayoutOf(bytes).codesAt);
+    ASSERT_EQ(gen::Get16(bytes, second), 6);
+    bytes[second + 11] = 'X';
+    Write(bytes);
+    TKorDrawing drawing;
+    Bind(drawing);
+    drawing.Open();
+    EXPECT_EQ(drawing.SymbolAt(0)->GetCode(60), std::string(139, 'L'));
+    EXPECT_EQ(drawing.SymbolAt(0)->GetCode(61), "ODDX");
+    EXPECT_EQ(drawing.SymbolAt(0)->GetCode(64), "017");
+}
+
+TEST_F(DrawingRead, OnlyOpaqueRecords) {
+    gen::Drawing d;
+    for (uint8_t kind : {1, 2, 7, 255}) {
+        gen::Symbol s;
+        s.kind = kind;
+        s.tail.assign(kind % 5 * 2, kind);
+        d.symbols.push_back(s);
+    }
+    const auto bytes = gen::Build(d);
+    Write(bytes);
+    TKorDrawing drawing;
+    Bind(drawing);
+    drawing.Open();
+    EXPECT_EQ(drawing.Symbols().Count(), 4);
+    EXPECT_EQ(drawing.CodeCount(), 0u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(drawing.SymbolAt(i)->CodeCount(), 0);
+}
+
+TEST(DrawingProject, AnyExistingDirectoryIsTaken) {
+    TempDir dir;
+    TKorDrawing d;
+    d.SetProject(dir.Path().substr(0, dir.Path().size() - 1));  // without the separator
+    EXPECT_TRUE(d.ProjectValid());
+    EXPECT_EQ(d.Project(), dir.Path());
+    d.SetProject(dir / "missing");
+    EXPECT_FALSE(d.ProjectValid());
+    EXPECT_EQ(d.Project(), dir.Path());
+    d.SetProject("");
+    EXPECT_EQ(d.Project(), dir.Path());
+}
+
+}  // namespace
+}  // namespace korin
