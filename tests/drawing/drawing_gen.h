@@ -31,7 +31,7 @@ struct Symbol {
     int16_t type = 0;
     std::string name;                     // at most 18 bytes are written
     std::vector<Code> codes;              // kinds 6 and 10 only
-    std::array<uint8_t, 3> bytes3to5{};   // kept bytes 3..5
+    std::array<uint8_t, 3> bytes3to5{};   // kept bytes 3..5, as far as the record reaches
     std::array<uint8_t, 8> bytes24to31{}; // kept bytes 24..31 (kinds 6 and 10)
     std::vector<uint8_t> tail;            // bytes after the fixed part; padded to even
 };
@@ -75,7 +75,8 @@ inline std::vector<uint8_t> SymbolRecord(const Symbol& s) {
     if (r.size() % 2) r.push_back(0);
     Put16(r, 0, static_cast<uint16_t>(r.size() / 2));
     r[2] = s.kind;
-    std::copy(s.bytes3to5.begin(), s.bytes3to5.end(), r.begin() + 3);
+    // An opaque record may be only two words long: it keeps what fits of 3..5.
+    std::copy_n(s.bytes3to5.begin(), std::min<size_t>(3, r.size() - 3), r.begin() + 3);
     if (HasCodes(s.kind)) {
         std::memcpy(r.data() + 6, s.name.data(), std::min<size_t>(s.name.size(), 18));
         std::copy(s.bytes24to31.begin(), s.bytes24to31.end(), r.begin() + 24);
