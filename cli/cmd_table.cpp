@@ -1,0 +1,239 @@
+// korintool table: a table file and its key file.
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "store/kor_error.h"
+#include "store/kor_key_file.h"
+#include "store/kor_table.h"
+
+namespace korintool {
+namespace {
+
+constexpr const char* kUsage =
+    "  table create DATAFILE KEYFILE [--title T] [--primary N] FIELD...\n"
+    "        FIELD is NAME[#ID]:KIND[:SIZE], KIND one of smallint integer word float string\n"
+    "  table info DATAFILE KEYFILE\n"
+    "  table dump DATAFILE KEYFILE [--filter EXPR]\n"
+    "  table append DATAFILE KEYFILE VALUE...\n"
+    "  table edit DATAFILE KEYFILE SLOT FIELD VALUE\n"
+    "  table delete DATAFILE KEYFILE SLOT\n"
+    "  table find DATAFILE KEYFILE VALUE\n"
+    "  table find-secondary DATAFILE KEYFILE NAME VALUE...\n"
+    "  table define-key DATAFILE KEYFILE NAME FIELDNAME... [--unique]\n"
+    "  table add-field DATAFILE KEYFILE NAME ID WIDTH DECIMALS TYPE ATTR\n"
+    "  table empty DATAFILE KEYFILE\n"
+    "  table reindex DATAFILE KEYFILE\n";
+
+int32_t ParseInt32(const std::string& text, const char* what, int64_t low = INT32_MIN,
+                   int64_t high = INT32_MAX) {
+    const int64_t v = ParseInt(text, what);
+    if (v < low || v > high) throw UsageError(std::string("out of range for ") + what + ": " + text);
+    return static_cast<int32_t>(v);
+}
+
+// A table object on DATAFILE with its key file KEYFILE (same directory).
+void Name(korin::TKorTable& table, const std::string& dataFile, const std::string& keyFile) {
+    std::string dir, name, keyDir, keyName;
+    SplitPath(dataFile, dir, name);
+    SplitPath(keyFile, keyDir, keyName);
+    if (dir != keyDir) throw UsageError("DATAFILE and KEYFILE must lie in the same directory");
+    if (name.empty() || keyName.empty()) throw UsageError("missing file name");
+    table.SetProject(dir);
+    table.SetFileName(name);
+    table.SetKeyFileName(keyName);
+}
+
+// Opens the table. A missing file is an error here. With `keyFileMayFail` a key
+// file that cannot be opened is passed over, so that reindex can rebuild it.
+void OpenTable(korin::TKorTable& table, bool keyFileMayFail = false) {
+    try {
+        table.Open();
+    } catch (const korin::Exception&) {
+        if (!keyFileMayFail || !table.IsOpen()) throw;
+    }
+    if (!table.IsOpen())
+        throw korin::EKorMMFError("KorMMF: Konnte Datei nicht öffnen. Datei : " + table.FileName());
+}
+
+korin::TKorNewField ParseField(const std::string& arg) {
+    const auto first = arg.find(':');
+    if (first == std::string::npos || first == 0) throw UsageError("bad FIELD: " + arg);
+    const auto second = arg.find(':', first + 1);
+    const std::string kind = arg.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    korin::TKorNewField def;
+    def.name = arg.substr(0, first);
+    if (kind == "smallint")
+        def.type = korin::TKorFieldType::SmallInt;
+    else if (kind == "integer")
+        def.type = korin::TKorFieldType::Integer;
+    else if (kind == "word")
+        def.type = korin::TKorFieldType::Word;
+    else if (kind == "float")
+        def.type = korin::TKorFieldType::Float;
+    else if (kind == "string")
+        def.type = korin::TKorFieldType::String;
+    else
+        throw UsageError("bad FIELD kind: " + arg);
+    if (second != std::string::npos) {
+        if (def.type != korin::TKorFieldType::String) throw UsageError("only a string field takes a SIZE: " + arg);
+        def.size = ParseInt32(arg.substr(second + 1), "SIZE", 0, INT16_MAX);
+    }
+    return def;
+}
+
+int Create(const Args& args) {
+    if (args.size() < 3) throw UsageError("missing DATAFILE or KEYFILE");
+    korin::TKorTable table;
+    Name(table, args[1], args[2]);
+    std::string title;
+    int32_t primary = 1;
+    std::vector<korin::TKorNewField> fields;
+    for (size_t i = 3; i < args.size(); ++i) {
+        if (args[i] == "--title" || args[i] == "--primary") {
+            if (i + 1 >= args.size()) throw UsageError("missing value of " + args[i]);
+            if (args[i] == "--title")
+                title = args[i + 1];
+            else
+                primary = ParseInt32(args[i + 1], "--primary", 0, 255);
+            ++i;
+        } else {
+            fields.push_back(ParseField(args[i]));
+        }
+    }
+    if (fields.empty()) throw UsageError("missing FIELD");
+    table.SetFieldDefs(fields);
+    table.SetPrimaryKeyField(primary);
+    table.SetTitle(title);
+    korin::TKorTable::CheckNewFields(fields);
+    table.CreateNew(true);
+    korin::TKorKeyFile keys;
+    keys.SetProject(table.Project());
+    keys.SetFileName(table.KeyFileName());
+    keys.CreateNew(true);
+    return 0;
+}
+
+void Info(korin::TKorTable& table) {
+    PrintLine({"title", table.Title()});
+    PrintLine({"records", std::to_string(table.HeaderRecordCount())});
+    PrintLine({"slots", std::to_string(table.SlotCount())});
+    PrintLine({"freehead", std::to_string(table.FreeHead())});
+    PrintLine({"primary", std::to_string(table.PrimaryKeyField())});
+    const korin::TKorFieldDefs& defs = table.FieldDefs();
+    for (int32_t i = 0; i < defs.FieldCount(); ++i)
+        PrintLine({"field", std::to_string(i), std::to_string(defs.FieldId(i)), defs.FieldName(i),
+                   std::to_string(defs.FieldWidth(i)), std::to_string(defs.FieldType(i)),
+                   std::to_string(defs.FieldDecimals(i))});
+    for (int32_t k = 0; k < table.SecondaryKeyCount(); ++k) {
+        std::string numbers;
+        for (int32_t j = 0; j < table.SecondaryKeyFieldCount(k); ++j) {
+            if (j) numbers += ",";
+            numbers += std::to_string(table.SecondaryKeyFieldIndex(k, j) + 1);
+        }
+        PrintLine({"key", std::to_string(k), table.SecondaryKeyName(k), table.SecondaryKeyUnique(k) ? "1" : "0",
+                   numbers});
+    }
+}
+
+void Dump(korin::TKorTable& table) {
+    for (bool more = table.First(); more; more = table.Next()) {
+        std::vector<std::string> line{std::to_string(table.CurrentSlot())};
+        for (int32_t i = 0; i < table.FieldCount(); ++i) line.push_back(table.GetField(i));
+        PrintLine(line);
+    }
+}
+
+void Need(const Args& args, size_t atLeast, size_t atMost = SIZE_MAX) {
+    if (args.size() < atLeast || args.size() > atMost) throw UsageError("wrong number of arguments");
+}
+
+void GoToSlot(korin::TKorTable& table, const std::string& text) {
+    const int32_t slot = ParseInt32(text, "SLOT");
+    if (!table.GoToSlot(slot)) throw korin::EKorTabError(korin::TKorTable::SlotMissingText(slot));
+}
+
+int Run(const Args& args) {
+    if (args.empty()) throw UsageError("missing command");
+    const std::string& cmd = args[0];
+    if (cmd == "create") return Create(args);
+    Need(args, 3);
+    korin::TKorTable table;
+    Name(table, args[1], args[2]);
+
+    if (cmd == "info") {
+        Need(args, 3, 3);
+        OpenTable(table);
+        Info(table);
+    } else if (cmd == "dump") {
+        if (args.size() != 3 && !(args.size() == 5 && args[3] == "--filter"))
+            throw UsageError("wrong arguments");
+        OpenTable(table);
+        if (args.size() == 5) table.SetFilter(args[4]);
+        Dump(table);
+    } else if (cmd == "append") {
+        OpenTable(table);
+        PrintLine({std::to_string(table.Append(Args(args.begin() + 3, args.end())))});
+    } else if (cmd == "edit") {
+        Need(args, 6, 6);
+        const int32_t field = ParseInt32(args[4], "FIELD");
+        OpenTable(table);
+        GoToSlot(table, args[3]);
+        table.EditField(field, args[5]);
+    } else if (cmd == "delete") {
+        Need(args, 4, 4);
+        OpenTable(table);
+        GoToSlot(table, args[3]);
+        table.Delete();
+    } else if (cmd == "find") {
+        Need(args, 4, 4);
+        OpenTable(table);
+        PrintLine({std::to_string(table.FindByPrimary(args[3]) ? table.CurrentSlot() : -1)});
+    } else if (cmd == "find-secondary") {
+        Need(args, 4);
+        OpenTable(table);
+        korin::TIntegerList slots;
+        table.FindBySecondary(args[3], Args(args.begin() + 4, args.end()), slots);
+        for (int32_t i = 0; i < slots.Count(); ++i) PrintLine({std::to_string(slots.Items(i))});
+    } else if (cmd == "define-key") {
+        Need(args, 5);
+        bool unique = false;
+        Args names;
+        for (size_t i = 4; i < args.size(); ++i) {
+            if (args[i] == "--unique")
+                unique = true;
+            else
+                names.push_back(args[i]);
+        }
+        OpenTable(table, true);
+        table.DefineSecondaryKey(args[3], names, unique);
+        table.Reindex();
+    } else if (cmd == "add-field") {
+        Need(args, 9, 9);
+        const int32_t id = ParseInt32(args[4], "ID", INT16_MIN, INT16_MAX);
+        const int32_t width = ParseInt32(args[5], "WIDTH", 0, INT16_MAX);
+        const int32_t decimals = ParseInt32(args[6], "DECIMALS", 0, 255);
+        const int32_t type = ParseInt32(args[7], "TYPE", 0, 255);
+        const int32_t attr = ParseInt32(args[8], "ATTR", 0, UINT16_MAX);
+        OpenTable(table);
+        table.AddField(args[3], id, width, decimals, type, attr);
+    } else if (cmd == "empty") {
+        Need(args, 3, 3);
+        OpenTable(table, true);
+        table.Empty();
+    } else if (cmd == "reindex") {
+        Need(args, 3, 3);
+        OpenTable(table, true);
+        table.Reindex();
+    } else {
+        throw UsageError("unknown command: " + cmd);
+    }
+    return 0;
+}
+
+}  // namespace
+
+KORINTOOL_COMMAND("table", kUsage, Run);
+
+}  // namespace korintool
