@@ -1,0 +1,1088 @@
+// The key file: what each operation does to the node array (node numbers,
+// balances, free chain, file size), navigation over result lists, the start-node
+// queries, and damaged files that must be refused or survived, never crash or
+// hang.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "store/kor_error.h"
+#include "store/kor_key_file.h"
+#include "test_support.h"
+
+namespace {
+
+using korin::TIntegerList;
+using korin::TKeyList;
+using korin::TKorKeyFile;
+using korin::testing::ReadBytes;
+using korin::testing::TempDir;
+using korin::testing::WriteBytes;
+
+// ---- keys ----------------------------------------------------------------------
+
+std::string P(char letter, int number, const std::string& text) {
+    std::string s;
+    s.push_back(letter);
+    s.push_back(static_cast<char>(static_cast<uint8_t>(number)));
+    return s + text;
+}
+
+const std::string kSep = "\xFF\xFF\xFF";
+
+// Primary key of a table record whose pointer text is `ptr`.
+TKeyList PK(const std::string& ptr) { return {P('C', 0, "P_KEY"), P('N', 0, "0"), P('N', 80, ptr)}; }
+TKeyList PrimaryPrefix() { return {P('C', 0, "P_KEY"), P('N', 0, "0")}; }
+// Secondary key `name` of a record with field value `value`.
+TKeyList SK(const std::string& name, const std::string& value, const std::string& ptr) {
+    return {P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, name), P('C', 0, value), P('N', 80, ptr)};
+}
+
+TKeyList Join(const std::vector<TKeyList>& keys) {
+    TKeyList list;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i) list.push_back(kSep);
+        list.insert(list.end(), keys[i].begin(), keys[i].end());
+    }
+    return list;
+}
+
+bool Add(TKorKeyFile& kf, TKeyList key, int32_t dindex) { return kf.AddKeys(key, dindex); }
+void Del(TKorKeyFile& kf, TKeyList key) { kf.DeleteKeys(key); }
+
+// Records of the current selection, walked with First/Next.
+std::vector<int32_t> Walk(TKorKeyFile& kf) {
+    std::vector<int32_t> records;
+    for (bool ok = kf.First(); ok && records.size() < 100000; ok = kf.Next()) records.push_back(kf.CurrentRecord());
+    return records;
+}
+
+std::vector<int32_t> Values(const TIntegerList& list) { return list.Values(); }
+
+// ---- the node array as bytes -----------------------------------------------------
+
+int32_t I32(const std::vector<uint8_t>& b, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | b[at + i];
+    return static_cast<int32_t>(v);
+}
+
+struct Node {
+    int32_t down = 0, up = 0, left = 0, right = 0, balance = 0, dindex = 0, type = 0;
+    std::string name;
+    bool operator==(const Node&) const = default;
+};
+
+void PrintTo(const Node& n, std::ostream* os) {
+    *os << "{down " << n.down << ", up " << n.up << ", left " << n.left << ", right " << n.right << ", bal "
+        << n.balance << ", dindex " << n.dindex << ", type " << n.type << ", \"" << n.name << "\"}";
+}
+
+// A node in use: Up is its owner.
+Node Used(int32_t up, int32_t down, int32_t left, int32_t right, int32_t balance, int32_t dindex, int32_t type,
+          const std::string& name) {
+    return {down, up, left, right, balance, dindex, type, name};
+}
+
+struct Image {
+    size_t size = 0;
+    int32_t root = 0, nextFree = 0, count = 0;
+    std::vector<Node> nodes;  // [k] for 1 <= k < count
+    int32_t tailUp = 0;       // Up of node `count`
+    const Node& operator[](int32_t k) const { return nodes.at(static_cast<size_t>(k)); }
+
+    // The free chain from NextFree, up to (not counting) the high-water node.
+    std::vector<int32_t> FreeChain() const {
+        std::vector<int32_t> chain;
+        for (int32_t k = nextFree; k >= 1 && k < count && chain.size() <= nodes.size(); k = nodes[k].up)
+            chain.push_back(k);
+        return chain;
+    }
+};
+
+Image ReadImage(const std::string& path) {
+    const auto b = ReadBytes(path);
+    Image im;
+    im.size = b.size();
+    im.root = I32(b, 0);
+    im.nextFree = I32(b, 4);
+    im.count = static_cast<int32_t>(b.size() / 64);
+    im.nodes.resize(static_cast<size_t>(im.count));
+    for (int32_t k = 1; k < im.count; ++k) {
+        const size_t o = 64 * static_cast<size_t>(k);
+        Node& n = im.nodes[k];
+        n.down = I32(b, o);
+        n.up = I32(b, o + 4);
+        n.left = I32(b, o + 8);
+        n.right = I32(b, o + 12);
+        n.balance = static_cast<int16_t>(b[o + 16] | b[o + 17] << 8);
+        n.dindex = I32(b, o + 20);
+        n.type = static_cast<int16_t>(b[o + 24] | b[o + 25] << 8);
+        const char* name = reinterpret_cast<const char*>(&b[o + 26]);
+        n.name.assign(name, strnlen(name, 33));
+    }
+    if (b.size() >= 64 * static_cast<size_t>(im.count) + 8) im.tailUp = I32(b, 64 * static_cast<size_t>(im.count) + 4);
+    return im;
+}
+
+void PatchI32(const std::string& path, size_t at, int32_t v) {
+    auto b = ReadBytes(path);
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+    WriteBytes(path, b);
+}
+
+enum Field { kDown = 0, kUp = 4, kLeft = 8, kRight = 12, kBalance = 16, kDIndex = 20, kType = 24 };
+
+void PatchNode(const std::string& path, int32_t k, Field f, int32_t v) {
+    auto b = ReadBytes(path);
+    const size_t at = 64 * static_cast<size_t>(k) + f;
+    const int width = f == kBalance || f == kType ? 2 : 4;
+    for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+    WriteBytes(path, b);
+}
+
+template <typename E, typename F>
+std::string MessageOf(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "(nothing raised)";
+}
+
+// ---- fixture -------------------------------------------------------------------
+
+class KeyFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kf.SetProject(dir.Path());
+        ASSERT_TRUE(kf.ProjectValid());
+        kf.SetFileName("000002");
+        kf.CreateNew(true);
+        kf.Open();
+        ASSERT_TRUE(kf.IsOpen());
+    }
+    std::string Path() const { return dir / "000002"; }
+    Image Img() const { return ReadImage(Path()); }
+
+    TempDir dir;
+    TKorKeyFile kf;
+};
+
+// ---- a new file, opening ----------------------------------------------------------
+
+TEST_F(KeyFile, ANewFileIsTheHeaderAndTheHeadOfNode1) {
+    std::vector<uint8_t> expected(72, 0);
+    expected[4] = 1;  // NextFree
+    EXPECT_EQ(ReadBytes(Path()), expected);
+
+    EXPECT_EQ(kf.Selection(), PrimaryPrefix());
+    EXPECT_FALSE(kf.LeafMode());
+    EXPECT_EQ(kf.StartNode(), 0);
+    EXPECT_EQ(kf.RecordCount(), 0);
+    EXPECT_FALSE(kf.First());
+    EXPECT_TRUE(kf.Eof());
+    EXPECT_FALSE(kf.Last());
+    EXPECT_TRUE(kf.Eof());
+    EXPECT_FALSE(kf.Next());
+    EXPECT_TRUE(kf.Eof());
+    // With no results Prior reports the end, not the beginning.
+    EXPECT_FALSE(kf.Prior());
+    EXPECT_TRUE(kf.Eof());
+    EXPECT_FALSE(kf.Bof());
+    EXPECT_EQ(kf.Locate(PK("1")), -2);
+    EXPECT_FALSE(kf.SetStart({}));
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST(KeyFileOpen, TheProjectFolderNeedsNoCatalogue) {
+    TempDir dir;
+    TKorKeyFile kf;
+    kf.SetProject(dir.Path());
+    EXPECT_TRUE(kf.ProjectValid());
+    EXPECT_EQ(kf.Project(), dir.Path());
+    kf.SetProject(dir / "missing");
+    EXPECT_FALSE(kf.ProjectValid());
+    EXPECT_EQ(kf.Project(), dir.Path());
+}
+
+TEST(KeyFileOpen, RefusesMissingFilesAndForeignContent) {
+    TempDir dir;
+    TKorKeyFile kf;
+    kf.SetProject(dir.Path());
+    kf.SetFileName("000404");
+    EXPECT_EQ(MessageOf<korin::EKorKeyError>([&] { kf.Open(); }),
+              "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : 000404");
+    EXPECT_FALSE(kf.IsOpen());
+
+    const std::string refused =
+        "KorMMF: Konnte Datei nicht öffnen.\rInhalt stimmt nicht mit Dateityp überein. Datei : 000005";
+    kf.SetFileName("000005");
+    auto valid = [](size_t nodes, int32_t nextFree) {
+        std::vector<uint8_t> b(64 * nodes + 8, 0);
+        b[4] = static_cast<uint8_t>(nextFree);
+        return b;
+    };
+    std::vector<std::vector<uint8_t>> bad;
+    auto shortFile = valid(1, 1);
+    shortFile.pop_back();  // 71 bytes
+    bad.push_back(shortFile);
+    for (size_t at : {8, 40, 63}) {
+        auto b = valid(1, 1);
+        b[at] = 1;  // the reserved bytes of the header must be zero
+        bad.push_back(b);
+    }
+    bad.push_back(valid(1, 2));  // NextFree beyond the nodes of the file
+    bad.push_back(valid(4, 5));
+    for (size_t i = 0; i < bad.size(); ++i) {
+        WriteBytes(dir / "000005", bad[i]);
+        EXPECT_EQ(MessageOf<korin::Exception>([&] { kf.Open(); }), refused) << "case " << i;
+        EXPECT_FALSE(kf.IsOpen()) << "case " << i;
+    }
+    // NextFree may name the high-water node itself.
+    WriteBytes(dir / "000005", valid(4, 4));
+    EXPECT_NO_THROW(kf.Open());
+    EXPECT_TRUE(kf.IsOpen());
+}
+
+TEST(KeyFileOpen, LocateOnAClosedFileFindsNothing) {
+    TKorKeyFile kf;
+    EXPECT_EQ(kf.Locate(PK("1")), -2);
+}
+
+// ---- insertion -------------------------------------------------------------------
+
+TEST_F(KeyFile, TheFirstKeyGrowsTheFileAndTakesNodes1To3) {
+    EXPECT_TRUE(Add(kf, PK("7"), 8));
+    EXPECT_TRUE(kf.Inserted());
+    const Image im = Img();
+    // Room for 8 times the three parts: 24 nodes beyond node 0.
+    EXPECT_EQ(im.size, 72u + 64u * 24u);
+    EXPECT_EQ(kf.FileSize(), 72 + 64 * 24);
+    EXPECT_EQ(im.root, 1);
+    EXPECT_EQ(im.nextFree, 4);
+    EXPECT_EQ(im[1], Used(0, 2, 0, 0, 0, 0, 0, "P_KEY"));
+    EXPECT_EQ(im[2], Used(1, 3, 0, 0, 0, 0, 0, "0"));
+    EXPECT_EQ(im[3], Used(2, 0, 0, 0, 0, 8, 80, "7"));
+    // The rest is the free chain 4 -> 5 -> ... -> 24 -> 25 (the high-water node).
+    for (int32_t k = 4; k <= 24; ++k) EXPECT_EQ(im[k], (Node{0, k + 1, 0, 0, 0, 0, 0, ""})) << "node " << k;
+    EXPECT_EQ(im.tailUp, 0);
+
+    EXPECT_EQ(kf.Locate(PK("7")), 7);
+    EXPECT_EQ(kf.CurrentRecord(), 7);
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST_F(KeyFile, AKeySharingItsFirstPartsTakesOnlyTheNewParts) {
+    ASSERT_TRUE(Add(kf, PK("7"), 8));
+    EXPECT_TRUE(Add(kf, PK("3"), 4));
+    Image im = Img();
+    EXPECT_EQ(im.size, 72u + 64u * 24u);
+    EXPECT_EQ(im.nextFree, 5);
+    EXPECT_EQ(im[2].down, 3);
+    EXPECT_EQ(im[3], Used(2, 0, 4, 0, -1, 8, 80, "7"));
+    EXPECT_EQ(im[4], Used(2, 0, 0, 0, 0, 4, 80, "3"));
+
+    // A key under another index shares nothing but the file.
+    EXPECT_TRUE(Add(kf, SK("TAG", "a", "7"), 8));
+    im = Img();
+    EXPECT_EQ(im.nextFree, 10);
+    EXPECT_EQ(im[1], Used(0, 2, 0, 5, 1, 0, 0, "P_KEY"));
+    EXPECT_EQ(im[5], Used(0, 6, 0, 0, 0, 0, 0, "S_KEY"));
+    EXPECT_EQ(im[6], Used(5, 7, 0, 0, 0, 0, 0, "0"));
+    EXPECT_EQ(im[7], Used(6, 8, 0, 0, 0, 0, 0, "TAG"));
+    EXPECT_EQ(im[8], Used(7, 9, 0, 0, 0, 0, 0, "a"));
+    EXPECT_EQ(im[9], Used(8, 0, 0, 0, 0, 8, 80, "7"));
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST_F(KeyFile, AddingAPresentKeyChangesNothing) {
+    ASSERT_TRUE(Add(kf, PK("7"), 8));
+    ASSERT_TRUE(Add(kf, PK("3"), 4));
+    const auto before = ReadBytes(Path());
+    EXPECT_FALSE(Add(kf, PK("7"), 99));
+    EXPECT_FALSE(kf.Inserted());
+    EXPECT_EQ(ReadBytes(Path()), before);
+    EXPECT_EQ(kf.Locate(PK("7")), 7);
+    // The same holds for a list of keys that are all present.
+    TKeyList list = Join({PK("3"), PK("7")});
+    EXPECT_FALSE(kf.AddKeys(list, 1));
+    EXPECT_EQ(ReadBytes(Path()), before);
+}
+
+TEST_F(KeyFile, RotationsRelinkNodesAndMoveTheLevelRoot) {
+    // Pointer texts in insertion order; record r has the pointer text r.
+    for (int r : {7, 3, 9, 1}) ASSERT_TRUE(Add(kf, PK(std::to_string(r)), r + 1));
+    // 7(3) with 3(4) { 1(6) } and 9(5): left-heavy by one.
+    Image im = Img();
+    EXPECT_EQ(im[2].down, 3);
+    EXPECT_EQ(im[3].balance, -1);
+    EXPECT_EQ(im[4].balance, -1);
+
+    // "0" makes 3(4) doubly left-heavy: a single right rotation under 7.
+    ASSERT_TRUE(Add(kf, PK("0"), 1));
+    im = Img();
+    EXPECT_EQ(im[2].down, 3);
+    EXPECT_EQ(im[3], Used(2, 0, 6, 5, -1, 8, 80, "7"));
+    EXPECT_EQ(im[6], Used(2, 0, 7, 4, 0, 2, 80, "1"));
+    EXPECT_EQ(im[4], Used(2, 0, 0, 0, 0, 4, 80, "3"));
+    EXPECT_EQ(im[7], Used(2, 0, 0, 0, 0, 1, 80, "0"));
+
+    // "2" goes right of 1 and left of 3: a double rotation makes 3(4) the root
+    // of the level, written into Down of its owner.
+    ASSERT_TRUE(Add(kf, PK("2"), 3));
+    im = Img();
+    EXPECT_EQ(im[2].down, 4);
+    EXPECT_EQ(im[4], Used(2, 0, 6, 3, 0, 4, 80, "3"));
+    EXPECT_EQ(im[6], Used(2, 0, 7, 8, 0, 2, 80, "1"));
+    EXPECT_EQ(im[3], Used(2, 0, 0, 5, 1, 8, 80, "7"));
+    EXPECT_EQ(im[8], Used(2, 0, 0, 0, 0, 3, 80, "2"));
+    EXPECT_EQ(im[7], Used(2, 0, 0, 0, 0, 1, 80, "0"));
+    EXPECT_EQ(im[5], Used(2, 0, 0, 0, 0, 10, 80, "9"));
+    EXPECT_EQ(im.nextFree, 9);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{0, 1, 2, 3, 7, 9}));
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST_F(KeyFile, AListOfKeysIsConsumedAndEveryKeyInserted) {
+    TKeyList list = Join({PK("2"), PK("1"), SK("TAG", "x", "2")});
+    list.insert(list.begin(), kSep);  // empty keys are skipped
+    list.push_back(kSep);
+    list.push_back(kSep);
+    EXPECT_TRUE(kf.AddKeys(list, 5));
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(kf.Locate(PK("1")), 4);
+    EXPECT_EQ(kf.Locate(PK("2")), 4);
+    EXPECT_EQ(kf.Locate(SK("TAG", "x", "2")), 4);
+    EXPECT_EQ(Img().nextFree, 10);
+    EXPECT_EQ(kf.Verify(), "");
+
+    TKeyList gone = Join({PK("1"), PK("2")});
+    kf.DeleteKeys(gone);
+    EXPECT_TRUE(gone.empty());
+    EXPECT_EQ(kf.Locate(PK("1")), -2);
+    EXPECT_EQ(kf.Locate(PK("2")), -2);
+    EXPECT_EQ(kf.Locate(SK("TAG", "x", "2")), 4);
+}
+
+TEST_F(KeyFile, GrowthAddsEightTimesThePartsLessTheFreeNodes) {
+    ASSERT_TRUE(Add(kf, PK("1"), 2));  // nodes 1..3 in use, 4..24 free
+    TKeyList thirty;
+    for (int i = 0; i < 30; ++i) thirty.push_back(P('C', 0, "L" + std::to_string(i)));
+    ASSERT_TRUE(Add(kf, thirty, 100));
+    Image im = Img();
+    // 21 free nodes, 30 wanted: 8·30 − 21 = 219 nodes are added.
+    EXPECT_EQ(im.size, 72u + 64u * 24u + 64u * 219u);
+    EXPECT_EQ(im.count, 244);
+    // The free nodes are used first, then the new ones in order.
+    EXPECT_EQ(im[1].left, 4);
+    EXPECT_EQ(im[4], Used(0, 5, 0, 0, 0, 0, 0, "L0"));
+    EXPECT_EQ(im[24], Used(23, 25, 0, 0, 0, 0, 0, "L20"));
+    EXPECT_EQ(im[25], Used(24, 26, 0, 0, 0, 0, 0, "L21"));
+    EXPECT_EQ(im[33], Used(32, 0, 0, 0, 0, 100, 0, "L29"));
+    EXPECT_EQ(im.nextFree, 34);
+    const auto chain = im.FreeChain();
+    ASSERT_EQ(chain.size(), 210u);
+    EXPECT_EQ(chain.back(), 243);
+    EXPECT_EQ(im[243].up, 244);
+    EXPECT_EQ(im.tailUp, 0);
+    EXPECT_EQ(kf.Locate(thirty), 99);
+
+    // Enough free nodes: no growth.
+    ASSERT_TRUE(Add(kf, PK("2"), 3));
+    EXPECT_EQ(Img().size, im.size);
+    EXPECT_EQ(Img().nextFree, 35);
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST_F(KeyFile, TheNumberByteOrdersFirstAnd255MatchesAnyType) {
+    ASSERT_TRUE(Add(kf, {P('C', 0, "T"), P('N', 6, "x")}, 3));
+    EXPECT_EQ(kf.Locate({P('C', 255, "T"), P('N', 255, "x")}), 2);
+    EXPECT_EQ(kf.Locate({P('C', 0, "T"), P('N', 0, "x")}), -2);
+    EXPECT_EQ(kf.Locate({P('C', 0, "T"), P('N', 7, "x")}), -2);
+    // The letter is not part of the key.
+    EXPECT_EQ(kf.Locate({P('Z', 0, "T"), P('F', 6, "x")}), 2);
+
+    ASSERT_TRUE(Add(kf, {P('C', 0, "T"), P('N', 0, "z")}, 5));
+    ASSERT_TRUE(kf.SetStart({P('C', 0, "T")}));
+    std::vector<std::string> lines;
+    kf.ListLevel(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"z, 0", "x, 6"}));
+}
+
+TEST_F(KeyFile, PartsCountTheirFirst32Characters) {
+    const std::string a32(32, 'a');
+    ASSERT_TRUE(Add(kf, {P('C', 0, a32 + "X")}, 2));
+    EXPECT_FALSE(Add(kf, {P('C', 0, a32 + "Y")}, 3));
+    EXPECT_EQ(kf.Locate({P('C', 0, a32 + "Z")}), 1);
+    EXPECT_EQ(Img()[1].name, a32);
+}
+
+// ---- deletion --------------------------------------------------------------------
+
+TEST_F(KeyFile, DeletingTheOnlyKeyFreesItsNodesForReuse) {
+    ASSERT_TRUE(Add(kf, PK("7"), 8));
+    Del(kf, PK("7"));
+    Image im = Img();
+    EXPECT_EQ(im.size, 72u + 64u * 24u);
+    EXPECT_EQ(im.root, 0);
+    // The innermost part is freed first, so the chain runs 1, 2, 3, 4, ...
+    // Freed nodes keep their name and balance.
+    EXPECT_EQ(im.nextFree, 1);
+    EXPECT_EQ(im[1], (Node{0, 2, 0, 0, 0, 0, 0, "P_KEY"}));
+    EXPECT_EQ(im[2], (Node{0, 3, 0, 0, 0, 0, 0, "0"}));
+    EXPECT_EQ(im[3], (Node{0, 4, 0, 0, 0, 0, 0, "7"}));
+    EXPECT_EQ(im.FreeChain().size(), 24u);
+    EXPECT_EQ(kf.Locate(PK("7")), -2);
+    EXPECT_FALSE(kf.First());
+    EXPECT_EQ(kf.Verify(), "");
+
+    ASSERT_TRUE(Add(kf, {P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "X")}, 1));
+    im = Img();
+    EXPECT_EQ(im.size, 72u + 64u * 24u);
+    EXPECT_EQ(im.root, 1);
+    EXPECT_EQ(im[1], Used(0, 2, 0, 0, 0, 0, 0, "S_KEY"));
+    EXPECT_EQ(im[2], Used(1, 3, 0, 0, 0, 0, 0, "0"));
+    EXPECT_EQ(im[3], Used(2, 0, 0, 0, 0, 1, 0, "X"));
+    EXPECT_EQ(im.nextFree, 4);
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST_F(KeyFile, DeletingTheLastKeyOfAnIndexFreesItsWholeChain) {
+    ASSERT_TRUE(Add(kf, Join({PK("1"), SK("N", "a", "1")}), 2));  // nodes 1..3 and 4..8
+    Del(kf, SK("N", "a", "1"));
+    const Image im = Img();
+    EXPECT_EQ(im[1], Used(0, 2, 0, 0, 0, 0, 0, "P_KEY"));
+    const auto chain = im.FreeChain();
+    ASSERT_GE(chain.size(), 6u);
+    EXPECT_EQ(std::vector<int32_t>(chain.begin(), chain.begin() + 6), (std::vector<int32_t>{4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(kf.Locate(PK("1")), 1);
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST_F(KeyFile, DeletingRelinksNodesAndKeepsEveryOtherNodeNumber) {
+    // The level of TheRotations... test: 3(4) { 1(6) { 0(7), 2(8) }, 7(3) { -, 9(5) } }.
+    for (int r : {7, 3, 9, 1, 0, 2}) ASSERT_TRUE(Add(kf, PK(std::to_string(r)), r + 1));
+    ASSERT_EQ(Img()[2].down, 4);
+
+    // "3" has two children: the rightmost node of its left subtree, 2(8), takes
+    // its place; 1(6) becomes left-heavy.
+    Del(kf, PK("3"));
+    Image im = Img();
+    EXPECT_EQ(im[2].down, 8);
+    EXPECT_EQ(im[8], Used(2, 0, 6, 3, 0, 3, 80, "2"));
+    EXPECT_EQ(im[6], Used(2, 0, 7, 0, -1, 2, 80, "1"));
+    EXPECT_EQ(im[3], Used(2, 0, 0, 5, 1, 8, 80, "7"));
+    EXPECT_EQ(im[7], Used(2, 0, 0, 0, 0, 1, 80, "0"));
+    EXPECT_EQ(im[5], Used(2, 0, 0, 0, 0, 10, 80, "9"));
+    EXPECT_EQ(im[4], (Node{0, 9, 0, 0, 0, 0, 0, "3"}));
+    EXPECT_EQ(im.nextFree, 4);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{0, 1, 2, 7, 9}));
+    EXPECT_EQ(kf.Verify(), "");
+
+    // "7" has only a right child, which takes its place.
+    Del(kf, PK("7"));
+    im = Img();
+    EXPECT_EQ(im[2].down, 8);
+    EXPECT_EQ(im[8], Used(2, 0, 6, 5, -1, 3, 80, "2"));
+    EXPECT_EQ(im[3], (Node{0, 4, 0, 0, 1, 0, 0, "7"}));
+    EXPECT_EQ(im.nextFree, 3);
+    EXPECT_EQ(kf.Verify(), "");
+
+    // Removing the leaf "9" leaves 2(8) doubly left-heavy: a right rotation
+    // makes 1(6) the root of the level.
+    Del(kf, PK("9"));
+    im = Img();
+    EXPECT_EQ(im[2].down, 6);
+    EXPECT_EQ(im[6], Used(2, 0, 7, 8, 0, 2, 80, "1"));
+    EXPECT_EQ(im[8], Used(2, 0, 0, 0, 0, 3, 80, "2"));
+    EXPECT_EQ(im[7], Used(2, 0, 0, 0, 0, 1, 80, "0"));
+    EXPECT_EQ(im[5], (Node{0, 3, 0, 0, 0, 0, 0, "9"}));
+    const auto chain = im.FreeChain();
+    EXPECT_EQ(std::vector<int32_t>(chain.begin(), chain.begin() + 4), (std::vector<int32_t>{5, 3, 4, 9}));
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(kf.Verify(), "");
+
+    // The last freed node is taken first.
+    ASSERT_TRUE(Add(kf, PK("4"), 5));
+    im = Img();
+    EXPECT_EQ(im[5], Used(2, 0, 0, 0, 0, 5, 80, "4"));
+    EXPECT_EQ(im[8], Used(2, 0, 0, 5, 1, 3, 80, "2"));
+    EXPECT_EQ(im[6].balance, 1);
+    EXPECT_EQ(im.nextFree, 3);
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST_F(KeyFile, DeletingAnAbsentKeyChangesNothing) {
+    ASSERT_TRUE(Add(kf, Join({PK("7"), SK("TAG", "a", "7")}), 8));
+    ASSERT_TRUE(Add(kf, Join({PK("3"), SK("TAG", "b", "3")}), 4));
+    const auto before = ReadBytes(Path());
+    const std::vector<TKeyList> absent = {
+        // Longer than a present key: the present shorter key must stay.
+        {P('C', 0, "P_KEY"), P('N', 0, "0"), P('N', 80, "7"), P('N', 0, "x")},
+        {P('C', 0, "P_KEY"), P('N', 0, "0"), P('N', 80, "3"), P('N', 80, "3"), P('C', 0, "deeper")},
+        {P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "TAG"), P('C', 0, "a"), P('N', 80, "7"), P('N', 0, "")},
+        // Differing in the last part, or higher up.
+        PK("8"),
+        {P('C', 0, "P_KEY"), P('N', 0, "1"), P('N', 80, "7")},
+        {P('C', 0, "NOPE")},
+        SK("TAG", "c", "7"),
+        // The Type counts.
+        {P('C', 0, "P_KEY"), P('N', 0, "0"), P('N', 0, "7")},
+        // A prefix of present keys is no key of its own.
+        PrimaryPrefix(),
+        {P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "TAG"), P('C', 0, "a")},
+    };
+    for (size_t i = 0; i < absent.size(); ++i) {
+        Del(kf, absent[i]);
+        ASSERT_EQ(ReadBytes(Path()), before) << "absent key " << i << " changed the file";
+    }
+    EXPECT_EQ(kf.Locate(PK("7")), 7);
+    EXPECT_EQ(kf.Locate(SK("TAG", "a", "7")), 7);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{3, 7}));
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+// ---- result lists and navigation -----------------------------------------------------
+
+// Records 10, 2, 33, 1, 7 with their primary key (pointer text = record number)
+// and a secondary key "NAME" over a field holding b, a, a, c, b.
+class KeyFileRecords : public KeyFile {
+protected:
+    void SetUp() override {
+        KeyFile::SetUp();
+        const std::vector<std::pair<int, std::string>> records = {
+            {10, "b"}, {2, "a"}, {33, "a"}, {1, "c"}, {7, "b"}};
+        for (const auto& [r, value] : records) {
+            const std::string ptr = std::to_string(r);
+            ASSERT_TRUE(Add(kf, Join({PK(ptr), SK("NAME", value, ptr)}), r + 1));
+        }
+    }
+    static TKeyList NameIndex() { return {P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "NAME")}; }
+    const std::vector<int32_t> primary = {1, 2, 7, 10, 33};
+    const std::vector<int32_t> byName = {2, 33, 7, 10, 1};
+};
+
+TEST_F(KeyFileRecords, FirstNextLastPriorFollowKeyOrder) {
+    EXPECT_EQ(Walk(kf), primary);
+    EXPECT_TRUE(kf.Eof());
+    EXPECT_EQ(kf.CurrentRecord(), 33);
+    EXPECT_EQ(kf.Position(), 4);
+    EXPECT_EQ(kf.RecordCount(), 5);
+
+    std::vector<int32_t> backwards;
+    for (bool ok = kf.Last(); ok; ok = kf.Prior()) backwards.push_back(kf.CurrentRecord());
+    EXPECT_EQ(backwards, (std::vector<int32_t>{33, 10, 7, 2, 1}));
+    EXPECT_TRUE(kf.Bof());
+    EXPECT_FALSE(kf.Eof());
+    EXPECT_EQ(kf.Position(), 0);
+    EXPECT_EQ(kf.CurrentRecord(), 1);
+
+    // Every step starts by clearing both flags.
+    EXPECT_TRUE(kf.Next());
+    EXPECT_FALSE(kf.Bof());
+    EXPECT_TRUE(kf.Last());
+    EXPECT_FALSE(kf.Next());
+    EXPECT_TRUE(kf.Eof());
+    EXPECT_TRUE(kf.First());
+    EXPECT_FALSE(kf.Eof());
+    EXPECT_EQ(kf.CurrentRecord(), 1);
+}
+
+TEST_F(KeyFileRecords, GoToMovesOnlyWithinTheList) {
+    kf.GoTo(2);
+    EXPECT_EQ(kf.Position(), 2);
+    EXPECT_EQ(kf.CurrentRecord(), 7);
+    for (int32_t outside : {5, -1, 1000}) {
+        kf.GoTo(outside);
+        EXPECT_EQ(kf.Position(), 2);
+        EXPECT_EQ(kf.CurrentRecord(), 7);
+    }
+    EXPECT_TRUE(kf.Next());
+    EXPECT_EQ(kf.CurrentRecord(), 10);
+    kf.GoTo(4);
+    EXPECT_EQ(kf.CurrentRecord(), 33);
+    EXPECT_FALSE(kf.Next());
+}
+
+TEST_F(KeyFileRecords, AddingLeavesTheListCurrentOnItsFirstEntry) {
+    kf.GoTo(3);
+    ASSERT_TRUE(Add(kf, Join({PK("0"), SK("NAME", "z", "0")}), 1));
+    EXPECT_EQ(kf.RecordCount(), 6);
+    EXPECT_EQ(kf.Position(), 0);
+    EXPECT_EQ(kf.CurrentRecord(), 0);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{0, 1, 2, 7, 10, 33}));
+}
+
+TEST_F(KeyFileRecords, SelectionsChooseTheIndexAndThePrefix) {
+    kf.SetSelection(NameIndex(), false);
+    EXPECT_EQ(kf.Selection(), NameIndex());
+    EXPECT_EQ(kf.RecordCount(), 5);
+    EXPECT_EQ(Walk(kf), byName);
+
+    TKeyList b = NameIndex();
+    b.push_back(P('C', 0, "b"));
+    kf.SetSelection(b, false);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{7, 10}));
+
+    kf.SetSelection({P('C', 255, "S_KEY"), P('N', 255, "0"), P('X', 255, "NAME")}, false);
+    EXPECT_EQ(Walk(kf), byName);
+
+    // Pointer nodes have no Down tree: in leaf mode the same records come out.
+    kf.SetSelection(NameIndex(), true);
+    EXPECT_TRUE(kf.LeafMode());
+    EXPECT_EQ(Walk(kf), byName);
+
+    kf.SetSelection({P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "OTHER")}, false);
+    EXPECT_EQ(kf.RecordCount(), 0);
+    EXPECT_FALSE(kf.First());
+    EXPECT_TRUE(kf.Eof());
+
+    kf.ResetSelection();
+    EXPECT_EQ(kf.Selection(), PrimaryPrefix());
+    EXPECT_FALSE(kf.LeafMode());
+    EXPECT_EQ(Walk(kf), primary);
+}
+
+TEST_F(KeyFileRecords, ACompleteKeyAsSelection) {
+    // Outside leaf mode only what lies below the selection counts.
+    kf.SetSelection(PK("7"), false);
+    EXPECT_EQ(kf.RecordCount(), 0);
+    EXPECT_FALSE(kf.First());
+    // In leaf mode a found node without Down tree is the one result.
+    kf.SetSelection(PK("7"), true);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{7}));
+}
+
+TEST_F(KeyFile, LeafModeCollectsTheNodesWithoutDownTree) {
+    // Catalogue-like keys of different depth and no pointer parts.
+    ASSERT_TRUE(Add(kf, {P('F', 0, "A"), P('F', 1, "x")}, 5));
+    ASSERT_TRUE(Add(kf, {P('F', 0, "A"), P('F', 1, "y")}, 6));
+    ASSERT_TRUE(Add(kf, {P('F', 0, "A"), P('F', 0, "sub"), P('F', 1, "z")}, 7));
+    ASSERT_TRUE(Add(kf, {P('F', 0, "B")}, 8));
+
+    // Under A: "sub" (number 0) before x and y (number 1); sub's leaf z stands
+    // in its place.
+    kf.SetSelection({P('F', 0, "A")}, true);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{6, 4, 5}));
+    kf.SetSelection({P('F', 0, "A")}, false);
+    EXPECT_EQ(kf.RecordCount(), 0);
+    kf.SetSelection({P('F', 0, "B")}, true);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{7}));
+    kf.SetSelection({P('F', 0, "A"), P('F', 1, "x")}, true);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{4}));
+}
+
+TEST_F(KeyFileRecords, DeletingTheCurrentRecordMovesToTheNextOne) {
+    kf.GoTo(1);  // record 2
+    Del(kf, PK("2"));
+    EXPECT_EQ(kf.CurrentRecord(), 7);
+    // The list is rebuilt by the next step, not by the deletion.
+    EXPECT_EQ(kf.RecordCount(), 5);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{1, 7, 10, 33}));
+    EXPECT_EQ(kf.RecordCount(), 4);
+
+    // On the last entry there is no next one: the current record stays.
+    ASSERT_TRUE(kf.Last());
+    Del(kf, PK("33"));
+    EXPECT_EQ(kf.CurrentRecord(), 33);
+    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{1, 7, 10}));
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+TEST_F(KeyFileRecords, LocateFindsTheRecordAndTheListFollows) {
+    EXPECT_EQ(kf.Locate(PK("7")), 7);
+    EXPECT_EQ(kf.CurrentRecord(), 7);
+    EXPECT_EQ(kf.Position(), 2);
+    EXPECT_TRUE(kf.Next());
+    EXPECT_EQ(kf.CurrentRecord(), 10);
+
+    EXPECT_EQ(kf.Locate(SK("NAME", "a", "33")), 33);
+    EXPECT_EQ(kf.Locate(PK("5")), -2);
+    EXPECT_EQ(kf.CurrentRecord(), 33);  // a failed search leaves it
+    EXPECT_EQ(kf.Locate(SK("NAME", "b", "2")), -2);
+    EXPECT_EQ(kf.Locate({}), -2);
+
+    kf.Close();
+    EXPECT_EQ(kf.Locate(PK("7")), -2);
+}
+
+TEST_F(KeyFile, LocateOfAnInnerNodeGivesItsOwnRecord) {
+    ASSERT_TRUE(Add(kf, {P('F', 0, "A")}, 8));
+    ASSERT_TRUE(Add(kf, {P('F', 0, "A"), P('F', 1, "x")}, 5));
+    EXPECT_EQ(kf.Locate({P('F', 0, "A")}), 7);
+    EXPECT_EQ(kf.Locate({P('F', 0, "A"), P('F', 1, "x")}), 4);
+    // A node that carries no record reads as record -1.
+    ASSERT_TRUE(Add(kf, {P('F', 0, "B"), P('F', 1, "y")}, 3));
+    EXPECT_EQ(kf.Locate({P('F', 0, "B")}), -1);
+}
+
+// ---- start node queries --------------------------------------------------------------
+
+TEST_F(KeyFileRecords, GetRecordsListsThePointersBelowTheStartNode) {
+    TIntegerList list;
+    ASSERT_TRUE(kf.SetStart({}));
+    EXPECT_EQ(kf.StartNode(), Img().root);
+    list.Add(99);
+    kf.GetRecords(list);
+    std::vector<int32_t> all = primary;
+    all.insert(all.end(), byName.begin(), byName.end());
+    EXPECT_EQ(Values(list), all);
+
+    ASSERT_TRUE(kf.SetStart({P('C', 0, "P_KEY")}));
+    kf.GetRecords(list);
+    EXPECT_EQ(Values(list), primary);
+
+    TKeyList b = NameIndex();
+    b.push_back(P('C', 0, "b"));
+    ASSERT_TRUE(kf.SetStart(b));
+    kf.GetRecords(list);
+    EXPECT_EQ(Values(list), (std::vector<int32_t>{7, 10}));
+
+    const int32_t start = kf.StartNode();
+    EXPECT_FALSE(kf.SetStart({P('C', 0, "NONE")}));
+    EXPECT_EQ(kf.StartNode(), start);
+}
+
+TEST_F(KeyFileRecords, ListLevelShowsOneLevelInOrder) {
+    std::vector<std::string> lines = {"stale"};
+    ASSERT_TRUE(kf.SetStart({}));
+    kf.ListLevel(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"P_KEY, 0", "S_KEY, 0"}));
+    ASSERT_TRUE(kf.SetStart(NameIndex()));
+    kf.ListLevel(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a, 0", "b, 0", "c, 0"}));
+    ASSERT_TRUE(kf.SetStart(PrimaryPrefix()));
+    kf.ListLevel(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"1, 80", "2, 80", "7, 80", "10, 80", "33, 80"}));
+}
+
+TEST_F(KeyFile, GetIndexValuesTakesTheRecordsOfNumberZeroParts) {
+    // Under T/S: "0" and "1" (number 0) and "2" (number 6) carry records.
+    ASSERT_TRUE(Add(kf, {P('X', 0, "T"), P('X', 0, "S"), P('N', 0, "0")}, 11));
+    ASSERT_TRUE(Add(kf, {P('X', 0, "T"), P('X', 0, "S"), P('N', 0, "1")}, 12));
+    ASSERT_TRUE(Add(kf, {P('X', 0, "T"), P('X', 0, "S"), P('N', 6, "2")}, 13));
+    TIntegerList list;
+    list.Add(-9);
+    ASSERT_TRUE(kf.SetStart({P('X', 0, "T")}));  // start at S, which has a Down tree
+    kf.GetIndexValues(list);
+    EXPECT_EQ(Values(list), (std::vector<int32_t>{10, 11}));
+
+    // A start node without Down tree gives its own record only, even where it
+    // is the root of its level ("1" is, after the third insertion).
+    ASSERT_TRUE(kf.SetStart({P('X', 0, "T"), P('X', 0, "S"), P('N', 0, "1")}));
+    kf.GetIndexValues(list);
+    EXPECT_EQ(Values(list), (std::vector<int32_t>{11}));
+    ASSERT_TRUE(kf.SetStart({P('X', 0, "T"), P('X', 0, "S"), P('N', 6, "2")}));
+    kf.GetIndexValues(list);
+    EXPECT_EQ(Values(list), (std::vector<int32_t>{12}));
+}
+
+TEST_F(KeyFileRecords, ReopeningKeepsTheKeysAndResetsTheView) {
+    kf.SetSelection(NameIndex(), true);
+    ASSERT_TRUE(kf.SetStart({P('C', 0, "P_KEY")}));
+    const auto bytes = ReadBytes(Path());
+    kf.Close();
+    EXPECT_FALSE(kf.IsOpen());
+    kf.Open();
+    EXPECT_EQ(ReadBytes(Path()), bytes);
+    EXPECT_EQ(kf.Selection(), PrimaryPrefix());
+    EXPECT_FALSE(kf.LeafMode());
+    EXPECT_EQ(kf.StartNode(), 0);
+    EXPECT_EQ(Walk(kf), primary);
+    EXPECT_EQ(kf.Verify(), "");
+
+    // A second object on the same file sees the first one's insertions.
+    TKorKeyFile other;
+    other.SetProject(dir.Path());
+    other.SetFileName("000002");
+    other.Open();
+    ASSERT_TRUE(Add(kf, PK("4"), 5));
+    EXPECT_EQ(other.Locate(PK("4")), 4);
+}
+
+// ---- the audit -------------------------------------------------------------------------
+
+TEST_F(KeyFileRecords, VerifyFindsEveryKindOfDamage) {
+    kf.Close();
+    const Image im = Img();
+    const int32_t r = im[2].down;  // root of the primary pointer level
+    ASSERT_GT(r, 0);
+    ASSERT_GT(im[r].left, 0);
+    const int32_t f = im.nextFree;
+    const auto original = ReadBytes(Path());
+    struct Damage {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const std::vector<Damage> damages = {
+        {"wrong balance", [&] { PatchNode(Path(), r, kBalance, im[r].balance == 0 ? 1 : 0); }},
+        {"wrong order", [&] { PatchNode(Path(), im[r].left, kType, 90); }},
+        {"wrong owner", [&] { PatchNode(Path(), r, kUp, 1); }},
+        {"node lost from the free chain", [&] { PatchI32(Path(), 4, im[f].up); }},
+        {"node in use on the free chain", [&] { PatchI32(Path(), 4, r); }},
+        {"nodes in use unreachable", [&] { PatchI32(Path(), 0, 0); }},
+    };
+    for (const auto& d : damages) {
+        WriteBytes(Path(), original);
+        d.apply();
+        std::string report;
+        try {
+            kf.Open();
+            report = kf.Verify();
+        } catch (const korin::Exception& e) {
+            report = e.what();
+        }
+        EXPECT_NE(report, "") << d.what;
+        kf.Close();
+    }
+    WriteBytes(Path(), original);
+    kf.Open();
+    EXPECT_EQ(kf.Verify(), "");
+}
+
+// ---- damaged files ---------------------------------------------------------------
+
+// Runs `body` in a child process, which must end by itself within `seconds`
+// and return 0.
+::testing::AssertionResult EndsWell(const std::function<int()>& body, int seconds = 20) {
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) return ::testing::AssertionFailure() << "fork failed";
+    if (pid == 0) {
+        ::alarm(static_cast<unsigned>(seconds));
+        int rc = 9;
+        try {
+            rc = body();
+        } catch (...) {
+            rc = 8;
+        }
+        std::fflush(nullptr);
+        ::_exit(rc);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (WIFSIGNALED(status)) {
+        if (WTERMSIG(status) == SIGALRM) return ::testing::AssertionFailure() << "hangs";
+        return ::testing::AssertionFailure() << "crashes with signal " << WTERMSIG(status);
+    }
+    switch (WEXITSTATUS(status)) {
+        case 0: return ::testing::AssertionSuccess();
+        case 3: return ::testing::AssertionFailure() << "raises something other than korin::Exception";
+        case 5: return ::testing::AssertionFailure() << "the audit finds nothing wrong";
+        default: return ::testing::AssertionFailure() << "ends with " << WEXITSTATUS(status);
+    }
+}
+
+// Every operation on the file must either work or raise korin::Exception.
+// 0: so it was; 3: something else was raised; 5: the audit of a damaged file
+// came back empty.
+int Exercise(const std::string& dir, const std::string& name, bool damaged) {
+    int foreign = 0;
+    bool auditEmpty = false;
+    auto attempt = [&](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const korin::Exception&) {
+        } catch (...) {
+            ++foreign;
+        }
+    };
+    TKorKeyFile kf;
+    kf.SetProject(dir);
+    kf.SetFileName(name);
+    attempt([&] { kf.Open(); });
+    if (!kf.IsOpen()) return foreign ? 3 : 0;
+    attempt([&] { auditEmpty = kf.Verify().empty(); });
+    auto walk = [&] {
+        attempt([&] { kf.RecordCount(); });
+        attempt([&] {
+            for (int i = 0; i < 5000 && (i == 0 ? kf.First() : kf.Next()); ++i) {
+            }
+        });
+        attempt([&] { kf.Last(); });
+        attempt([&] { kf.Prior(); });
+        attempt([&] { kf.GoTo(1); });
+    };
+    walk();
+    attempt([&] { kf.Locate(PK("1")); });
+    attempt([&] { kf.Locate(SK("NAME", "a", "2")); });
+    for (bool leaf : {false, true}) {
+        attempt([&] { kf.SetSelection({P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "NAME")}, leaf); });
+        walk();
+    }
+    attempt([&] { kf.ResetSelection(); });
+    for (const TKeyList& start : {TKeyList{}, TKeyList{P('C', 0, "P_KEY")}, PrimaryPrefix(), PK("7")}) {
+        attempt([&] {
+            kf.SetStart(start);
+            TIntegerList list;
+            kf.GetRecords(list);
+            kf.GetIndexValues(list);
+            std::vector<std::string> lines;
+            kf.ListLevel(lines);
+        });
+    }
+    attempt([&] { Add(kf, Join({PK("5"), SK("NAME", "q", "5")}), 6); });
+    attempt([&] { Add(kf, PK("0"), 1); });
+    walk();
+    attempt([&] { Del(kf, PK("1")); });
+    attempt([&] { Del(kf, Join({PK("5"), SK("NAME", "q", "5")})); });
+    attempt([&] { Del(kf, SK("NAME", "b", "7")); });
+    walk();
+    attempt([&] { kf.Verify(); });
+    kf.Close();
+    attempt([&] { kf.Open(); });
+    if (kf.IsOpen()) walk();
+    if (foreign) return 3;
+    return damaged && auditEmpty ? 5 : 0;
+}
+
+TEST_F(KeyFileRecords, DamagedFilesAreSurvivedOrRefused) {
+    kf.Close();
+    const Image im = Img();
+    const int32_t r = im[2].down;  // root of the primary pointer level
+    const int32_t l = im[r].left, rr = im[r].right;
+    ASSERT_GT(l, 0);
+    ASSERT_GT(rr, 0);
+    const int32_t f = im.nextFree;
+    const int32_t n = im.count;
+    const auto original = ReadBytes(Path());
+    struct Damage {
+        const char* what;
+        std::function<void(const std::string&)> apply;
+    };
+    const std::vector<Damage> damages = {
+        {"left ring", [&](const std::string& p) { PatchNode(p, l, kLeft, r); }},
+        {"right ring", [&](const std::string& p) { PatchNode(p, rr, kRight, r); }},
+        {"node its own left child", [&](const std::string& p) { PatchNode(p, r, kLeft, r); }},
+        {"node its own right child", [&](const std::string& p) { PatchNode(p, r, kRight, r); }},
+        {"Down back to the top", [&](const std::string& p) { PatchNode(p, l, kDown, 1); }},
+        {"Down to itself", [&](const std::string& p) { PatchNode(p, 2, kDown, 2); }},
+        {"Down to a free node", [&](const std::string& p) { PatchNode(p, 2, kDown, f); }},
+        {"free chain ring", [&](const std::string& p) { PatchNode(p, im[f].up, kUp, f); }},
+        {"free node its own successor", [&](const std::string& p) { PatchNode(p, f, kUp, f); }},
+        {"free chain beyond the file", [&](const std::string& p) { PatchNode(p, f, kUp, 1000000); }},
+        {"free chain into the tree", [&](const std::string& p) { PatchI32(p, 4, r); }},
+        {"root beyond the file", [&](const std::string& p) { PatchI32(p, 0, 1000000); }},
+        {"root is the high-water node", [&](const std::string& p) { PatchI32(p, 0, n); }},
+        {"negative root", [&](const std::string& p) { PatchI32(p, 0, -5); }},
+        {"root at a free node", [&](const std::string& p) { PatchI32(p, 0, f); }},
+        {"child beyond the file", [&](const std::string& p) { PatchNode(p, r, kLeft, 999999); }},
+        {"child is the high-water node", [&](const std::string& p) { PatchNode(p, l, kRight, n); }},
+        {"negative child", [&](const std::string& p) { PatchNode(p, r, kRight, -3); }},
+        {"balance out of range", [&](const std::string& p) {
+             PatchNode(p, r, kBalance, 5);
+             PatchNode(p, l, kBalance, -7);
+         }},
+        {"balance lies", [&](const std::string& p) {
+             PatchNode(p, r, kBalance, -1);
+             PatchNode(p, l, kBalance, 1);
+         }},
+    };
+    int index = 0;
+    for (const auto& d : damages) {
+        const std::string name = "d" + std::to_string(index++);
+        WriteBytes(dir / name, original);
+        d.apply(dir / name);
+        EXPECT_TRUE(EndsWell([&] { return Exercise(dir.Path(), name, true); })) << d.what;
+    }
+}
+
+TEST_F(KeyFileRecords, ADirectRingIsNamedWhenInsertingOrDeleting) {
+    kf.Close();
+    const Image im = Img();
+    // The value level of the secondary index, away from the default selection.
+    const int32_t s = im[im.root].right, zero = im[s].down, name = im[zero].down, v = im[name].down;
+    ASSERT_EQ(im[v].name, "b");
+    PatchNode(Path(), v, kLeft, v);
+    const auto damaged = ReadBytes(Path());
+    const std::string message = "KorKeyFile: Die Indexdatei ist beschädigt. Es existiert ein direkter Ringverweis!";
+
+    // Each operation on a freshly opened copy; the child writes what it caught.
+    const std::vector<std::pair<const char*, std::function<void(TKorKeyFile&)>>> operations = {
+        {"AddKeys", [](TKorKeyFile& probe) { Add(probe, SK("NAME", "a", "99"), 100); }},
+        {"DeleteKeys", [](TKorKeyFile& probe) { Del(probe, SK("NAME", "a", "2")); }},
+    };
+    for (const auto& [what, operation] : operations) {
+        WriteBytes(Path(), damaged);
+        const std::string caught = dir / "caught";
+        std::filesystem::remove(caught);
+        ASSERT_TRUE(EndsWell([&] {
+            TKorKeyFile probe;
+            probe.SetProject(dir.Path());
+            probe.SetFileName("000002");
+            std::string text = "(nothing raised)";
+            try {
+                probe.Open();
+                operation(probe);
+            } catch (const korin::EKorKeyError& e) {
+                text = e.what();
+            } catch (const korin::Exception& e) {
+                text = std::string("(not EKorKeyError) ") + e.what();
+            }
+            korin::testing::WriteText(caught, text);
+            return 0;
+        })) << what;
+        EXPECT_EQ(korin::testing::ReadText(caught), message) << what;
+    }
+}
+
+TEST_F(KeyFile, ADegenerateTreeIsSurvivedOrRefused) {
+    // A top level of 3000 nodes linked to the right, each claiming balance.
+    kf.Close();
+    const int32_t nodes = 3000;
+    std::vector<uint8_t> b(64 * static_cast<size_t>(nodes + 1) + 8, 0);
+    auto put = [&](size_t at, int32_t v, int width) {
+        for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+    };
+    put(0, 1, 4);
+    put(4, nodes + 1, 4);
+    for (int32_t k = 1; k <= nodes; ++k) {
+        const size_t o = 64 * static_cast<size_t>(k);
+        put(o + 12, k < nodes ? k + 1 : 0, 4);
+        put(o + 16, k < nodes ? 1 : 0, 2);
+        put(o + 20, k, 4);
+        put(o + 24, 80, 2);
+        const std::string text = std::to_string(k);
+        std::memcpy(&b[o + 26], text.c_str(), text.size() + 1);
+    }
+    WriteBytes(dir / "deep", b);
+    EXPECT_TRUE(EndsWell([&] { return Exercise(dir.Path(), "deep", true); }));
+}
+
+TEST_F(KeyFileRecords, RandomlyDamagedFilesAreSurvivedOrRefused) {
+    kf.Close();
+    const auto original = ReadBytes(Path());
+    const Image im = Img();
+    for (uint32_t seed = 1; seed <= 120; ++seed) {
+        std::mt19937 rng(seed);
+        auto b = original;
+        std::uniform_int_distribution<int32_t> node(0, im.count - 1), value(-2, im.count + 2), count(1, 3),
+            field(0, 6), balance(-3, 3);
+        for (int i = count(rng); i > 0; --i) {
+            const int32_t k = node(rng);
+            const int f = field(rng);
+            const size_t at = 64 * static_cast<size_t>(k) + (k == 0 ? (f % 2) * 4 : static_cast<size_t>(f) * 4);
+            const int32_t v = f == 4 && k != 0 ? balance(rng) : value(rng);
+            const int width = f == 4 && k != 0 ? 2 : 4;
+            for (int j = 0; j < width; ++j) b[at + j] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * j));
+        }
+        const std::string name = "r" + std::to_string(seed);
+        WriteBytes(dir / name, b);
+        EXPECT_TRUE(EndsWell([&] { return Exercise(dir.Path(), name, false); })) << "seed " << seed;
+    }
+}
+
+}  // namespace
