@@ -37,31 +37,6 @@ TKorDrawSym Make(const gen::Symbol& s) {
     return TKorDrawSym(gen::SymbolRecord(s), CodesOf(s));
 }
 
-TEST(DrawSym, CodeRecordLengthFollowsTheText) {
-    TKorDrawSym sym = Make(Title());
-    EXPECT_EQ(sym.CodeRecordWords(1), 7) << "5 characters";
-    sym.SetCode(61, "SECHS6");
-    EXPECT_EQ(sym.CodeRecordWords(1), 8) << "6 characters and one padding byte";
-    sym.SetCode(61, "SIEBEN7");
-    EXPECT_EQ(sym.CodeRecordWords(1), 8) << "7 characters fill the record";
-    sym.SetCode(61, "");
-    EXPECT_EQ(sym.CodeRecordWords(1), 5);
-    EXPECT_EQ(sym.CodeRecordWords(4), 0);
-    EXPECT_EQ(sym.CodeRecordWords(-1), 0);
-}
-
-TEST(DrawSym, CodeBytesAreTheRecordsOfTheLists) {
-    gen::Symbol s = Title();
-    TKorDrawSym sym = Make(s);
-    EXPECT_EQ(sym.CodeBytes(), CodesOf(s)) << "an unchanged symbol gives back its records";
-
-    sym.SetCode(61, "SECHS6");
-    sym.SetCodeTextAt(3, "x");
-    s.codes[1].text = "SECHS6";
-    s.codes[3].text = "x";
-    EXPECT_EQ(sym.CodeBytes(), CodesOf(s)) << "words A and B and the numbers stay, padding is 0";
-}
-
 TEST(DrawSym, FirstCodeOfANumberIsTheOneReadAndWritten) {
     TKorDrawSym sym = Make(Title());
     EXPECT_EQ(sym.GetCode(61), "ZWEI5");
