@@ -1,0 +1,240 @@
+// korintool keyfile, end to end: every command's output format, the bytes it
+// leaves in the file, and the exit codes 0 (done), 1 (the store's message on
+// stderr) and 2 (usage).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+using korin::testing::ReadBytes;
+using korin::testing::RunTool;
+using korin::testing::TempDir;
+using korin::testing::ToolResult;
+using korin::testing::WriteBytes;
+
+using Args = std::vector<std::string>;
+
+Args Cat(Args a, const Args& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Args PK(const std::string& ptr) { return {"C:0:P_KEY", "N:0:0", "N:80:" + ptr}; }
+Args SK(const std::string& value, const std::string& ptr) {
+    return {"C:0:S_KEY", "N:0:0", "C:0:NAME", "C:0:" + value, "N:80:" + ptr};
+}
+
+::testing::AssertionResult Ok(const ToolResult& r, const std::string& out) {
+    if (r.exitCode == 0 && r.out == out && r.err.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit " << r.exitCode << ", stdout [" << r.out << "], stderr [" << r.err
+                                         << "], expected stdout [" << out << "]";
+}
+
+::testing::AssertionResult Fails(const ToolResult& r, const std::string& message) {
+    if (r.exitCode == 1 && r.err == message + "\n" && r.out.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit " << r.exitCode << ", stdout [" << r.out << "], stderr [" << r.err
+                                         << "], expected [" << message << "]";
+}
+
+class KeyfileCommand : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(Ok(RunTool({"keyfile", "create", file}), "")); }
+
+    ToolResult Run(const std::string& command, const Args& rest = {}) {
+        return RunTool(Cat({"keyfile", command, file}, rest));
+    }
+    // Adds record r of the sample table: primary key and the NAME key.
+    void AddRecord(int r, const std::string& value, const std::string& expected = "1\n") {
+        const std::string ptr = std::to_string(r);
+        ASSERT_TRUE(Ok(Run("add", Cat(Cat({std::to_string(r + 1)}, PK(ptr)), Cat({"---"}, SK(value, ptr)))),
+                       expected));
+    }
+
+    TempDir dir;
+    const std::string file = dir / "000017";
+};
+
+// ---- create, add, dump -------------------------------------------------------------
+
+TEST_F(KeyfileCommand, CreateWritesANewKeyFileOverAnyOldOne) {
+    std::vector<uint8_t> fresh(72, 0);
+    fresh[4] = 1;
+    EXPECT_EQ(ReadBytes(file), fresh);
+    EXPECT_TRUE(Ok(Run("dump"), "header\t0\t1\t72\n"));
+
+    WriteBytes(file, std::vector<uint8_t>(500, 0xAB));
+    EXPECT_TRUE(Ok(Run("create"), ""));
+    EXPECT_EQ(ReadBytes(file), fresh);
+}
+
+TEST_F(KeyfileCommand, DumpShowsEveryWholeNode) {
+    EXPECT_TRUE(Ok(Run("add", Cat({"8"}, PK("7"))), "1\n"));
+    // Three nodes in use, 21 on the free chain; node 25 is the high-water node.
+    std::string expected = "header\t1\t4\t1608\n";
+    expected += "1\t2\t0\t0\t0\t0\t0\t0\tP_KEY\n";
+    expected += "2\t3\t1\t0\t0\t0\t0\t0\t0\n";
+    expected += "3\t0\t2\t0\t0\t0\t8\t80\t7\n";
+    for (int k = 4; k <= 24; ++k) expected += std::to_string(k) + "\t0\t" + std::to_string(k + 1) + "\t0\t0\t0\t0\t0\t\n";
+    EXPECT_TRUE(Ok(Run("dump"), expected));
+
+    // A balance of -1 and a left link show as numbers.
+    EXPECT_TRUE(Ok(Run("add", Cat({"4"}, PK("3"))), "1\n"));
+    const ToolResult r = Run("dump");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("3\t0\t2\t4\t0\t-1\t8\t80\t7\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("4\t0\t2\t0\t0\t0\t4\t80\t3\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.rfind("header\t1\t5\t1608\n", 0), 0u) << r.out;
+}
+
+TEST_F(KeyfileCommand, AddSaysWhetherANodeWasTaken) {
+    EXPECT_TRUE(Ok(Run("add", Cat({"8"}, PK("7"))), "1\n"));
+    EXPECT_TRUE(Ok(Run("add", Cat({"99"}, PK("7"))), "0\n"));
+    EXPECT_TRUE(Ok(Run("locate", PK("7")), "7\n"));
+    // Several keys at once: one new key is enough for 1.
+    EXPECT_TRUE(Ok(Run("add", Cat(Cat({"3"}, PK("7")), Cat({"---"}, PK("2")))), "1\n"));
+    EXPECT_TRUE(Ok(Run("add", Cat(Cat({"3"}, PK("7")), Cat({"---"}, PK("2")))), "0\n"));
+    EXPECT_TRUE(Ok(Run("locate", PK("2")), "2\n"));
+}
+
+TEST_F(KeyfileCommand, TextsPassThroughByteForByte) {
+    // A colon belongs to the text after the second one; 8-bit bytes are kept;
+    // an empty text is a text.
+    EXPECT_TRUE(Ok(Run("add", {"5", "C:0:a:b", "X:3:M\xe4\xdf", "N:255:"}), "1\n"));
+    const ToolResult r = Run("dump");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("\t0\t0\ta:b\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\t0\t3\tM\xe4\xdf\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\t5\t255\t\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(Ok(Run("locate", {"C:0:a:b", "X:3:M\xe4\xdf", "N:255:"}), "4\n"));
+    EXPECT_TRUE(Ok(Run("level", {"C:0:a:b"}), "M\xe4\xdf, 3\n"));
+}
+
+// ---- queries ------------------------------------------------------------------------
+
+class KeyfileRecords : public KeyfileCommand {
+protected:
+    void SetUp() override {
+        KeyfileCommand::SetUp();
+        AddRecord(10, "b");
+        AddRecord(2, "a");
+        AddRecord(33, "a");
+        AddRecord(1, "c");
+        AddRecord(7, "b");
+    }
+};
+
+TEST_F(KeyfileRecords, LocateGivesTheRecordOrMinusTwo) {
+    EXPECT_TRUE(Ok(Run("locate", PK("33")), "33\n"));
+    EXPECT_TRUE(Ok(Run("locate", SK("b", "7")), "7\n"));
+    EXPECT_TRUE(Ok(Run("locate", PK("8")), "-2\n"));
+    EXPECT_TRUE(Ok(Run("locate", SK("a", "7")), "-2\n"));
+    EXPECT_TRUE(Ok(Run("locate", {"C:255:P_KEY", "N:255:0", "N:255:10"}), "10\n"));
+}
+
+TEST_F(KeyfileRecords, ListWalksASelectionInKeyOrder) {
+    EXPECT_TRUE(Ok(Run("list"), "1\n2\n7\n10\n33\n"));
+    EXPECT_TRUE(Ok(Run("list", {"C:0:S_KEY", "N:0:0", "C:0:NAME"}), "2\n33\n7\n10\n1\n"));
+    EXPECT_TRUE(Ok(Run("list", {"C:0:S_KEY", "N:0:0", "C:0:NAME", "C:0:b"}), "7\n10\n"));
+    EXPECT_TRUE(Ok(Run("list", {"C:0:S_KEY", "N:0:0", "C:0:OTHER"}), ""));
+    // In leaf mode a complete key is its own one-record list.
+    EXPECT_TRUE(Ok(Run("list", Cat({"--leaf"}, PK("7"))), "7\n"));
+    EXPECT_TRUE(Ok(Run("list", PK("7")), ""));
+    EXPECT_TRUE(Ok(Run("list", {"--leaf", "C:0:S_KEY", "N:0:0", "C:0:NAME"}), "2\n33\n7\n10\n1\n"));
+}
+
+TEST_F(KeyfileRecords, RecordsIndexValuesAndLevelWorkFromTheStartNode) {
+    EXPECT_TRUE(Ok(Run("records"), "1\n2\n7\n10\n33\n2\n33\n7\n10\n1\n"));
+    EXPECT_TRUE(Ok(Run("records", {"C:0:P_KEY"}), "1\n2\n7\n10\n33\n"));
+    EXPECT_TRUE(Ok(Run("records", {"C:0:S_KEY", "N:0:0", "C:0:NAME", "C:0:a"}), "2\n33\n"));
+    EXPECT_TRUE(Ok(Run("records", {"C:0:NONE"}), ""));
+
+    EXPECT_TRUE(Ok(Run("level"), "P_KEY, 0\nS_KEY, 0\n"));
+    EXPECT_TRUE(Ok(Run("level", {"C:0:S_KEY", "N:0:0", "C:0:NAME"}), "a, 0\nb, 0\nc, 0\n"));
+    EXPECT_TRUE(Ok(Run("level", {"C:0:P_KEY", "N:0:0"}), "1, 80\n2, 80\n7, 80\n10, 80\n33, 80\n"));
+}
+
+TEST_F(KeyfileCommand, IndexValuesTakeTheRecordsOfNumberZeroParts) {
+    ASSERT_TRUE(Ok(Run("add", {"11", "X:0:T", "X:0:S", "N:0:0"}), "1\n"));
+    ASSERT_TRUE(Ok(Run("add", {"12", "X:0:T", "X:0:S", "N:0:1"}), "1\n"));
+    ASSERT_TRUE(Ok(Run("add", {"13", "X:0:T", "X:0:S", "N:6:2"}), "1\n"));
+    EXPECT_TRUE(Ok(Run("indexvalues", {"X:0:T"}), "10\n11\n"));
+    EXPECT_TRUE(Ok(Run("indexvalues", {"X:0:T", "X:0:S", "N:6:2"}), "12\n"));
+}
+
+TEST_F(KeyfileRecords, DeleteRemovesKeysAndIgnoresAbsentOnes) {
+    EXPECT_TRUE(Ok(Run("delete", Cat(PK("2"), Cat({"---"}, SK("a", "2")))), ""));
+    EXPECT_TRUE(Ok(Run("list"), "1\n7\n10\n33\n"));
+    EXPECT_TRUE(Ok(Run("list", {"C:0:S_KEY", "N:0:0", "C:0:NAME"}), "33\n7\n10\n1\n"));
+    const auto before = ReadBytes(file);
+    EXPECT_TRUE(Ok(Run("delete", PK("2")), ""));
+    EXPECT_TRUE(Ok(Run("delete", Cat(PK("7"), {"N:0:more"})), ""));
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_TRUE(Ok(Run("locate", PK("7")), "7\n"));
+}
+
+// ---- failures ------------------------------------------------------------------------
+
+TEST_F(KeyfileCommand, TheStoresMessageGoesToStderrWithExitCode1) {
+    const std::string missing = dir / "000099";
+    EXPECT_TRUE(Fails(RunTool(Cat({"keyfile", "locate", missing}, PK("1"))),
+                      "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : 000099"));
+    EXPECT_TRUE(Fails(RunTool(Cat({"keyfile", "add", missing, "2"}, PK("1"))),
+                      "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : 000099"));
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    const std::string foreign = dir / "000098";
+    std::vector<uint8_t> bytes(72, 0);
+    bytes[4] = 1;
+    bytes[9] = 1;
+    WriteBytes(foreign, bytes);
+    EXPECT_TRUE(Fails(RunTool({"keyfile", "list", foreign}),
+                      "KorMMF: Konnte Datei nicht öffnen.\rInhalt stimmt nicht mit Dateityp überein. Datei : 000098"));
+
+    // A node that is its own left child.
+    ASSERT_TRUE(Ok(Run("add", Cat({"2"}, PK("1"))), "1\n"));
+    auto b = ReadBytes(file);
+    b[64 * 3 + 8] = 3;
+    WriteBytes(file, b);
+    EXPECT_TRUE(Fails(Run("add", Cat({"3"}, PK("2"))),
+                      "KorKeyFile: Die Indexdatei ist beschädigt. Es existiert ein direkter Ringverweis!"));
+}
+
+TEST_F(KeyfileCommand, UsageErrorsExitWith2AndChangeNothing) {
+    ASSERT_TRUE(Ok(Run("add", Cat({"2"}, PK("1"))), "1\n"));
+    const auto before = ReadBytes(file);
+    const std::vector<Args> wrong = {
+        {"keyfile"},
+        {"keyfile", "frobnicate", file},
+        {"keyfile", "create"},
+        {"keyfile", "create", file, "extra"},
+        {"keyfile", "add", file},
+        {"keyfile", "add", file, "5"},
+        Cat({"keyfile", "add", file, "five"}, PK("3")),
+        {"keyfile", "add", file, "5", "C0P_KEY"},
+        {"keyfile", "add", file, "5", "C:256:x"},
+        {"keyfile", "add", file, "5", "C:x:y"},
+        Cat(Cat({"keyfile", "add", file, "5"}, PK("3")), {"---"}),
+        {"keyfile", "delete", file},
+        {"keyfile", "locate", file},
+        Cat(Cat({"keyfile", "locate", file}, PK("1")), Cat({"---"}, PK("2"))),
+        {"keyfile", "dump"},
+        {"keyfile", "dump", file, "extra"},
+    };
+    for (const auto& args : wrong) {
+        const ToolResult r = RunTool(args);
+        std::string shown;
+        for (const auto& a : args) shown += a + " ";
+        EXPECT_EQ(r.exitCode, 2) << shown;
+        EXPECT_FALSE(r.err.empty()) << shown;
+        EXPECT_EQ(r.out, "") << shown;
+        EXPECT_EQ(ReadBytes(file), before) << shown;
+    }
+}
+
+}  // namespace
