@@ -228,6 +228,10 @@ bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
 }
 
 void TKorKeyFile::DeleteKeys(TKeyList& list) {
+    if (!IsOpen()) {
+        list.clear();
+        return;
+    }
     int32_t remembered = -1;
     if (Next()) {
         remembered = position_;
