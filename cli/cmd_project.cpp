@@ -1,0 +1,228 @@
+// korintool project: a project folder and its catalogue.
+#include <climits>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "project/kor_dir_file.h"
+#include "store/kor_error.h"
+#include "store/kor_path.h"
+#include "store/kor_table.h"
+
+namespace korintool {
+namespace {
+
+constexpr const char* kUsage =
+    "  project create DIR\n"
+    "  project tree DIR\n"
+    "  project files DIR PATH\n"
+    "  project create-table DIR PATH [--text LONGTEXT] [--primary N] FIELD...\n"
+    "        PATH is the catalogue path, texts joined by '/', the table last;\n"
+    "        FIELD is NAME[#ID]:KIND[:SIZE], KIND one of smallint integer word float string\n"
+    "  project delete-table DIR PATH\n"
+    "  project delete-folder DIR PATH\n"
+    "  project add-drawing DIR SOURCE PATH\n"
+    "  project delete-drawing DIR PATH\n"
+    "  project check DIR\n"
+    "  project repair DIR\n";
+
+void Need(const Args& args, size_t count) {
+    if (args.size() != count) throw UsageError("wrong number of arguments");
+}
+
+// "AUC_SYSTEM/MESSTELLE" → its texts, top level first.
+std::vector<std::string> SplitCataloguePath(const std::string& text) {
+    if (text.empty()) throw UsageError("empty PATH");
+    std::vector<std::string> texts;
+    size_t from = 0;
+    while (true) {
+        const size_t slash = text.find('/', from);
+        texts.push_back(text.substr(from, slash == std::string::npos ? std::string::npos : slash - from));
+        if (slash == std::string::npos) break;
+        from = slash + 1;
+    }
+    return texts;
+}
+
+// The catalogue of DIR, opened.
+struct Catalogue {
+    explicit Catalogue(const std::string& dir) {
+        cat.SetProject(dir);
+        if (!cat.ProjectValid())
+            throw korin::EKorKeyError("KorKeyFile: Datei konnte nicht geöffnet werden. Datei : " +
+                                      cat.FileName());
+        cat.Open();
+    }
+    korin::TKorDirFile cat;
+};
+
+int32_t ParseInt32(const std::string& text, const char* what, int64_t low, int64_t high) {
+    const int64_t v = ParseInt(text, what);
+    if (v < low || v > high) throw UsageError(std::string("out of range for ") + what + ": " + text);
+    return static_cast<int32_t>(v);
+}
+
+// NAME[#ID]:KIND[:SIZE], as `table create` reads it.
+korin::TKorNewField ParseField(const std::string& arg) {
+    const auto first = arg.find(':');
+    if (first == std::string::npos || first == 0) throw UsageError("bad FIELD: " + arg);
+    const auto second = arg.find(':', first + 1);
+    const std::string kind =
+        arg.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    korin::TKorNewField def;
+    def.name = arg.substr(0, first);
+    if (kind == "smallint")
+        def.type = korin::TKorFieldType::SmallInt;
+    else if (kind == "integer")
+        def.type = korin::TKorFieldType::Integer;
+    else if (kind == "word")
+        def.type = korin::TKorFieldType::Word;
+    else if (kind == "float")
+        def.type = korin::TKorFieldType::Float;
+    else if (kind == "string")
+        def.type = korin::TKorFieldType::String;
+    else
+        throw UsageError("bad FIELD kind: " + arg);
+    if (second != std::string::npos) {
+        if (def.type != korin::TKorFieldType::String)
+            throw UsageError("only a string field takes a SIZE: " + arg);
+        def.size = ParseInt32(arg.substr(second + 1), "SIZE", 0, INT16_MAX);
+    }
+    return def;
+}
+
+int Create(const Args& args) {
+    Need(args, 2);
+    std::error_code ec;
+    std::filesystem::create_directories(korin::path::Native(args[1]), ec);
+    korin::TKorDirFile cat;
+    cat.SetProject(args[1]);
+    if (!cat.ProjectValid())
+        throw korin::EKorMMFError("KorMMF: Konnte Datei nicht anlegen. Datei : " + cat.FileName());
+    cat.CreateCatalogue();
+    return 0;
+}
+
+int Tree(const Args& args) {
+    Need(args, 2);
+    Catalogue c(args[1]);
+    std::vector<korin::TDirTreeEntry> lines;
+    c.cat.ListTree(lines);
+    for (const auto& line : lines)
+        PrintLine({std::string(2 * static_cast<size_t>(line.depth), ' ') + line.name,
+                   std::to_string(line.type), korin::TKorDirFile::EntryFileName(line.entry)});
+    return 0;
+}
+
+int Files(const Args& args) {
+    Need(args, 3);
+    const auto path = SplitCataloguePath(args[2]);
+    Catalogue c(args[1]);
+    std::string dataFile, keyFile;
+    if (!c.cat.TableFiles(path, dataFile, keyFile)) return 1;
+    PrintLine({dataFile, keyFile});
+    return 0;
+}
+
+int CreateTable(const Args& args) {
+    if (args.size() < 3) throw UsageError("missing DIR or PATH");
+    const auto path = SplitCataloguePath(args[2]);
+    std::string longText;
+    int32_t primary = 1;
+    std::vector<korin::TKorNewField> fields;
+    for (size_t i = 3; i < args.size(); ++i) {
+        if (args[i] == "--text" || args[i] == "--primary") {
+            if (i + 1 >= args.size()) throw UsageError("missing value of " + args[i]);
+            if (args[i] == "--text")
+                longText = args[i + 1];
+            else
+                primary = ParseInt32(args[i + 1], "--primary", 0, 255);
+            ++i;
+        } else {
+            fields.push_back(ParseField(args[i]));
+        }
+    }
+    if (fields.empty()) throw UsageError("missing FIELD");
+    // Definitions that the table would refuse are refused before the catalogue
+    // changes.
+    korin::TKorTable::CheckNewFields(fields);
+
+    Catalogue c(args[1]);
+    std::string scheduleFile, sysTableFile, dataFile, keyFile;
+    c.cat.CreateScheduleEntries({path.begin(), path.end() - 1}, scheduleFile, sysTableFile);
+    if (!c.cat.CreateTableEntries(path, longText, dataFile, keyFile))
+        throw korin::Exception("Die Tabelle " + args[2] + " existiert bereits!");
+    if (dataFile == "000000" || keyFile == "000000")
+        throw korin::Exception("Die Tabelle " + args[2] + " konnte nicht eingetragen werden!");
+
+    korin::TKorTable table;
+    table.SetProject(c.cat.Project());
+    table.SetFileName(dataFile);
+    table.SetKeyFileName(keyFile);
+    table.SetFieldDefs(fields);
+    table.SetPrimaryKeyField(primary);
+    table.CreateNew(true);
+    table.Open();  // makes the key file
+    table.Close();
+    PrintLine({dataFile, keyFile});
+    return 0;
+}
+
+int Run(const Args& args) {
+    if (args.empty()) throw UsageError("missing command");
+    const std::string& cmd = args[0];
+    if (cmd == "create") return Create(args);
+    if (cmd == "tree") return Tree(args);
+    if (cmd == "files") return Files(args);
+    if (cmd == "create-table") return CreateTable(args);
+    if (cmd == "delete-table") {
+        Need(args, 3);
+        const auto path = SplitCataloguePath(args[2]);
+        Catalogue c(args[1]);
+        c.cat.DeleteTable(path);
+        return 0;
+    }
+    if (cmd == "delete-folder") {
+        Need(args, 3);
+        const auto path = SplitCataloguePath(args[2]);
+        Catalogue c(args[1]);
+        c.cat.DeleteFolder(path);
+        return 0;
+    }
+    if (cmd == "add-drawing") {
+        Need(args, 4);
+        const auto path = SplitCataloguePath(args[3]);
+        Catalogue c(args[1]);
+        PrintLine({c.cat.CreateDrawingEntry(args[2], korin::DrawingKey(path))});
+        return 0;
+    }
+    if (cmd == "delete-drawing") {
+        Need(args, 3);
+        const auto path = SplitCataloguePath(args[2]);
+        Catalogue c(args[1]);
+        c.cat.DeleteDrawing(path);
+        return 0;
+    }
+    if (cmd == "check") {
+        Need(args, 2);
+        Catalogue c(args[1]);
+        std::vector<std::string> lines;
+        c.cat.CheckReport(lines);
+        for (const auto& line : lines) PrintLine({line});
+        return 0;
+    }
+    if (cmd == "repair") {
+        Need(args, 2);
+        Catalogue c(args[1]);
+        c.cat.RepairFreeChain();
+        return 0;
+    }
+    throw UsageError("unknown command: " + cmd);
+}
+
+}  // namespace
+
+KORINTOOL_COMMAND("project", kUsage, Run);
+
+}  // namespace korintool

@@ -1,0 +1,7 @@
+#include "project/kor_schedule.h"
+
+namespace korin {
+
+TKorSchedule::TKorSchedule() { SetFileName(""); }
+
+}  // namespace korin
