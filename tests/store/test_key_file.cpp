@@ -1039,6 +1039,36 @@ TEST_F(KeyFileRecords, ADirectRingIsNamedWhenInsertingOrDeleting) {
     }
 }
 
+TEST_F(KeyFileRecords, DamageInOneIndexLeavesTheOthersReadable) {
+    // Finding a key reads only the nodes on its path, and a list only the
+    // nodes below its selection: a ring in the secondary index must not keep
+    // the primary index from being read.
+    kf.Close();
+    const Image im = Img();
+    const int32_t s = im[im.root].right, zero = im[s].down, name = im[zero].down, v = im[name].down;
+    ASSERT_EQ(im[v].name, "b");
+    PatchNode(Path(), v, kLeft, v);
+    const std::string seen = dir / "seen";
+    ASSERT_TRUE(EndsWell([&] {
+        std::string text;
+        try {
+            TKorKeyFile probe;
+            probe.SetProject(dir.Path());
+            probe.SetFileName("000002");
+            probe.Open();
+            text += "opened, locate ";
+            text += std::to_string(probe.Locate(PK("7")));
+            text += ", list";
+            for (int32_t r : Walk(probe)) text += " " + std::to_string(r);
+        } catch (const korin::Exception& e) {
+            text += std::string(" raised: ") + e.what();
+        }
+        korin::testing::WriteText(seen, text);
+        return 0;
+    }));
+    EXPECT_EQ(korin::testing::ReadText(seen), "opened, locate 7, list 1 2 7 10 33");
+}
+
 TEST_F(KeyFile, ADegenerateTreeIsSurvivedOrRefused) {
     // A top level of 3000 nodes linked to the right, each claiming balance.
     kf.Close();
