@@ -1,0 +1,55 @@
+// The demo: a complete example written into one folder.
+//
+//   DIR/Demo             the project: catalogue, "Dir.dat", the schedules and
+//                        system tables of "AUC_SYSTEM" and "AUC_SYSTEM/PRO_DOKU",
+//                        the eleven standard tables filled with sample data
+//                        (ZEICHNUNGEN and MSR_REF empty), and "project.ini"
+//   DIR/Originale        the original project: level "TYPICALS" with one folder
+//                        per typical and its pages "1", "2", ..., and beside them
+//                        "bitmap/<typical>-<page>.bmp"
+//   DIR/Stammkabel.pro   the master cable database: KABEL and ADERN in
+//                        "AUC_SYSTEM", matching the cable types of the project
+//
+// The same seed and count give the same files (the catalogue entries get a fixed
+// creation time). A newcomer opens "Demo"; every later module has realistic data
+// to be tried on. The generator needs QtGui only for the page bitmaps.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace korin::demo {
+
+inline const std::string kProjectFolder = "Demo";
+inline const std::string kOriginalFolder = "Originale";
+inline const std::string kMasterFolder = "Stammkabel.pro";
+inline const std::string kOriginalLevel = "TYPICALS";
+
+struct TDemoOptions {
+    uint32_t seed = 1;
+    int32_t measurePoints = 36;
+    // With the MSR additions to MESSTELLE and ADERN and with MSR_REF; without
+    // them the page creation window's table adaptation has its work to do.
+    bool adapted = true;
+    // Replace the three folders when they exist and hold files. Without it an
+    // existing, non-empty folder is refused.
+    bool replace = false;
+};
+
+struct TDemoResult {
+    std::string projectDir;   // the three folders, each with a trailing "/"
+    std::string originalDir;
+    std::string masterDir;
+    int32_t measurePoints = 0;
+    int32_t records = 0;      // records written into the project's tables
+    int32_t originalPages = 0;
+};
+
+// Writes the demo into `dir` (created when missing). Throws korin::Exception
+// (the store's errors pass through), std::invalid_argument for options out of
+// range. Refuses, before writing anything, when one of the three folders
+// exists and is not empty and `replace` is not set:
+//   "Demo: Der Ordner <path> existiert bereits und ist nicht leer."
+TDemoResult Generate(const std::string& dir, const TDemoOptions& options = {});
+
+}  // namespace korin::demo
