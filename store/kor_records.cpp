@@ -14,7 +14,7 @@ namespace korin {
 
 using namespace tablefmt;
 
-int32_t LocalTimeStamp() {
+int32_t RecordTimeStamp() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     time_t seconds = now.tv_sec;
@@ -88,13 +88,13 @@ void TKorRecords::PutFieldText(int32_t i, std::string_view text) {
 
 void TKorRecords::SetField(int32_t i, std::string_view text) {
     if (i < 0 || i >= FieldCount()) return;
-    SetStamp(LocalTimeStamp());
+    SetStamp(RecordTimeStamp());
     PutFieldText(i, text);
     UpdateChecksum();
 }
 
 void TKorRecords::SetFields(const std::vector<std::string>& texts) {
-    SetStamp(LocalTimeStamp());
+    SetStamp(RecordTimeStamp());
     const int32_t n = std::min<int32_t>(FieldCount(), static_cast<int32_t>(texts.size()));
     for (int32_t i = 0; i < n; ++i) PutFieldText(i, texts[static_cast<size_t>(i)]);
     UpdateChecksum();
@@ -157,7 +157,7 @@ void TKorRecords::InitSlot(int32_t slotNumber) {
     uint8_t* s = SlotFor();
     std::memset(s, 0, slot::kHeaderSize);
     std::memset(s + slot::kFill, slot::kFillValue, slot::kFillBytes);
-    le::PutI32(s + slot::kStamp, LocalTimeStamp());
+    le::PutI32(s + slot::kStamp, RecordTimeStamp());
     le::PutU16(s + slot::kInUse, 1);
 }
 

@@ -29,7 +29,7 @@ namespace korin {
 
 // Seconds since 1970-01-01 00:00 in local time, as record stamps and catalogue
 // entries store it.
-int32_t LocalTimeStamp();
+int32_t RecordTimeStamp();
 
 class TKorRecords {
 public:

@@ -101,6 +101,12 @@ void ReplaceFile(const std::string& from, const std::string& to) {
 
 // Another table file, mapped for reading its header and slots.
 class SourceTable : public TKorMMF {
+public:
+    // The table's own directory, catalogued or not.
+    void SetProject(const std::string& value) override {
+        if (!value.empty() && path::DirectoryExists(value)) project_ = path::AsDirectory(value);
+    }
+
 protected:
     int32_t InitialSize() override { return 0; }
     void InitContent() override {}

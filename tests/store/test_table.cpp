@@ -1,0 +1,670 @@
+// The table file: the bytes of a new file, appending with its keys, conflicts and
+// normalisation, slot reuse and growth, editing and deleting, finding, secondary
+// key definitions, and the refusals that keep damaged or misused tables intact.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <zlib.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "store/kor_error.h"
+#include "store/kor_key_file.h"
+#include "store/kor_path.h"
+#include "store/kor_table.h"
+#include "store/kor_table_format.h"
+#include "store/le.h"
+#include "test_table_support.h"
+
+namespace {
+
+using namespace korin;
+using namespace korin::testing;
+namespace fmt = korin::tablefmt;
+
+const std::string kConflictHead = "Achtung! In der Tabelle T kam es zu\r einem Schlüsselkonflikt.";
+
+TEST(TableNewFile, HeaderSizeAndKeyFileAreThoseOfTheDefinitions) {
+    TempDir dir;
+    TKorTable t;
+    t.SetProject(dir.Path());
+    t.SetFileName("t.dat");
+    t.SetKeyFileName("t.key");
+    t.SetFieldDefs({Text("Name", 10), Int("Nr"), Float("Wert")});
+    t.SetPrimaryKeyField(2);
+    t.SetTitle("MESSTELLE_MIT_UEBERLANGEM_TITEL_X");  // 33 characters
+    t.TextLines() = {"AUC_SYSTEM", "Ebene2", "Ebene3", "Ebene4"};
+    t.CreateNew(true);
+    const auto bytes = ReadBytes(dir / "t.dat");
+    // 3284 + 64·n + Σ(size + 1); the number kinds count size 0.
+    ASSERT_EQ(bytes.size(), 3284u + 3 * 64 + 11 + 1 + 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[200]), 6), std::string("TABLE\0", 6));
+    EXPECT_EQ(I32At(bytes, 0), 0);
+    EXPECT_EQ(I32At(bytes, 4), 0);
+    EXPECT_EQ(I32At(bytes, 8), 0);
+    EXPECT_EQ(I32At(bytes, 12), 2);
+    EXPECT_EQ(bytes[1024], 2);
+    EXPECT_EQ(bytes[1025], 2);
+    EXPECT_EQ(bytes[1027], 3);
+    EXPECT_EQ(bytes[1280], 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[16]), 32), "MESSTELLE_MIT_UEBERLANGEM_TITEL_");
+    EXPECT_EQ(le::I16(&bytes[98]), 4);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[100]), 26),
+              std::string("AUC_SYSTEM\0Ebene2\0Ebene3\0", 25) + std::string(1, '\0'));
+    // Everything the header does not name is zero.
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const bool named = (i >= 12 && i < 16) || (i >= 16 && i < 48) || (i >= 98 && i < 125) ||
+                           (i >= 200 && i < 205) || i == 1024 || i == 1025 || i == 1027 ||
+                           (i >= 2304 && i < 2304 + 3 * 64);
+        if (!named) ASSERT_EQ(bytes[i], 0) << "byte " << i;
+    }
+    // The key file is made when the table is opened.
+    EXPECT_FALSE(path::FileExists(dir / "t.key"));
+    t.Open();
+    ASSERT_TRUE(t.IsOpen());
+    EXPECT_EQ(ReadBytes(dir / "t.key").size(), 72u);
+    EXPECT_EQ(t.Title(), "MESSTELLE_MIT_UEBERLANGEM_TITEL_");
+    EXPECT_EQ(t.PrimaryKeyField(), 2);
+    EXPECT_EQ(t.SecondaryKeyCount(), 0);
+    EXPECT_TRUE(t.Eof());
+    EXPECT_EQ(t.RecordCount(), 0);
+}
+
+TEST(TableNewFile, ATableFolderNeedsNoCatalogueAndForeignFilesAreRefused) {
+    TempDir dir;
+    TKorTable t;
+    t.SetProject(dir.Path());
+    EXPECT_TRUE(t.ProjectValid());
+    EXPECT_EQ(t.Project(), dir.Path());
+    t.SetProject(dir / "missing");
+    EXPECT_FALSE(t.ProjectValid());
+    EXPECT_EQ(t.Project(), dir.Path());
+
+    t.SetFileName("x.dat");
+    t.SetKeyFileName("x.key");
+    t.Open();  // missing: stays closed
+    EXPECT_FALSE(t.IsOpen());
+    EXPECT_EQ(t.SecondaryKeyCount(), -1);
+    EXPECT_TRUE(t.Eof());
+    EXPECT_FALSE(t.First());
+    EXPECT_EQ(t.Append({"a"}), -1);
+    std::vector<uint8_t> foreign(4000, 0);
+    std::memcpy(&foreign[200], "TABLEX", 6);
+    WriteBytes(dir / "x.dat", foreign);
+    EXPECT_THROW(t.Open(), EKorMMFError);
+    foreign.resize(3250);
+    std::memcpy(&foreign[200], "TABLE\0", 6);
+    WriteBytes(dir / "x.dat", foreign);
+    EXPECT_THROW(t.Open(), EKorMMFError);
+    EXPECT_FALSE(t.IsOpen());
+}
+
+TEST(TableAppend, PrimaryKeyOrderPointerPartsAndTheKeyFileAudit) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("Name", 8), Int("Nr")});
+    EXPECT_EQ(t->Append({"M", "3"}), 0);
+    EXPECT_EQ(t->Append({"B", "1"}), 1);
+    EXPECT_EQ(t->Append({"X", "2"}), 2);
+    EXPECT_EQ(t->Append({"A10", "2"}), 3);
+    EXPECT_EQ(t->Append({"A9", "2"}), 4);
+    EXPECT_EQ(Slots(*t), (std::vector<int32_t>{4, 3, 1, 0, 2}));  // A9 A10 B M X
+    EXPECT_EQ(t->HeaderRecordCount(), 5);
+    EXPECT_EQ(t->SlotCount(), 5);
+    EXPECT_EQ(t->RecordCount(), 5);
+    EXPECT_EQ(t->KeyFile().Verify(), "");
+    // The primary key and its pointer part as the key file holds them.
+    EXPECT_EQ(t->KeyFile().Locate({KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('C', 80, "X")}), 2);
+    // Every record carries its checksum and the in-use word.
+    t->Close();
+    const auto bytes = ReadBytes(dir / "t.dat");
+    const int64_t b = fmt::RecordsOffset(2, 9 + 12);
+    const uint8_t* slot2 = bytes.data() + b + 2 * (48 + 21);
+    EXPECT_EQ(le::U16(slot2 + 28), 1);
+    EXPECT_EQ(le::U32(slot2 + 18), static_cast<uint32_t>(::crc32(0, reinterpret_cast<const Bytef*>("X2"), 2)));
+}
+
+TEST(TableAppend, WithoutPrimaryKeyFieldRecordsComeInSlotOrderComparedAsNumbers) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("Name", 4)}, 0);
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(t->Append({"r" + std::to_string(i)}), i);
+    std::vector<int32_t> expected;
+    for (int i = 0; i < 12; ++i) expected.push_back(i);
+    EXPECT_EQ(Slots(*t), expected);  // "10" after "9"
+    EXPECT_EQ(t->KeyFile().Locate({KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('N', 80, "11")}), 10);
+    // Without a primary key field FindByPrimary looks up the bare index only.
+    EXPECT_FALSE(t->FindByPrimary("r1"));
+    EXPECT_FALSE(t->FindByPrimary(1));
+}
+
+TEST(TableAppend, EmptyBlankAndDuplicateKeysAreRefusedWithTheWarning) {
+    TempDir dir;
+    RecordingSink sink;
+    auto t = MakeTable(dir, {Text("Name", 8), Int("Nr")});
+    ASSERT_EQ(t->Append({"A", "1"}), 0);
+    EXPECT_EQ(t->Append({"", "2"}), -1);
+    EXPECT_EQ(t->Append({"   ", "2"}), -1);
+    EXPECT_EQ(t->Append({"A", "2"}), -1);
+    EXPECT_EQ(t->Append({"B"}), -1);  // fewer values than fields: no warning
+    ASSERT_EQ(sink.errors.size(), 3u);
+    EXPECT_EQ(sink.errors[0], kConflictHead + " PIndex  existiert bereits!");
+    EXPECT_EQ(sink.errors[1], kConflictHead + " PIndex     existiert bereits!");
+    EXPECT_EQ(sink.errors[2], kConflictHead + " PIndex A existiert bereits!");
+    EXPECT_EQ(t->HeaderRecordCount(), 1);
+    EXPECT_EQ(t->SlotCount(), 1);
+}
+
+TEST(TableAppend, KeysAreComparedAsTheyWouldBeStored) {
+    // " 7" is stored as "7", "1,5" as "1.50", and a text longer than its field
+    // as its first width characters: each would share the present record's key.
+    TempDir dir;
+    RecordingSink sink;
+    auto nr = MakeTable(dir, {Int("Nr"), Text("X", 2)}, 1, "T", "n.dat", "n.key");
+    ASSERT_EQ(nr->Append({"7", "a"}), 0);
+    EXPECT_EQ(nr->Append({" 7", "b"}), -1);
+    auto fl = MakeTable(dir, {Float("W"), Text("X", 2)}, 1, "T", "f.dat", "f.key");
+    ASSERT_EQ(fl->Append({"1.5", "a"}), 0);
+    EXPECT_EQ(fl->Append({"1,5", "b"}), -1);
+    auto tx = MakeTable(dir, {Text("K", 3)}, 1, "T", "x.dat", "x.key");
+    ASSERT_EQ(tx->Append({"ABC"}), 0);
+    EXPECT_EQ(tx->Append({"ABCD"}), -1);
+    EXPECT_EQ(sink.errors.size(), 3u);
+    EXPECT_EQ(nr->HeaderRecordCount() + fl->HeaderRecordCount() + tx->HeaderRecordCount(), 3);
+}
+
+TEST(TableAppend, ValuesAreNormalisedByType) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4), Int("I"), Float("F"), Small("S"), Text("T", 6)});
+    ASSERT_EQ(t->Append({"a", "  42 ", " 3,14159 ", "", "  raw "}), 0);
+    ASSERT_TRUE(t->FindByPrimary("a"));
+    EXPECT_EQ(t->GetField(1), "42");
+    EXPECT_EQ(t->GetField(2), "3.14");
+    EXPECT_EQ(t->GetField(3), "0");
+    EXPECT_EQ(t->GetField(4), "  raw ");
+    ASSERT_EQ(t->Append({"b", "", "", "-7", ""}), 1);
+    ASSERT_TRUE(t->FindByPrimary("b"));
+    EXPECT_EQ(t->GetField(1), "0");
+    EXPECT_EQ(t->GetField(2), "0.00");
+    EXPECT_EQ(t->GetField(3), "-7");
+    ASSERT_EQ(t->Append({"c", "1", "-2.005e1", "1", ""}), 2);
+    ASSERT_TRUE(t->FindByPrimary("c"));
+    EXPECT_EQ(t->GetField(2), "-20.05");
+    EXPECT_EQ(t->GetField(2).size(), 6u);
+    ASSERT_EQ(t->Append({"d", "1", "12345678.9", "1", ""}), 3);
+    ASSERT_TRUE(t->FindByPrimary("d"));
+    EXPECT_EQ(t->GetField(2), "12345678.9");  // "12345678.90" cut to the width of 10
+}
+
+TEST(TableAppend, ADecimalThatIsNoNumberRaisesBeforeAnythingIsWritten) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4), Float("F")});
+    ASSERT_EQ(t->Append({"a", "1"}), 0);
+    const auto before = ReadBytes(dir / "t.dat");
+    const auto keysBefore = ReadBytes(dir / "t.key");
+    for (const char* bad : {"abc", "1.2.3", "1,2,3", "--1", "1e", ".", "inf", "nan", "0x10"}) {
+        try {
+            t->Append({"b", bad});
+            ADD_FAILURE() << bad;
+        } catch (const Exception& e) {
+            std::string shown = bad;
+            if (auto c = shown.find(','); c != std::string::npos) shown[c] = '.';
+            EXPECT_EQ(std::string(e.what()), "'" + shown + "' ist kein gültiger Gleitkommawert");
+        }
+    }
+    EXPECT_EQ(ReadBytes(dir / "t.dat"), before);
+    EXPECT_EQ(ReadBytes(dir / "t.key"), keysBefore);
+}
+
+TEST(TableAppend, AutomaticFieldsCountUpAndIgnoreTheGivenValue) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4), Text("Auto", 8), Text("Txt", 8), Text("Auto2", 8)});
+    t->Close();
+    auto bytes = ReadBytes(dir / "t.dat");
+    bytes[fmt::FieldEntryOffset(1) + 4] = 17;
+    bytes[fmt::FieldEntryOffset(2) + 4] = 19;
+    bytes[fmt::FieldEntryOffset(3) + 4] = 17;
+    le::PutI32(bytes.data() + 88, 41);
+    WriteBytes(dir / "t.dat", bytes);
+    t->Open();
+    ASSERT_EQ(t->Append({"a", "x", "y", "z"}), 0);
+    ASSERT_EQ(t->Append({"b", "", "", ""}), 1);
+    ASSERT_TRUE(t->FindByPrimary("b"));
+    EXPECT_EQ(t->GetField(1), "44");
+    EXPECT_EQ(t->GetField(2), "?2");
+    EXPECT_EQ(t->GetField(3), "45");
+    // A refused record uses no number.
+    RecordingSink sink;
+    EXPECT_EQ(t->Append({"a", "", "", ""}), -1);
+    EXPECT_EQ(t->Append({"c", "", "", ""}), 2);
+    ASSERT_TRUE(t->FindByPrimary("c"));
+    EXPECT_EQ(t->GetField(1), "46");
+    EXPECT_EQ(t->GetField(2), "?3");
+    // Editing leaves automatic fields as given.
+    t->EditField(1, " 9 ");
+    EXPECT_EQ(t->GetField(1), " 9 ");
+}
+
+TEST(TableSlots, ADeletedSlotIsReusedFirstThenTheEndIsTaken) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4)});
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(t->Append({"k" + std::to_string(i)}), i);
+    ASSERT_TRUE(t->GoToSlot(3));
+    t->Delete();
+    EXPECT_EQ(t->HeaderRecordCount(), 9);
+    EXPECT_EQ(t->FreeHead(), 4);
+    EXPECT_EQ(t->SlotCount(), 10);
+    EXPECT_FALSE(t->FindByPrimary("k3"));
+    EXPECT_EQ(t->Append({"new"}), 3);
+    EXPECT_EQ(t->FreeHead(), 0);
+    EXPECT_EQ(t->Append({"newer"}), 10);
+    EXPECT_EQ(t->SlotCount(), 11);
+    // Deleted slots are reused last deleted first.
+    for (int s : {5, 1, 8}) {
+        ASSERT_TRUE(t->GoToSlot(s));
+        t->Delete();
+    }
+    EXPECT_EQ(t->Append({"x1"}), 8);
+    EXPECT_EQ(t->Append({"x2"}), 1);
+    EXPECT_EQ(t->Append({"x3"}), 5);
+    EXPECT_EQ(t->Append({"x4"}), 11);
+    EXPECT_EQ(t->KeyFile().Verify(), "");
+}
+
+TEST(TableSlots, AFullFileGrowsByExactlyTenSlots) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 20)});
+    const int32_t slotSize = 48 + 21;
+    const int64_t b = t->Records().RecordsOffset();
+    const int32_t initial = t->FileSize();
+    ASSERT_LT(initial, b + slotSize + 100);
+    ASSERT_EQ(t->Append({"a"}), 0);
+    EXPECT_EQ(t->FileSize(), initial + 10 * slotSize);
+    // Ten more slots fit as long as 100 bytes stay behind the last one.
+    int32_t appended = 1;
+    while (t->FileSize() == initial + 10 * slotSize) {
+        ASSERT_EQ(t->Append({"k" + std::to_string(appended)}), appended);
+        ++appended;
+    }
+    EXPECT_EQ(t->FileSize(), initial + 20 * slotSize);
+    EXPECT_GE(t->FileSize() - (b + appended * slotSize), 100);
+    EXPECT_EQ(static_cast<int64_t>(ReadBytes(dir / "t.dat").size()), t->FileSize());
+}
+
+TEST(TableSlots, AFileThatCannotGrowRefusesTheRecordWithTheWarning) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 32767)});
+    t->Close();
+    auto bytes = ReadBytes(dir / "t.dat");
+    // A (sparse) file whose next slot would lie past the 2 GiB a file may have.
+    const int32_t slotSize = 48 + 32768;
+    const int64_t b = fmt::RecordsOffset(1, 32768);
+    const int32_t slots = static_cast<int32_t>((INT32_MAX - b) / slotSize) - 1;
+    le::PutI32(bytes.data() + 0, slots);
+    le::PutI32(bytes.data() + 8, slots);
+    WriteBytes(dir / "t.dat", bytes);
+    ::truncate((dir / "t.dat").c_str(), b + int64_t{slots} * slotSize + 50);
+    RecordingSink sink;
+    t->Open();
+    ASSERT_TRUE(t->IsOpen());
+    le::PutI32(t->View() + 4, 7);
+    EXPECT_EQ(t->Append({"a"}), -1);
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_EQ(sink.errors[0], "Datensatz konnte nicht angelegt werden!\rDatei läßt sich nicht erweitern!");
+    EXPECT_EQ(t->FreeHead(), 0);
+    EXPECT_EQ(t->HeaderRecordCount(), slots);
+}
+
+TEST(TableEdit, ANonKeyFieldLeavesTheKeyFileAsItWas) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4), Text("V", 6), Int("N")});
+    ASSERT_EQ(t->Append({"b", "x", "1"}), 0);
+    ASSERT_EQ(t->Append({"a", "y", "2"}), 1);
+    const auto keys = ReadBytes(dir / "t.key");
+    ASSERT_TRUE(t->GoToSlot(0));
+    t->EditField(1, "changed");
+    t->EditField(2, " 12 ");
+    EXPECT_EQ(t->GetField(1), "change");
+    EXPECT_EQ(t->GetField(2), "12");
+    EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
+    t->EditField(5, "nothing");  // not a field
+    t->SetFieldById(601, "byid");
+    EXPECT_EQ(t->GetFieldById(601), "byid");
+    EXPECT_EQ(t->GetFieldByName("v"), "byid");
+    EXPECT_EQ(t->GetFieldByName("none"), "");
+    EXPECT_EQ(t->GetField(3), "");
+}
+
+TEST(TableEdit, ThePrimaryKeyFieldMovesTheRecordInKeyOrder) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4), Text("V", 6)});
+    for (const char* k : {"b", "c", "d"}) t->Append({k, "v"});
+    ASSERT_EQ(Slots(*t), (std::vector<int32_t>{0, 1, 2}));
+    ASSERT_TRUE(t->GoToSlot(2));
+    t->EditField(0, "a");
+    EXPECT_EQ(Slots(*t), (std::vector<int32_t>{2, 0, 1}));
+    EXPECT_FALSE(t->FindByPrimary("d"));
+    ASSERT_TRUE(t->FindByPrimary("a"));
+    EXPECT_EQ(t->CurrentSlot(), 2);
+    EXPECT_EQ(t->KeyFile().Verify(), "");
+}
+
+TEST(TableEdit, EditingOrDeletingASlotNotInUseIsRefused) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4)});
+    for (const char* k : {"a", "b", "c"}) t->Append({k});
+    ASSERT_TRUE(t->GoToSlot(1));
+    t->Delete();
+    const auto data = ReadBytes(dir / "t.dat");
+    const auto keys = ReadBytes(dir / "t.key");
+    ASSERT_TRUE(t->GoToSlot(1));
+    try {
+        t->Delete();
+        ADD_FAILURE();
+    } catch (const EKorTabError& e) {
+        EXPECT_STREQ(e.what(), "KorTable: Datensatz 1 ist gelöscht und kann nicht gelöscht werden!");
+    }
+    try {
+        t->EditField(0, "z");
+        ADD_FAILURE();
+    } catch (const EKorTabError& e) {
+        EXPECT_STREQ(e.what(), "KorTable: Datensatz 1 ist gelöscht und kann nicht geändert werden!");
+    }
+    // Slots that do not exist cannot be reached.
+    EXPECT_FALSE(t->GoToSlot(3));
+    EXPECT_FALSE(t->GoToSlot(-1));
+    EXPECT_EQ(t->CurrentSlot(), 1);
+    EXPECT_EQ(TKorTable::SlotMissingText(3), "KorTable: Datensatz 3 existiert nicht!");
+    EXPECT_EQ(ReadBytes(dir / "t.dat"), data);
+    EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
+    // The chain still reuses slot 1 once.
+    EXPECT_EQ(t->Append({"d"}), 1);
+    EXPECT_EQ(t->Append({"e"}), 3);
+}
+
+TEST(TableEdit, AnEmptyTableHasNoCurrentRecordToChange) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4)});
+    EXPECT_THROW(t->EditField(0, "x"), EKorTabError);
+    EXPECT_THROW(t->Delete(), EKorTabError);
+    EXPECT_EQ(t->SlotCount(), 0);
+}
+
+TEST(TableDelete, RemovesTheKeysAndMovesToTheNextRecord) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4), Text("V", 4)});
+    for (const char* k : {"a", "b", "c"}) t->Append({k, "v"});
+    t->DefineSecondaryKey("Val", {"V"});
+    t->Reindex();
+    ASSERT_TRUE(t->FindByPrimary("b"));
+    t->Delete();
+    EXPECT_EQ(Slots(*t), (std::vector<int32_t>{0, 2}));
+    TIntegerList found;
+    EXPECT_TRUE(t->FindBySecondary("Val", {"v"}, found));
+    EXPECT_EQ(found.Values(), (std::vector<int32_t>{0, 2}));
+    EXPECT_EQ(t->KeyFile().Verify(), "");
+}
+
+TEST(TableKeys, ANonUniqueKeyKeepsEqualValuesApartAUniqueOneRefusesThem) {
+    TempDir dir;
+    RecordingSink sink;
+    auto t = MakeTable(dir, {Text("K", 4), Text("Ort", 6), Text("Nr", 4)});
+    t->DefineSecondaryKey("ORTE", {"ort"});
+    t->DefineSecondaryKey("  OrtNr  ", {"Ort", "Nr", "Fehlt"}, true);
+    ASSERT_EQ(t->SecondaryKeyCount(), 2);
+    EXPECT_EQ(t->SecondaryKeyName(1), "OrtNr");
+    EXPECT_EQ(t->SecondaryKeyFieldCount(1), 2);
+    EXPECT_EQ(t->SecondaryKeyFieldName(1, 1), "Nr");
+    EXPECT_EQ(t->SecondaryKeyFieldIndex(1, 0), 1);
+    EXPECT_EQ(t->SecondaryKeyFieldIndex(1, 2), -1);
+    EXPECT_TRUE(t->SecondaryKeyUnique(1));
+    EXPECT_FALSE(t->SecondaryKeyUnique(0));
+    ASSERT_EQ(t->Append({"a", "Kiel", "1"}), 0);
+    ASSERT_EQ(t->Append({"b", "Kiel", "2"}), 1);
+    EXPECT_EQ(t->Append({"c", "Kiel", "1"}), -1);
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_EQ(sink.errors[0], kConflictHead + " PIndex c existiert bereits!");
+    TIntegerList found;
+    EXPECT_TRUE(t->FindBySecondary("ORTE", {"Kiel"}, found));
+    EXPECT_EQ(found.Values(), (std::vector<int32_t>{0, 1}));
+    EXPECT_TRUE(t->FindBySecondary("OrtNr", {"Kiel", "2"}, found));
+    EXPECT_EQ(found.Values(), (std::vector<int32_t>{1}));
+    // A prefix of a unique key that leaves one level open names that level's
+    // root record only (the key file's GetIndexValues).
+    EXPECT_TRUE(t->FindBySecondary("OrtNr", {"Kiel"}, found));
+    EXPECT_EQ(found.Values(), (std::vector<int32_t>{0}));
+    EXPECT_TRUE(t->FindBySecondary("OrtNr", {"Kiel", "1", "extra"}, found));
+    EXPECT_EQ(found.Values(), (std::vector<int32_t>{0}));
+    EXPECT_FALSE(t->FindBySecondary("ORTE", {"Bonn"}, found));
+    EXPECT_EQ(found.Count(), 0);
+    EXPECT_FALSE(t->FindBySecondary("orte", {"Kiel"}, found));  // names are exact
+    EXPECT_EQ(t->KeyFile().Verify(), "");
+}
+
+TEST(TableKeys, AUniqueKeyWithoutPrimaryFieldNamesTheSecondaryKeyInTheWarning) {
+    TempDir dir;
+    RecordingSink sink;
+    auto t = MakeTable(dir, {Text("K", 4)}, 0);
+    t->DefineSecondaryKey("U", {"K"}, true);
+    ASSERT_EQ(t->Append({"a"}), 0);
+    EXPECT_EQ(t->Append({"a"}), -1);
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_EQ(sink.errors[0], kConflictHead + " Der eindeutige Sekundärschlüssel existiert bereits!");
+}
+
+TEST(TableKeys, DefinitionsArePackedIntoTheHeaderAndSurviveReopening) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("A", 4), Text("B", 4), Text("C", 4)});
+    t->DefineSecondaryKey("", {"A"});
+    t->DefineSecondaryKey("none", {"X", "Y"});
+    EXPECT_EQ(t->SecondaryKeyCount(), 0);
+    t->DefineSecondaryKey("K1", {"c", "a"});
+    t->DefineSecondaryKey(std::string(40, 'N'), {"B"}, true);
+    t->Close();
+    const auto bytes = ReadBytes(dir / "t.dat");
+    EXPECT_EQ(bytes[1280], 2);
+    const std::string packed(reinterpret_cast<const char*>(&bytes[1281]), 3 + 2 + 4 + 33 + 2 + 2 + 1);
+    const std::string expected = std::string("K1\0\0\x02\x03\x00\x01\x00", 9) + std::string(32, 'N') +
+                                 std::string("\0\x01\x01\x02\x00\0", 6);
+    EXPECT_EQ(packed, expected);
+    t->Open();
+    ASSERT_EQ(t->SecondaryKeyCount(), 2);
+    EXPECT_EQ(t->SecondaryKeyName(1), std::string(32, 'N'));
+    EXPECT_EQ(t->SecondaryKeyFieldIndex(0, 0), 2);
+    EXPECT_EQ(t->SecondaryKeyFieldIndex(0, 1), 0);
+}
+
+TEST(TableKeys, DefinitionsThatWouldPass2304OrTheLimitsAreRefused) {
+    TempDir dir;
+    std::vector<TKorNewField> fields;
+    std::vector<std::string> names;
+    for (int i = 0; i < 21; ++i) {
+        fields.push_back(Text("F" + std::to_string(i), 2));
+        names.push_back("F" + std::to_string(i));
+    }
+    auto t = MakeTable(dir, fields);
+    try {
+        t->DefineSecondaryKey("Zu", names);
+        ADD_FAILURE();
+    } catch (const EKorTabError& e) {
+        EXPECT_STREQ(e.what(), "KorTable: Ein Sekundärschlüssel kann höchstens 20 Felder haben!");
+    }
+    // Each key of 32 characters and 20 fields takes 33 + 2 + 40 = 75 bytes:
+    // 13 of them reach 2256, a 14th would end at 2331.
+    names.pop_back();
+    for (int k = 0; k < 13; ++k) t->DefineSecondaryKey(std::string(31, 'K') + char('a' + k), names);
+    ASSERT_EQ(t->SecondaryKeyCount(), 13);
+    const auto before = std::vector<uint8_t>(t->View(), t->View() + 2304);
+    try {
+        t->DefineSecondaryKey(std::string(31, 'K') + "z", names);
+        ADD_FAILURE();
+    } catch (const EKorTabError& e) {
+        EXPECT_EQ(std::string(e.what()), "KorTable: Der Sekundärschlüssel " + std::string(31, 'K') +
+                                             "z passt nicht mehr in den Tabellenkopf!");
+    }
+    EXPECT_EQ(std::vector<uint8_t>(t->View(), t->View() + 2304), before);
+    EXPECT_EQ(t->SecondaryKeyCount(), 13);
+    // Short keys fill up to 20 and no further.
+    for (int k = 13; k < 20; ++k) t->DefineSecondaryKey(std::string(1, char('a' + k)), {"F0"});
+    ASSERT_EQ(t->SecondaryKeyCount(), 20);
+    try {
+        t->DefineSecondaryKey("z", {"F0"});
+        ADD_FAILURE();
+    } catch (const EKorTabError& e) {
+        EXPECT_STREQ(e.what(), "KorTable: Es können höchstens 20 Sekundärschlüssel angelegt werden!");
+    }
+    t->Close();
+    t->Open();
+    EXPECT_EQ(t->SecondaryKeyCount(), 20);
+}
+
+TEST(TableFind, ValuesOfEveryKindAreTurnedIntoText) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 8)});
+    for (const char* k : {"42", "True", "x", "2.5", "-3"}) t->Append({k});
+    ASSERT_TRUE(t->FindByPrimary(42));
+    EXPECT_EQ(t->GetField(0), "42");
+    ASSERT_TRUE(t->FindByPrimary(true));
+    EXPECT_EQ(t->GetField(0), "True");
+    ASSERT_TRUE(t->FindByPrimary('x'));
+    ASSERT_TRUE(t->FindByPrimary(2.5));
+    EXPECT_EQ(t->GetField(0), "2.5");
+    ASSERT_TRUE(t->FindByPrimary(int64_t{-3}));
+    ASSERT_TRUE(t->FindByPrimary("x"));
+    EXPECT_FALSE(t->FindByPrimary("y"));
+    EXPECT_EQ(t->GetField(0), "x");  // a failed find does not move
+}
+
+TEST(TableNavigation, FirstLastPriorNextGoToAndEof) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4)});
+    for (const char* k : {"c", "a", "b"}) t->Append({k});
+    ASSERT_TRUE(t->Last());
+    EXPECT_EQ(t->GetField(0), "c");
+    ASSERT_TRUE(t->Prior());
+    EXPECT_EQ(t->GetField(0), "b");
+    ASSERT_TRUE(t->First());
+    EXPECT_FALSE(t->Prior());
+    EXPECT_TRUE(t->Bof());
+    t->GoTo(2);
+    EXPECT_EQ(t->GetField(0), "c");
+    EXPECT_FALSE(t->Next());
+    EXPECT_TRUE(t->Eof());
+    t->GoTo(3);  // not below the record count: nothing
+    EXPECT_EQ(t->GetField(0), "c");
+    // Opening positions on the first record in key order.
+    t->Close();
+    t->Open();
+    EXPECT_EQ(t->GetField(0), "a");
+    EXPECT_EQ(t->CurrentSlot(), 1);
+}
+
+TEST(TableAppend, ARecordWhoseKeysAreAllPresentLeavesNoSlotInUse) {
+    // A stale key for slot 0 in the key file (from a key file that was not
+    // rebuilt): the record's only key is already there, so the key file takes
+    // nothing.
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4)}, 0);
+    TKeyList stale{KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('N', 80, "1")};
+    ASSERT_TRUE(t->KeyFile().AddKeys(stale, 1));
+    EXPECT_EQ(t->Append({"a"}), -1);
+    EXPECT_EQ(t->HeaderRecordCount(), 0);
+    EXPECT_EQ(t->SlotCount(), 0);
+    EXPECT_EQ(t->FreeHead(), 0);
+    ASSERT_TRUE(t->Records().SlotInFile(0));
+    TKorRecords probe = t->Records();
+    probe.Select(0);
+    EXPECT_FALSE(probe.IsActive());
+    // Rebuilt keys take the record.
+    t->Reindex();
+    EXPECT_EQ(t->Append({"a"}), 0);
+    EXPECT_EQ(t->HeaderRecordCount(), 1);
+}
+
+TEST(TableSlots, AHeadThatNamesARecordInUseIsNotFollowed) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4)});
+    for (const char* k : {"a", "b", "c", "d"}) t->Append({k});
+    ASSERT_TRUE(t->GoToSlot(2));
+    t->Delete();
+    for (int32_t bad : {1, 9, -4, 5}) {
+        le::PutI32(t->View() + 4, bad);  // damaged: slot 0, beyond, negative, just past the end
+        const int32_t s = t->Append({"n" + std::to_string(bad)});
+        EXPECT_EQ(s, 2) << bad;
+        ASSERT_TRUE(t->GoToSlot(2));
+        t->Delete();
+    }
+    EXPECT_EQ(Walk(*t).size(), 3u);
+    for (const char* k : {"a", "b", "d"}) EXPECT_TRUE(t->FindByPrimary(k)) << k;
+}
+
+TEST(TableOpen, DamagedHeadersAreRefusedWithAClearMessage) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4), Int("N")});
+    for (const char* k : {"a", "b"}) t->Append({k, "1"});
+    t->Close();
+    const auto good = ReadBytes(dir / "t.dat");
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<uint8_t>&)> damage;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"101 fields", [](auto& b) { b[1027] = 101; }, "KorTable: Die Tabelle hat 101 Felder, erlaubt sind höchstens 100!"},
+        {"21 keys", [](auto& b) { b[1280] = 21; }, "KorTable: Die Tabelle hat 21 Sekundärschlüssel, erlaubt sind höchstens 20!"},
+        {"slots beyond", [](auto& b) { le::PutI32(b.data() + 8, 40); }, "KorTable: Die Datensätze reichen über das Dateiende hinaus!"},
+        {"wide field", [](auto& b) { le::PutI16(b.data() + 2304 + 2, 30000); }, "KorTable: Die Datensätze reichen über das Dateiende hinaus!"},
+        {"negative width", [](auto& b) { le::PutI16(b.data() + 2304 + 64 + 2, -3); }, "KorTable: Die Felddefinitionen sind ungültig!"},
+        {"fields beyond", [](auto& b) { b[1027] = 60; le::PutI32(b.data() + 8, 0); }, "KorTable: Die Felddefinitionen sind ungültig!"},
+        {"negative count", [](auto& b) { le::PutI32(b.data(), -1); }, "KorTable: Die Datensatzzähler sind ungültig!"},
+        {"key past 2304", [](auto& b) { b[1280] = 1; std::memset(b.data() + 1281, 'x', 1023); }, "KorTable: Die Sekundärschlüsseldefinitionen sind ungültig!"},
+        {"key field 3", [](auto& b) { b[1280] = 1; std::memcpy(b.data() + 1281, "K\0\0\x01\x03\x00", 6); }, "KorTable: Die Sekundärschlüsseldefinitionen sind ungültig!"},
+        {"key of 21 fields", [](auto& b) { b[1280] = 1; std::memcpy(b.data() + 1281, "K\0\0\x15", 4); }, "KorTable: Die Sekundärschlüsseldefinitionen sind ungültig!"},
+    };
+    for (const auto& c : cases) {
+        auto bytes = good;
+        if (std::string(c.what) == "fields beyond") bytes.resize(4000);
+        c.damage(bytes);
+        WriteBytes(dir / "t.dat", bytes);
+        try {
+            t->Open();
+            ADD_FAILURE() << c.what;
+        } catch (const EKorTabError& e) {
+            EXPECT_EQ(std::string(e.what()), c.message + " Datei: t.dat") << c.what;
+        }
+        EXPECT_FALSE(t->IsOpen()) << c.what;
+    }
+    WriteBytes(dir / "t.dat", good);
+    t->Open();
+    EXPECT_EQ(Walk(*t).size(), 2u);
+}
+
+TEST(TableOpen, AKeyFileThatCannotBeOpenedLeavesTheTableOpenForReindex) {
+    TempDir dir;
+    auto t = MakeTable(dir, {Text("K", 4)});
+    for (const char* k : {"b", "a"}) t->Append({k});
+    t->Close();
+    std::vector<uint8_t> junk(200, 0x7F);
+    WriteBytes(dir / "t.key", junk);
+    EXPECT_THROW(t->Open(), EKorMMFError);
+    ASSERT_TRUE(t->IsOpen());
+    try {
+        t->Append({"c"});
+        ADD_FAILURE();
+    } catch (const EKorTabError& e) {
+        EXPECT_STREQ(e.what(), "KorTable: KeyFile ist nicht geöffnet! Datei: t.key");
+    }
+    EXPECT_EQ(t->HeaderRecordCount(), 2);
+    t->Reindex();
+    EXPECT_EQ(Slots(*t), (std::vector<int32_t>{1, 0}));
+    // A missing key file is made anew when the table opens.
+    t->Close();
+    path::RemoveFile(dir / "t.key");
+    t->Open();
+    EXPECT_EQ(ReadBytes(dir / "t.key").size(), 72u);
+    EXPECT_TRUE(Slots(*t).empty());
+    t->Reindex();
+    EXPECT_EQ(Slots(*t), (std::vector<int32_t>{1, 0}));
+}
+
+}  // namespace
