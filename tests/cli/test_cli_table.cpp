@@ -1,0 +1,168 @@
+// korintool table, end to end: every command's output, the warnings on stderr
+// that do not fail a command, the store's refusals (exit 1) and usage errors
+// (exit 2), and the files the commands leave.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "store/kor_key_file.h"
+#include "store/kor_path.h"
+#include "store/le.h"
+#include "test_support.h"
+
+namespace {
+
+using korin::testing::ReadBytes;
+using korin::testing::RunTool;
+using korin::testing::TempDir;
+using korin::testing::ToolResult;
+
+using Args = std::vector<std::string>;
+
+::testing::AssertionResult Ok(const ToolResult& r, const std::string& out, const std::string& err = "") {
+    if (r.exitCode == 0 && r.out == out && r.err == err) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit " << r.exitCode << ", stdout [" << r.out << "], stderr [" << r.err
+                                         << "], expected stdout [" << out << "] stderr [" << err << "]";
+}
+
+::testing::AssertionResult Fails(const ToolResult& r, const std::string& message) {
+    if (r.exitCode == 1 && r.err == message + "\n" && r.out.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit " << r.exitCode << ", stdout [" << r.out << "], stderr [" << r.err
+                                         << "]";
+}
+
+class CliTable : public ::testing::Test {
+protected:
+    ToolResult Table(const std::string& command, Args rest = {}) {
+        Args args{"table", command, dir / "t.dat", dir / "t.key"};
+        args.insert(args.end(), rest.begin(), rest.end());
+        return RunTool(args);
+    }
+    void Create(Args extra) {
+        Args args{"table", "create", dir / "t.dat", dir / "t.key"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const ToolResult r = RunTool(args);
+        ASSERT_TRUE(Ok(r, "")) << r.err;
+    }
+    TempDir dir;
+};
+
+TEST_F(CliTable, CreateAndInfoShowTheHeader) {
+    Create({"--title", "MESSTELLE", "--primary", "2", "Name:string:12", "Nr#12135:integer", "Wert:float",
+            "Klein:smallint", "Wort:word"});
+    EXPECT_EQ(ReadBytes(dir / "t.key").size(), 72u);
+    EXPECT_EQ(ReadBytes(dir / "t.dat").size(), 3284u + 5 * 64 + 13 + 4);
+    EXPECT_TRUE(Ok(Table("info"),
+                   "title\tMESSTELLE\nrecords\t0\nslots\t0\nfreehead\t0\nprimary\t2\n"
+                   "field\t0\t600\tName\t12\t0\t0\n"
+                   "field\t1\t12135\tNr\t11\t1\t0\n"
+                   "field\t2\t601\tWert\t10\t2\t2\n"
+                   "field\t3\t602\tKlein\t6\t1\t0\n"
+                   "field\t4\t603\tWort\t11\t1\t0\n"));
+    // Creating again replaces both files.
+    Create({"Only:string:3"});
+    EXPECT_TRUE(Ok(Table("info"), "title\t\nrecords\t0\nslots\t0\nfreehead\t0\nprimary\t1\nfield\t0\t600\tOnly\t3\t0\t0\n"));
+}
+
+TEST_F(CliTable, AppendDumpFindAndTheConflictWarning) {
+    Create({"--title", "T", "K:string:6", "N:integer", "W:float"});
+    EXPECT_TRUE(Ok(Table("append", {"m", " 5 ", "1,5"}), "0\n"));
+    EXPECT_TRUE(Ok(Table("append", {"b", "", ""}), "1\n"));
+    EXPECT_TRUE(Ok(Table("append", {"x", "7", "2"}), "2\n"));
+    EXPECT_TRUE(Ok(Table("append", {"b", "1", "1"}), "-1\n",
+                   "Achtung! In der Tabelle T kam es zu  einem Schlüsselkonflikt. PIndex b existiert bereits!\n"));
+    EXPECT_TRUE(Ok(Table("append", {"short"}), "-1\n"));
+    EXPECT_TRUE(Ok(Table("dump"), "1\tb\t0\t0.00\n0\tm\t5\t1.50\n2\tx\t7\t2.00\n"));
+    EXPECT_TRUE(Ok(Table("find", {"x"}), "2\n"));
+    EXPECT_TRUE(Ok(Table("find", {"y"}), "-1\n"));
+    EXPECT_TRUE(Ok(Table("info"), "title\tT\nrecords\t3\nslots\t3\nfreehead\t0\nprimary\t1\n"
+                                  "field\t0\t600\tK\t6\t0\t0\nfield\t1\t601\tN\t11\t1\t0\nfield\t2\t602\tW\t10\t2\t2\n"));
+    // Texts pass through byte for byte.
+    EXPECT_TRUE(Ok(Table("append", {"\xE4\xF6", "1", "1"}), "3\n"));
+    EXPECT_TRUE(Ok(Table("find", {"\xE4\xF6"}), "3\n"));
+}
+
+TEST_F(CliTable, EditAndDeleteRefuseSlotsThatAreNotRecords) {
+    Create({"K:string:4", "V:string:4"});
+    for (const char* k : {"a", "b", "c"}) ASSERT_TRUE(Ok(Table("append", {k, "v"}), std::string(1, char(k[0] - 'a' + '0')) + "\n"));
+    EXPECT_TRUE(Ok(Table("edit", {"2", "0", "0"}), ""));
+    EXPECT_TRUE(Ok(Table("edit", {"0", "1", "neu"}), ""));
+    // A text with a leading digit run sorts after the texts without one.
+    EXPECT_TRUE(Ok(Table("dump"), "0\ta\tneu\n1\tb\tv\n2\t0\tv\n"));
+    EXPECT_TRUE(Ok(Table("delete", {"1"}), ""));
+    EXPECT_TRUE(Fails(Table("delete", {"1"}), "KorTable: Datensatz 1 ist gelöscht und kann nicht gelöscht werden!"));
+    EXPECT_TRUE(Fails(Table("edit", {"1", "0", "z"}), "KorTable: Datensatz 1 ist gelöscht und kann nicht geändert werden!"));
+    EXPECT_TRUE(Fails(Table("edit", {"3", "0", "z"}), "KorTable: Datensatz 3 existiert nicht!"));
+    EXPECT_TRUE(Fails(Table("delete", {"-1"}), "KorTable: Datensatz -1 existiert nicht!"));
+    EXPECT_TRUE(Ok(Table("info"), "title\t\nrecords\t2\nslots\t3\nfreehead\t2\nprimary\t1\n"
+                                  "field\t0\t600\tK\t4\t0\t0\nfield\t1\t601\tV\t4\t0\t0\n"));
+    EXPECT_TRUE(Ok(Table("append", {"d", "v"}), "1\n"));
+}
+
+TEST_F(CliTable, DefineKeyReindexesAndFindSecondaryListsSlots) {
+    Create({"K:string:4", "Ort:string:6", "Nr:integer"});
+    const char* rows[][3] = {{"a", "Kiel", "1"}, {"b", "Bonn", "2"}, {"c", "Kiel", "3"}};
+    for (const auto& r : rows) ASSERT_EQ(Table("append", {r[0], r[1], r[2]}).exitCode, 0);
+    EXPECT_TRUE(Ok(Table("define-key", {"ORTE", "ort", "Fehlt"}), ""));
+    EXPECT_TRUE(Ok(Table("define-key", {"U", "Ort", "Nr", "--unique"}), ""));
+    const ToolResult info = Table("info");
+    EXPECT_NE(info.out.find("key\t0\tORTE\t0\t2\nkey\t1\tU\t1\t2,3\n"), std::string::npos) << info.out;
+    EXPECT_TRUE(Ok(Table("find-secondary", {"ORTE", "Kiel"}), "0\n2\n"));
+    EXPECT_TRUE(Ok(Table("find-secondary", {"U", "Kiel", "3"}), "2\n"));
+    EXPECT_TRUE(Ok(Table("find-secondary", {"ORTE", "Ulm"}), ""));
+    EXPECT_TRUE(Ok(Table("dump", {"--filter", "Ort=\"Kiel\""}), "0\ta\tKiel\t1\n2\tc\tKiel\t3\n"));
+    EXPECT_TRUE(Fails(Table("dump", {"--filter", "Nr=\"1\""}), "KorTable: Das Feld ist nicht in einem Index verzeichnet!"));
+    EXPECT_TRUE(Fails(Table("dump", {"--filter", "Ort"}), "KorTable: Der Filterausdruck \"Ort\" ist ungültig!"));
+    EXPECT_TRUE(Ok(Table("append", {"d", "Kiel", "3"}), "-1\n",
+                   "Achtung! In der Tabelle  kam es zu  einem Schlüsselkonflikt. PIndex d existiert bereits!\n"));
+}
+
+TEST_F(CliTable, AddFieldEmptyAndReindex) {
+    Create({"K:string:4", "V:string:4"});
+    for (const char* k : {"b", "a"}) ASSERT_EQ(Table("append", {k, "v"}).exitCode, 0);
+    EXPECT_TRUE(Ok(Table("add-field", {"Neu", "700", "8", "0", "0", "1"}), ""));
+    EXPECT_TRUE(Ok(Table("dump"), "1\ta\tv\t\n0\tb\tv\t\n"));
+    EXPECT_TRUE(Ok(Table("edit", {"1", "2", "gesetzt"}), ""));
+    EXPECT_TRUE(Ok(Table("dump"), "1\ta\tv\tgesetzt\n0\tb\tv\t\n"));
+    EXPECT_FALSE(korin::path::AnyExists(dir / "000000tmp"));
+
+    // A lost key file: reindex builds it again.
+    korin::path::RemoveFile(dir / "t.key");
+    EXPECT_TRUE(Ok(Table("dump"), ""));
+    EXPECT_TRUE(Ok(Table("reindex"), ""));
+    EXPECT_TRUE(Ok(Table("dump"), "1\ta\tv\tgesetzt\n0\tb\tv\t\n"));
+    // A damaged key file too.
+    korin::testing::WriteBytes(dir / "t.key", std::vector<uint8_t>(100, 0x33));
+    EXPECT_EQ(Table("dump").exitCode, 1);
+    EXPECT_TRUE(Ok(Table("reindex"), ""));
+    EXPECT_TRUE(Ok(Table("find", {"b"}), "0\n"));
+
+    EXPECT_TRUE(Ok(Table("empty"), ""));
+    EXPECT_TRUE(Ok(Table("dump"), ""));
+    EXPECT_TRUE(Ok(Table("info"), "title\t\nrecords\t0\nslots\t0\nfreehead\t0\nprimary\t1\n"
+                                  "field\t0\t600\tK\t4\t0\t0\nfield\t1\t601\tV\t4\t0\t0\nfield\t2\t700\tNeu\t8\t0\t0\n"));
+    EXPECT_EQ(ReadBytes(dir / "t.key").size(), 72u);
+    EXPECT_TRUE(Ok(Table("append", {"z", "v", "w"}), "0\n"));
+}
+
+TEST_F(CliTable, UsageErrorsAndMissingFiles) {
+    EXPECT_EQ(RunTool({"table"}).exitCode, 2);
+    EXPECT_EQ(RunTool({"table", "nosuch", dir / "t.dat", dir / "t.key"}).exitCode, 2);
+    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", dir / "t.key"}).exitCode, 2);
+    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", dir / "t.key", "A:int"}).exitCode, 2);
+    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", dir / "t.key", "A:integer:4"}).exitCode, 2);
+    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", dir / "t.key", "--primary", "x", "A:string:3"}).exitCode, 2);
+    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", "/elsewhere/t.key", "A:string:3"}).exitCode, 2);
+    EXPECT_FALSE(korin::path::FileExists(dir / "t.dat"));
+    EXPECT_TRUE(Fails(Table("info"), "KorMMF: Konnte Datei nicht öffnen. Datei : t.dat"));
+    Create({"A:string:3"});
+    EXPECT_EQ(Table("edit", {"0", "0"}).exitCode, 2);
+    EXPECT_EQ(Table("edit", {"x", "0", "v"}).exitCode, 2);
+    EXPECT_EQ(Table("add-field", {"N", "1", "2", "3", "4"}).exitCode, 2);
+    EXPECT_EQ(Table("dump", {"--filter"}).exitCode, 2);
+    const ToolResult bad = RunTool({"table", "create", dir / "u.dat", dir / "u.key", "A#x:string:3"});
+    EXPECT_TRUE(Fails(bad, "'x' ist kein gültiger Integerwert"));
+}
+
+}  // namespace
