@@ -60,7 +60,6 @@ TDemoResult Generate(const std::string& dir, const TDemoOptions& options) {
 
     CreateProjectFolder(result.masterDir);
     WriteTables(result.masterDir, data.master);
-    StampEntries(result.masterDir, kDemoEntryTime);
 
     CreateProjectFolder(result.originalDir);
     const std::vector<TOriginalPage> pages = WriteOriginals(result.originalDir, kOriginalLevel, Typicals());
@@ -70,13 +69,11 @@ TDemoResult Generate(const std::string& dir, const TDemoOptions& options) {
         const std::string name = page.typical->name + "-" + std::to_string(page.index + 1) + ".bmp";
         WritePageBitmap(BuildPage(*page.typical, page.index), (original / "bitmap" / name).string());
     }
-    StampEntries(result.originalDir, kDemoEntryTime);
     result.originalPages = static_cast<int32_t>(pages.size());
 
     CreateProjectFolder(result.projectDir);
     WriteTables(result.projectDir, data.project);
     WriteFileReplacing((project / "project.ini").string(), FormatIni(ProjectIni(target.string(), kMasterFolder)));
-    StampEntries(result.projectDir, kDemoEntryTime);
     for (const TTableData& table : data.project) result.records += static_cast<int32_t>(table.rows.size());
     return result;
 }

@@ -10,8 +10,10 @@
 //   DIR/Stammkabel.pro   the master cable database: KABEL and ADERN in
 //                        "AUC_SYSTEM", matching the cable types of the project
 //
-// The same seed and count give the same files (the catalogue entries get a fixed
-// creation time). A newcomer opens "Demo"; every later module has realistic data
+// The same seed and count give the same data: the same catalogues, tables,
+// records, pages and bitmaps; only the write times the store keeps (catalogue
+// entries in "Dir.dat", each record's stamp) and the folder named in
+// "project.ini" differ between two runs. A newcomer opens "Demo"; every later module has realistic data
 // to be tried on. The generator needs QtGui only for the page bitmaps.
 #pragma once
 

@@ -262,7 +262,7 @@ private:
         const std::string name = Format("%s-W%03d", plant.code.c_str(), plant.nextCable++);
         const std::string target = typical.Instrument(spec.target).role;
         const int32_t length = rnd_.Between(5, 250);
-        const std::string state = rnd_.Pick(std::vector<std::string>{"geplant", "verlegt", "angeschlossen", "geprueft"});
+        const std::string state = rnd_.Pick(std::vector<std::string>{"geplant", "verlegt", "aufgelegt", "geprueft"});
         TRowBuilder(Table("KABEL"))
             .Set("Kabel", name)
             .Set("Kabeltyp", type.name)

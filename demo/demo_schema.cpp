@@ -23,7 +23,7 @@ TTableSpec MeasurePoints(TSchemaVariant variant) {
         Text("Bezeichner_Anlage", 1, 20),  Text("MSR_Stelle", 2, 20),
         Text("Bezeichner_Stelle", 12135, 32), Text("Kennbuchstaben", 12101, 10),
         Text("Zaehlnummer", 12102, 10),    Text("FG_Nummer", 12107, 10),
-        Text("Verarb_Funktion", 12110, 40), Text("Messaufgabe", 12139, 60),
+        Text("Verarb_Funktion", 12110, 32), Text("Messaufgabe", 12139, 60),
         Text("Messbereich", 550, 32),      Text("Bemerkung", 20015, 60),
     };
     if (variant == TSchemaVariant::Adapted) {

@@ -117,15 +117,4 @@ std::vector<TOriginalPage> WriteOriginals(const std::string& dir, const std::str
     return pages;
 }
 
-void StampEntries(const std::string& dir, int32_t seconds) {
-    TCatalogue catalogue(dir);
-    const TIntList& used = catalogue->UsedEntries();
-    for (int32_t i = 0; i < used.Count(); ++i) {
-        const int32_t entry = used.Items(i);
-        // Only the entries that creation stamped: the folders a path creates on
-        // the way keep their zero time.
-        if (entry > 0 && catalogue->DirDat().GetTime(entry) != 0) catalogue->DirDat().SetTime(entry, seconds);
-    }
-}
-
 }  // namespace korin::demo

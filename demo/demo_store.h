@@ -17,11 +17,6 @@
 
 namespace korin::demo {
 
-// The creation time every catalogue entry of a demo gets, so that the same
-// seed gives the same files: 01.03.2024 08:00 local time, in seconds since
-// 1970-01-01 00:00.
-inline constexpr int32_t kDemoEntryTime = 1709280000;
-
 // Creates `dir` (and its parents) when missing, and a new, empty catalogue in
 // it, replacing an existing one.
 void CreateProjectFolder(const std::string& dir);
@@ -47,8 +42,5 @@ struct TOriginalPage {
 // drawing files.
 std::vector<TOriginalPage> WriteOriginals(const std::string& dir, const std::string& level,
                                           const std::vector<TTypical>& typicals);
-
-// Sets the creation time of every catalogue entry that has one to `seconds`.
-void StampEntries(const std::string& dir, int32_t seconds);
 
 }  // namespace korin::demo
