@@ -1,0 +1,306 @@
+// The sample data: deterministic for a seed, and consistent in the ways page
+// generation, the page fill, the checks, the cable module and the fixed views
+// rely on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+#include <string>
+
+#include "demo/demo_data.h"
+#include "demo/demo_page.h"
+#include "demo/demo_typicals.h"
+
+namespace korin::demo {
+namespace {
+
+// A table's rows as maps from field name to value, for readable checks.
+class TView {
+public:
+    explicit TView(const TTableData& t) : t_(t) {}
+    size_t Size() const { return t_.rows.size(); }
+    const std::string& operator()(size_t row, const std::string& field) const { return t_.Value(row, field); }
+    // Rows whose field equals the value.
+    std::vector<size_t> Where(const std::string& field, const std::string& value) const {
+        std::vector<size_t> rows;
+        for (size_t r = 0; r < Size(); ++r)
+            if ((*this)(r, field) == value) rows.push_back(r);
+        return rows;
+    }
+    std::set<std::string> Column(const std::string& field) const {
+        std::set<std::string> values;
+        for (size_t r = 0; r < Size(); ++r) values.insert((*this)(r, field));
+        return values;
+    }
+
+private:
+    const TTableData& t_;
+};
+
+bool IsNumber(const std::string& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+
+class DemoData : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { data_ = new TSampleData(GenerateSampleData({5, 120, TSchemaVariant::Adapted})); }
+    static void TearDownTestSuite() { delete data_; }
+    static TView View(const std::string& name) { return TView(data_->Project(name)); }
+    static TSampleData* data_;
+};
+TSampleData* DemoData::data_ = nullptr;
+
+TEST_F(DemoData, EveryValueFitsItsFieldAndEveryKeyIsUnique) {
+    std::vector<const TTableData*> tables;
+    for (const TTableData& t : data_->project) tables.push_back(&t);
+    for (const TTableData& t : data_->master) tables.push_back(&t);
+    for (const TTableData* t : tables) {
+        SCOPED_TRACE(t->spec.name);
+        std::set<std::string> primary;
+        std::map<std::string, std::set<std::vector<std::string>>> unique;
+        for (const auto& row : t->rows) {
+            ASSERT_EQ(row.size(), t->spec.fields.size());
+            for (size_t i = 0; i < row.size(); ++i) {
+                EXPECT_LE(static_cast<int32_t>(row[i].size()), t->spec.fields[i].Width())
+                    << t->spec.fields[i].name << " = " << row[i];
+                EXPECT_EQ(row[i].find_first_of("\t\r\n"), std::string::npos);
+            }
+            if (t->spec.primaryKey > 0) {
+                const std::string& key = row[static_cast<size_t>(t->spec.primaryKey - 1)];
+                EXPECT_FALSE(key.empty());
+                EXPECT_TRUE(primary.insert(key).second) << "primary key " << key << " twice";
+            }
+            for (const TKeySpec& k : t->spec.keys) {
+                if (!k.unique) continue;
+                std::vector<std::string> values;
+                for (const std::string& f : k.fields) values.push_back(row[static_cast<size_t>(t->spec.IndexOf(f))]);
+                EXPECT_TRUE(unique[k.name].insert(values).second) << k.name << " twice";
+            }
+        }
+    }
+}
+
+TEST_F(DemoData, MeasurePointsAreDesignatedByPlantAndPart) {
+    const TView mp = View("MESSTELLE"), plants = View("ANLAGE"), groups = View("FUNKTIONSGRUPPEN");
+    ASSERT_EQ(mp.Size(), 120u);
+    EXPECT_EQ(plants.Size(), static_cast<size_t>(PlantCount(120)));
+    std::set<std::string> plantCodes = plants.Column("Bezeichner_Anlage");
+    std::set<char> kinds;
+    for (size_t r = 0; r < mp.Size(); ++r) {
+        const std::string& plant = mp(r, "Bezeichner_Anlage");
+        const std::string& part = mp(r, "MSR_Stelle");
+        const std::string& designation = mp(r, "Bezeichner_Stelle");
+        SCOPED_TRACE(designation);
+        EXPECT_EQ(designation, plant + part);
+        EXPECT_EQ(plant.find('.'), std::string::npos);
+        ASSERT_FALSE(part.empty());
+        EXPECT_EQ(part[0], '.');
+        EXPECT_TRUE(std::all_of(designation.begin(), designation.end(),
+                                [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '.'; }));
+        EXPECT_LE(designation.size(), 32u);
+        EXPECT_EQ(part, "." + mp(r, "Kennbuchstaben") + mp(r, "Zaehlnummer"));
+        EXPECT_TRUE(plantCodes.count(plant));
+
+        // The criteria of automatic assignment name one typical.
+        const TTypical* typical = nullptr;
+        for (const TTypical& t : Typicals())
+            if (t.description == mp(r, "Verarb_Funktion")) typical = &t;
+        ASSERT_NE(typical, nullptr);
+        EXPECT_EQ(mp(r, "Planart"), typical->planType);
+        EXPECT_EQ(mp(r, "Funktionsgruppe"), typical->functionGroup);
+        EXPECT_EQ(mp(r, "ME_Kennung"), std::string(1, typical->kind));
+        kinds.insert(typical->kind);
+        EXPECT_EQ(mp(r, "Ort_E_Tech").empty(), typical->kind == 'M');
+
+        // Its function group record belongs to its plant and names its group.
+        const auto group = groups.Where("FG_Nummer", mp(r, "FG_Nummer"));
+        ASSERT_EQ(group.size(), 1u);
+        EXPECT_EQ(groups(group[0], "Funktionsgruppe"), mp(r, "Funktionsgruppe"));
+        EXPECT_EQ(groups(group[0], "Bezeichner_Anlage"), plant);
+
+        // Page generation fills these.
+        for (const char* f : {"ORIGINAL", "ORIGPATH", "DRAWING", "InstrFlags"}) EXPECT_TRUE(mp(r, f).empty()) << f;
+    }
+    EXPECT_EQ(kinds, std::set<char>({'E', 'M'}));
+    EXPECT_TRUE(data_->Project("ZEICHNUNGEN").rows.empty());
+    EXPECT_TRUE(data_->Project("MSR_REF").rows.empty());
+}
+
+// What the page fill would look up from the symbols of a measure point's
+// pages must be in the tables: instruments under "Bezeichner", terminals by
+// their composed key, wires under "ProjektAder" when the cable has its wires.
+TEST_F(DemoData, EverySymbolOfAMeasurePointsPagesFindsItsRecord) {
+    const TView mp = View("MESSTELLE"), instr = View("INSTRUMENTIERUNG"), terminals = View("KLEMMEN"),
+                wires = View("ADERN"), cables = View("KABEL");
+    std::set<std::vector<std::string>> instruments, projectWires;
+    for (size_t r = 0; r < instr.Size(); ++r)
+        instruments.insert({instr(r, "Bezeichner_Anlage"), instr(r, "Bezeichner_Stelle"), instr(r, "Instrument")});
+    for (size_t r = 0; r < wires.Size(); ++r)
+        projectWires.insert({wires(r, "Bezeichner_Stelle"), wires(r, "Location"), wires(r, "Ader")});
+    const std::set<std::string> terminalKeys = terminals.Column("Klemmen_ID");
+
+    size_t checkedWires = 0;
+    for (size_t r = 0; r < mp.Size(); ++r) {
+        const std::string designation = mp(r, "Bezeichner_Stelle");
+        const std::string loop = designation.substr(0, designation.find('.'));
+        const TTypical* typical = nullptr;
+        for (const TTypical& t : Typicals())
+            if (t.planType == mp(r, "Planart")) typical = &t;
+        ASSERT_NE(typical, nullptr);
+        for (size_t p = 0; p < typical->pages.size(); ++p) {
+            for (const TPageElement& e : BuildPage(*typical, p).elements) {
+                if (!e.IsSymbol() || e.Code(20025) != "1") continue;
+                if (e.type == 7) {
+                    EXPECT_TRUE(terminalKeys.count(designation + "-" + e.Code(20023) + "-" + e.Code(20030)))
+                        << designation << " terminal " << e.Code(20023) << ":" << e.Code(20030);
+                } else if (e.type == 8) {
+                    // Wires exist for the cables that have them.
+                    const auto cable = cables.Where("Bezeichner_Stelle", designation);
+                    bool hasWires = false;
+                    for (size_t c : cable)
+                        if (cables(c, "Location") == e.Code(20023))
+                            hasWires = !wires.Where("Kabel", cables(c, "Kabel")).empty();
+                    if (!hasWires) continue;
+                    ++checkedWires;
+                    EXPECT_TRUE(projectWires.count({designation, e.Code(20023), e.Code(362)}))
+                        << designation << " wire " << e.Code(20023) << "/" << e.Code(362);
+                } else if (e.type != 9) {
+                    EXPECT_TRUE(instruments.count({loop, designation, e.Code(20023)}))
+                        << designation << " instrument " << e.Code(20023);
+                }
+            }
+        }
+    }
+    EXPECT_GT(checkedWires, 50u);
+}
+
+TEST_F(DemoData, CablesWiresAndMasterAgree) {
+    const TView cables = View("KABEL"), wires = View("ADERN"), mp = View("MESSTELLE");
+    const TView masterCables(data_->Master("KABEL")), masterWires(data_->Master("ADERN"));
+    const std::set<std::string> types = masterCables.Column("Kabeltyp");
+    const std::set<std::string> designations = mp.Column("Bezeichner_Stelle");
+    int emptyCounts = 0, withWires = 0, aligned = 0, waiting = 0;
+    for (size_t c = 0; c < cables.Size(); ++c) {
+        const std::string& name = cables(c, "Kabel");
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(types.count(cables(c, "Kabeltyp")));
+        const std::string& count = cables(c, "Aderzahl");
+        const auto own = wires.Where("Kabel", name);
+        if (count.empty()) {
+            ++emptyCounts;
+            EXPECT_TRUE(own.empty());
+            continue;
+        }
+        ASSERT_TRUE(IsNumber(count));
+        EXPECT_TRUE(designations.count(cables(c, "Bezeichner_Stelle")));
+        const auto type = masterCables.Where("Kabeltyp", cables(c, "Kabeltyp"));
+        ASSERT_EQ(type.size(), 1u);
+        EXPECT_EQ(masterCables(type[0], "Aderzahl"), count);
+        if (own.empty()) {
+            ++waiting;
+            continue;
+        }
+        // All wires 1 ... count, as wire creation makes them.
+        ++withWires;
+        ASSERT_EQ(own.size(), static_cast<size_t>(std::stoi(count)));
+        for (size_t i = 0; i < own.size(); ++i) {
+            const size_t w = own[i];
+            EXPECT_EQ(wires(w, "Ader"), std::to_string(i + 1));
+            EXPECT_EQ(wires(w, "Bezeichner_Stelle"), cables(c, "Bezeichner_Stelle"));
+            EXPECT_EQ(wires(w, "Location"), cables(c, "Location"));
+            EXPECT_EQ(wires(w, "Kabeltyp"), cables(c, "Kabeltyp"));
+            EXPECT_EQ(wires(w, "Aderzahl"), count);
+            EXPECT_EQ(wires(w, "Reserve"), "0");
+            if (wires(w, "Farbe").empty()) continue;
+            // Aligned: colour and type from the master wire of that number.
+            ++aligned;
+            bool found = false;
+            for (size_t m : masterWires.Where("Kabeltyp", cables(c, "Kabeltyp")))
+                if (masterWires(m, "Ader") == wires(w, "Ader")) {
+                    found = true;
+                    EXPECT_EQ(wires(w, "Farbe"), masterWires(m, "Farbe"));
+                    EXPECT_EQ(wires(w, "Adertyp"), masterWires(m, "Adertyp"));
+                    EXPECT_EQ(wires(w, "Aderbezeichnung"), masterWires(m, "Ader"));
+                }
+            EXPECT_TRUE(found);
+        }
+    }
+    EXPECT_EQ(emptyCounts, 1);
+    EXPECT_GT(withWires, 0);
+    EXPECT_GT(waiting, 0);
+    EXPECT_GT(aligned, 0);
+    for (size_t m = 0; m < masterWires.Size(); ++m) EXPECT_TRUE(masterWires(m, "Aderbezeichnung").empty());
+}
+
+TEST_F(DemoData, InstrumentationTerminalsAndSignalsPointAtMeasurePoints) {
+    const TView mp = View("MESSTELLE"), instr = View("INSTRUMENTIERUNG"), terminals = View("KLEMMEN"),
+                cables = View("KABEL"), signals = View("SIGNALPFADE"), views = View("SIGNALREPRESENTATION");
+    const std::set<std::string> designations = mp.Column("Bezeichner_Stelle");
+    const std::set<std::string> cableNames = cables.Column("Kabel");
+    for (size_t r = 0; r < instr.Size(); ++r) {
+        const std::string& d = instr(r, "Bezeichner_Stelle");
+        EXPECT_TRUE(designations.count(d));
+        EXPECT_EQ(instr(r, "Instr_Kennung"), d + "-" + instr(r, "Instrument"));
+        EXPECT_EQ(instr(r, "Bezeichner_Anlage"), d.substr(0, d.find('.')));
+    }
+    for (size_t r = 0; r < terminals.Size(); ++r) {
+        const std::string& d = terminals(r, "BezSt");
+        EXPECT_TRUE(designations.count(d));
+        EXPECT_EQ(terminals(r, "Klemmen_ID"), d + "-" + terminals(r, "Klemken") + "-" + terminals(r, "Ans"));
+        EXPECT_TRUE(cableNames.count(terminals(r, "Kabel")));
+    }
+    ASSERT_GT(signals.Size(), 0u);
+    const std::set<std::string> instrumentIds = instr.Column("Instr_Kennung");
+    const std::set<std::string> paths = signals.Column("Signalpfad");
+    for (size_t r = 0; r < signals.Size(); ++r) {
+        EXPECT_TRUE(instrumentIds.count(signals(r, "Quelle")));
+        EXPECT_TRUE(cableNames.count(signals(r, "Kabel")));
+    }
+    EXPECT_EQ(views.Size(), signals.Size());
+    for (size_t r = 0; r < views.Size(); ++r) EXPECT_TRUE(paths.count(views(r, "Signalpfad")));
+}
+
+TEST(DemoDataGeneration, TheSeedDecidesEverything) {
+    const TSampleData a = GenerateSampleData({9, 40, TSchemaVariant::Adapted});
+    const TSampleData b = GenerateSampleData({9, 40, TSchemaVariant::Adapted});
+    const TSampleData c = GenerateSampleData({10, 40, TSchemaVariant::Adapted});
+    ASSERT_EQ(a.project.size(), b.project.size());
+    for (size_t i = 0; i < a.project.size(); ++i) EXPECT_EQ(a.project[i].rows, b.project[i].rows) << a.project[i].spec.name;
+    EXPECT_NE(a.Project("MESSTELLE").rows, c.Project("MESSTELLE").rows);
+    // The master database depends on the cable types only.
+    EXPECT_EQ(a.Master("ADERN").rows, c.Master("ADERN").rows);
+}
+
+TEST(DemoDataGeneration, CountsScaleWithTheMeasurePoints) {
+    EXPECT_EQ(PlantCount(1), 1);
+    EXPECT_EQ(PlantCount(36), 3);
+    EXPECT_EQ(PlantCount(10000), 50);
+    const TSampleData one = GenerateSampleData({1, 1, TSchemaVariant::Adapted});
+    EXPECT_EQ(one.Project("MESSTELLE").rows.size(), 1u);
+    EXPECT_EQ(one.Project("ANLAGE").rows.size(), 1u);
+    const TSampleData many = GenerateSampleData({1, 2000, TSchemaVariant::Adapted});
+    EXPECT_EQ(many.Project("MESSTELLE").rows.size(), 2000u);
+    const double perPoint = static_cast<double>(many.Project("INSTRUMENTIERUNG").rows.size()) / 2000;
+    EXPECT_GT(perPoint, 2.0);
+    EXPECT_LT(perPoint, 5.0);
+    EXPECT_GT(many.Project("KLEMMEN").rows.size(), 2000u);
+    EXPECT_THROW(GenerateSampleData({1, 0, TSchemaVariant::Adapted}), std::invalid_argument);
+    EXPECT_THROW(GenerateSampleData({1, 200001, TSchemaVariant::Adapted}), std::invalid_argument);
+}
+
+TEST(DemoDataGeneration, TheUnadaptedVariantKeepsTheOtherValues) {
+    const TSampleData full = GenerateSampleData({3, 30, TSchemaVariant::Adapted});
+    const TSampleData plain = GenerateSampleData({3, 30, TSchemaVariant::Unadapted});
+    EXPECT_THROW(plain.Project("MSR_REF"), std::out_of_range);
+    const TTableData& a = full.Project("MESSTELLE");
+    const TTableData& b = plain.Project("MESSTELLE");
+    ASSERT_EQ(a.rows.size(), b.rows.size());
+    for (size_t r = 0; r < a.rows.size(); ++r)
+        for (const TFieldSpec& f : b.spec.fields) EXPECT_EQ(b.Value(r, f.name), a.Value(r, f.name));
+    EXPECT_EQ(full.Project("ADERN").rows, plain.Project("ADERN").rows);
+}
+
+}  // namespace
+}  // namespace korin::demo

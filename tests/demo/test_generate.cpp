@@ -1,0 +1,460 @@
+// The written demo, read back through the catalogue, the tables and the
+// drawings as the program reads it.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "demo/demo.h"
+#include "demo/demo_data.h"
+#include "demo/demo_store.h"
+#include "demo/demo_typicals.h"
+#include "drawing/kor_drawing.h"
+#include "project/kor_dir_dat.h"
+#include "project/kor_dir_file.h"
+#include "store/kor_error.h"
+#include "store/kor_table.h"
+#include "test_support.h"
+
+namespace korin::demo {
+namespace {
+
+namespace fs = std::filesystem;
+using korin::testing::ReadBytes;
+using korin::testing::ReadText;
+using korin::testing::TempDir;
+
+constexpr uint32_t kSeed = 17;
+constexpr int32_t kCount = 36;
+
+// A table of a project folder, opened by its catalogue path.
+class TOpenTable {
+public:
+    TOpenTable(const std::string& project, const std::vector<std::string>& path) {
+        TKorDirFile dir;
+        dir.SetProject(project);
+        dir.Open();
+        std::string data, key;
+        found_ = dir.TableFiles(path, data, key);
+        dir.Close();
+        if (!found_) return;
+        table.SetProject(project);
+        table.SetKeyFileName(key);
+        table.SetFileName(data);
+        table.Open();
+    }
+    ~TOpenTable() { table.Close(); }
+    bool Found() const { return found_ && table.IsOpen(); }
+    TKorTable table;
+
+private:
+    bool found_ = false;
+};
+
+class DemoProject : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new TempDir;
+        TDemoOptions options;
+        options.seed = kSeed;
+        options.measurePoints = kCount;
+        result_ = new TDemoResult(Generate(dir_->Path(), options));
+        data_ = new TSampleData(GenerateSampleData({kSeed, kCount, TSchemaVariant::Adapted}));
+    }
+    static void TearDownTestSuite() {
+        delete data_;
+        delete result_;
+        delete dir_;
+    }
+    static TempDir* dir_;
+    static TDemoResult* result_;
+    static TSampleData* data_;
+};
+TempDir* DemoProject::dir_ = nullptr;
+TDemoResult* DemoProject::result_ = nullptr;
+TSampleData* DemoProject::data_ = nullptr;
+
+void ExpectTableAsSpecified(TKorTable& t, const TTableData& data) {
+    const TTableSpec& spec = data.spec;
+    ASSERT_EQ(t.FieldCount(), static_cast<int32_t>(spec.fields.size()));
+    for (size_t i = 0; i < spec.fields.size(); ++i) {
+        EXPECT_EQ(t.FieldDefs().FieldName(static_cast<int32_t>(i)), spec.fields[i].name);
+        EXPECT_EQ(t.FieldDefs().FieldId(static_cast<int32_t>(i)), spec.fields[i].id);
+        EXPECT_EQ(t.FieldDefs().FieldWidth(static_cast<int32_t>(i)), spec.fields[i].Width());
+    }
+    EXPECT_EQ(t.PrimaryKeyField(), spec.primaryKey);
+    EXPECT_EQ(t.Title(), spec.name);
+    ASSERT_EQ(t.SecondaryKeyCount(), static_cast<int32_t>(spec.keys.size()));
+    for (size_t k = 0; k < spec.keys.size(); ++k) {
+        const auto ki = static_cast<int32_t>(k);
+        EXPECT_EQ(t.SecondaryKeyName(ki), spec.keys[k].name);
+        EXPECT_EQ(t.SecondaryKeyUnique(ki), spec.keys[k].unique);
+        ASSERT_EQ(t.SecondaryKeyFieldCount(ki), static_cast<int32_t>(spec.keys[k].fields.size()));
+        for (size_t f = 0; f < spec.keys[k].fields.size(); ++f)
+            EXPECT_EQ(t.SecondaryKeyFieldIndex(ki, static_cast<int32_t>(f)), spec.IndexOf(spec.keys[k].fields[f]));
+    }
+    EXPECT_EQ(t.HeaderRecordCount(), static_cast<int32_t>(data.rows.size()));
+    // Every record reads back as written, in slot order.
+    for (size_t r = 0; r < data.rows.size(); ++r) {
+        ASSERT_TRUE(t.GoToSlot(static_cast<int32_t>(r)));
+        for (size_t i = 0; i < spec.fields.size(); ++i) {
+            std::string expected = data.rows[r][i];
+            if (spec.fields[i].type == TKorFieldType::SmallInt && expected.empty()) expected = "0";
+            EXPECT_EQ(t.GetField(static_cast<int32_t>(i)), expected) << spec.name << " slot " << r << " " << spec.fields[i].name;
+        }
+    }
+}
+
+TEST_F(DemoProject, TheThreeFoldersAreWritten) {
+    const fs::path base(dir_->Path());
+    EXPECT_EQ(result_->projectDir, (base / "Demo").string() + "/");
+    EXPECT_EQ(result_->originalDir, (base / "Originale").string() + "/");
+    EXPECT_EQ(result_->masterDir, (base / "Stammkabel.pro").string() + "/");
+    for (const std::string& d : {result_->projectDir, result_->originalDir, result_->masterDir}) {
+        EXPECT_TRUE(fs::exists(d + "Dir.ref")) << d;
+        EXPECT_TRUE(fs::exists(d + "Dir.dat")) << d;
+    }
+    EXPECT_EQ(result_->measurePoints, kCount);
+    EXPECT_GT(result_->records, kCount * 5);
+    int pages = 0;
+    for (const TTypical& t : Typicals()) pages += static_cast<int>(t.pages.size());
+    EXPECT_EQ(result_->originalPages, pages);
+}
+
+TEST_F(DemoProject, EveryStandardTableIsFoundByItsPathAndHoldsItsData) {
+    for (const TTableData& data : data_->project) {
+        SCOPED_TRACE(data.spec.name);
+        TOpenTable open(result_->projectDir, data.spec.Path());
+        ASSERT_TRUE(open.Found());
+        ExpectTableAsSpecified(open.table, data);
+    }
+    // KLEMMEN must not be found directly in AUC_SYSTEM.
+    EXPECT_FALSE(TOpenTable(result_->projectDir, {"AUC_SYSTEM", "KLEMMEN"}).Found());
+    for (const TTableData& data : data_->master) {
+        SCOPED_TRACE("master " + data.spec.name);
+        TOpenTable open(result_->masterDir, data.spec.Path());
+        ASSERT_TRUE(open.Found());
+        ExpectTableAsSpecified(open.table, data);
+    }
+}
+
+TEST_F(DemoProject, TheCatalogueHoldsSchedulesLongTextsAndNoStrayFiles) {
+    TKorDirFile dir;
+    dir.SetProject(result_->projectDir);
+    dir.Open();
+    for (const std::vector<std::string>& folder :
+         {std::vector<std::string>{"AUC_SYSTEM"}, std::vector<std::string>{"AUC_SYSTEM", "PRO_DOKU"}}) {
+        TKeyList schedule = FolderKey(folder), sysTable = FolderKey(folder);
+        schedule.push_back(SchedulePart());
+        sysTable.push_back(SysTablePart());
+        const int32_t s = dir.Locate(schedule), y = dir.Locate(sysTable);
+        EXPECT_GT(s, 0);
+        EXPECT_GT(y, 0);
+        EXPECT_TRUE(fs::exists(result_->projectDir + TKorDirFile::EntryFileName(s)));
+        EXPECT_TRUE(fs::exists(result_->projectDir + TKorDirFile::EntryFileName(y)));
+    }
+    const int32_t ref = dir.Locate(TableKey({"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}));
+    ASSERT_GT(ref, 0);
+    EXPECT_EQ(dir.DirDat().GetText(ref), "Referenzliste verknuepfter Messtellen");
+    EXPECT_GT(dir.DirDat().GetTime(ref), 0);
+    std::vector<std::string> report;
+    dir.CheckReport(report);
+    const auto unlinked = std::find_if(report.begin(), report.end(),
+                                       [](const std::string& l) { return l.rfind("Nicht verlinkte", 0) == 0; });
+    ASSERT_NE(unlinked, report.end());
+    EXPECT_EQ(report.end() - unlinked, 2) << "nothing unlinked and no foreign file: " << report.back();
+    dir.Close();
+}
+
+TEST_F(DemoProject, TheKeysTheModulesUseFindTheirRecords) {
+    TOpenTable mp(result_->projectDir, {"AUC_SYSTEM", "MESSTELLE"});
+    TOpenTable instr(result_->projectDir, {"AUC_SYSTEM", "INSTRUMENTIERUNG"});
+    TOpenTable wires(result_->projectDir, {"AUC_SYSTEM", "ADERN"});
+    TOpenTable terminals(result_->projectDir, {"AUC_SYSTEM", "PRO_DOKU", "KLEMMEN"});
+    TOpenTable masterWires(result_->masterDir, {"AUC_SYSTEM", "ADERN"});
+    ASSERT_TRUE(mp.Found() && instr.Found() && wires.Found() && terminals.Found() && masterWires.Found());
+
+    const TTableData& rows = data_->Project("INSTRUMENTIERUNG");
+    for (size_t r = 0; r < rows.rows.size(); ++r) {
+        const std::string& plant = rows.Value(r, "Bezeichner_Anlage");
+        const std::string& designation = rows.Value(r, "Bezeichner_Stelle");
+        const std::string& role = rows.Value(r, "Instrument");
+        // The page fill locates the complete path of the unique key.
+        const TKeyList path = {KeyPart('C', 0, "S_KEY"), KeyPart('N', 0, "0"), KeyPart('C', 0, "Bezeichner"),
+                               KeyPart('C', 0, plant), KeyPart('C', 0, designation), KeyPart('C', 0, role)};
+        EXPECT_EQ(instr.table.KeyFile().Locate(path), static_cast<int32_t>(r)) << designation << "-" << role;
+        ASSERT_TRUE(mp.table.FindByPrimary(designation));
+        EXPECT_EQ(mp.table.GetFieldById(1), plant);
+    }
+
+    TIntegerList found;
+    const TTableData& mpRows = data_->Project("MESSTELLE");
+    const std::string firstPlant = mpRows.Value(0, "Bezeichner_Anlage");
+    size_t inPlant = 0;
+    for (size_t r = 0; r < mpRows.rows.size(); ++r) inPlant += mpRows.Value(r, "Bezeichner_Anlage") == firstPlant;
+    ASSERT_TRUE(mp.table.FindBySecondary("Anlage", {firstPlant}, found));
+    EXPECT_EQ(found.Count(), static_cast<int32_t>(inPlant));
+
+    const TTableData& wireRows = data_->Project("ADERN");
+    ASSERT_FALSE(wireRows.rows.empty());
+    const std::string cable = wireRows.Value(0, "Kabel");
+    ASSERT_TRUE(wires.table.FindBySecondary("Kabel_Ader", {cable}, found));
+    EXPECT_EQ(std::to_string(found.Count()), wireRows.Value(0, "Aderzahl"));
+    ASSERT_TRUE(wires.table.FindBySecondary(
+        "ProjektAder", {wireRows.Value(0, "Bezeichner_Stelle"), wireRows.Value(0, "Location"), "1"}, found));
+    EXPECT_EQ(found.Count(), 1);
+
+    const TTableData& terminalRows = data_->Project("KLEMMEN");
+    ASSERT_TRUE(terminals.table.FindByPrimary(terminalRows.Value(0, "Klemmen_ID")));
+    ASSERT_TRUE(terminals.table.FindBySecondary(
+        "Ident", {terminalRows.Value(0, "BezSt"), terminalRows.Value(0, "Klemken"), terminalRows.Value(0, "Ans")}, found));
+    EXPECT_EQ(found.Count(), 1);
+
+    ASSERT_TRUE(masterWires.table.FindBySecondary("IDENT", {wireRows.Value(0, "Kabeltyp")}, found));
+    EXPECT_EQ(std::to_string(found.Count()), wireRows.Value(0, "Aderzahl"));
+}
+
+TEST_F(DemoProject, OriginalPagesLieBelowTheirTypicalsWithBitmaps) {
+    TKorDirFile dir;
+    dir.SetProject(result_->originalDir);
+    dir.Open();
+    std::vector<std::string> originals;
+    dir.ListChildren(FolderKey({kOriginalLevel}), dirref::kFolder, originals);
+    std::set<std::string> expected;
+    for (const TTypical& t : Typicals()) expected.insert(t.name);
+    EXPECT_EQ(std::set<std::string>(originals.begin(), originals.end()), expected);
+
+    for (const TTypical& t : Typicals()) {
+        std::vector<std::string> pages;
+        dir.ListChildren(FolderKey({kOriginalLevel, t.name}), dirref::kDrawing, pages);
+        ASSERT_EQ(pages.size(), t.pages.size()) << t.name;
+        for (size_t p = 0; p < pages.size(); ++p) {
+            SCOPED_TRACE(t.name + "-" + pages[p]);
+            EXPECT_EQ(pages[p], std::to_string(p + 1));
+            const int32_t entry = dir.Locate(DrawingKey({kOriginalLevel, t.name, pages[p]}));
+            ASSERT_GT(entry, 0);
+            // The page's description is the processing function automatic
+            // assignment matches against MESSTELLE 12110.
+            EXPECT_EQ(dir.DirDat().GetText(entry), t.description);
+            TKorDrawing page;
+            page.SetProject(result_->originalDir);
+            page.SetFileName(TKorDirFile::EntryFileName(entry));
+            uint32_t stored = 0, computed = 1;
+            ASSERT_TRUE(page.CheckCrc(stored, computed));
+            page.Open();
+            ASSERT_GT(page.Symbols().Count(), 1);
+            EXPECT_EQ(page.SymbolAt(0)->SymbolType(), 9);
+            EXPECT_EQ(page.SymbolAt(0)->GetCode(76), t.planType);
+
+            QImage bitmap;
+            const std::string bmp = result_->originalDir + "bitmap/" + t.name + "-" + pages[p] + ".bmp";
+            ASSERT_TRUE(bitmap.load(QString::fromStdString(bmp), "BMP")) << bmp;
+            EXPECT_EQ(bitmap.size(), QSize(1400, 990));
+        }
+    }
+    dir.Close();
+}
+
+TEST_F(DemoProject, ProjectIniNamesTheLevelsAndTheMasterDatabase) {
+    const std::string ini = ReadText(result_->projectDir + "project.ini");
+    EXPECT_NE(ini.find("[RVK]\r\nLevelCount=4\r\nLevel1=<ANLAGE:Bereich>\r\nLevel2=<MESSTELLE:Bezeichner_Anlage>\r\n"),
+              std::string::npos);
+    const std::string folder = fs::path(result_->masterDir).parent_path().parent_path().string();
+    EXPECT_NE(ini.find("[CableDataBase]\r\nProjectPath=" + folder + "\r\nProjectName=Stammkabel.pro\r\nName1=AUC_SYSTEM\r\n"),
+              std::string::npos);
+    // The master project the cable module would open from those settings.
+    EXPECT_TRUE(fs::exists(folder + "/" + kMasterFolder + "/Dir.ref"));
+}
+
+// Every file of the folder, by relative name.
+std::map<std::string, std::vector<uint8_t>> Files(const std::string& folder) {
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file()) files[fs::relative(e.path(), folder).string()] = ReadBytes(e.path().string());
+    return files;
+}
+
+// The records of every table of a project, by table and slot, field by field.
+std::map<std::string, std::vector<std::vector<std::string>>> Records(const std::string& project,
+                                                                    const std::vector<TTableSpec>& tables,
+                                                                    std::set<std::string>& dataFiles) {
+    std::map<std::string, std::vector<std::vector<std::string>>> records;
+    for (const TTableSpec& spec : tables) {
+        TOpenTable open(project, spec.Path());
+        if (!open.Found()) continue;
+        dataFiles.insert(open.table.FileName());
+        auto& rows = records[spec.name];
+        for (int32_t slot = 0; slot < open.table.SlotCount(); ++slot) {
+            open.table.GoToSlot(slot);
+            std::vector<std::string> row;
+            for (int32_t i = 0; i < open.table.FieldCount(); ++i) row.push_back(open.table.GetField(i));
+            rows.push_back(row);
+        }
+    }
+    return records;
+}
+
+// Two runs with one seed agree in every byte but the store's write times: the
+// time of each catalogue entry in "Dir.dat" and the stamp of each record.
+TEST(DemoGenerate, TheSameSeedWritesTheSameData) {
+    TempDir a, b, c;
+    TDemoOptions options;
+    options.seed = 3;
+    options.measurePoints = 25;
+    Generate(a.Path(), options);
+    Generate(b.Path(), options);
+    options.seed = 4;
+    Generate(c.Path(), options);
+
+    std::set<std::string> stamped;  // relative names of table data files
+    for (const char* project : {"Demo", "Stammkabel.pro"}) {
+        const auto& tables = std::string(project) == "Demo" ? StandardTables() : MasterTables();
+        std::set<std::string> dataA, dataB, dataC;
+        const auto ra = Records(a.Path() + project + "/", tables, dataA);
+        EXPECT_EQ(ra, Records(b.Path() + project + "/", tables, dataB)) << project;
+        const auto rc = Records(c.Path() + project + "/", tables, dataC);
+        EXPECT_EQ(ra.size(), tables.size());
+        if (std::string(project) == "Demo") {
+            EXPECT_NE(ra.at("MESSTELLE"), rc.at("MESSTELLE"));
+        } else {
+            EXPECT_EQ(ra, rc) << "the master database does not depend on the seed";
+        }
+        for (const std::string& f : dataA) stamped.insert(std::string(project) + "/" + f);
+    }
+
+    auto fa = Files(a.Path()), fb = Files(b.Path()), fc = Files(c.Path());
+    ASSERT_EQ(fa.size(), fb.size());
+    EXPECT_EQ(fa.size(), fc.size());
+    for (const auto& [name, bytes] : fa) {
+        if (stamped.count(name) || name == "Demo/project.ini") continue;
+        const auto& other = fb[name];
+        if (fs::path(name).filename() == "Dir.dat") {
+            ASSERT_EQ(bytes.size(), other.size()) << name;
+            for (size_t r = 0; r < bytes.size(); r += dirdat::kRecordSize)
+                EXPECT_TRUE(std::equal(bytes.begin() + r + dirdat::kText, bytes.begin() + r + dirdat::kRecordSize,
+                                       other.begin() + r + dirdat::kText))
+                    << name << " record " << r / dirdat::kRecordSize;
+            continue;
+        }
+        EXPECT_TRUE(bytes == other) << name;
+        if (name.rfind("Originale/", 0) == 0) {
+            EXPECT_TRUE(bytes == fc[name]) << name << " does not depend on the seed";
+        }
+    }
+}
+
+TEST(DemoGenerate, ExistingFoldersAreReplacedOnlyWhenAsked) {
+    TempDir dir;
+    TDemoOptions options;
+    options.measurePoints = 5;
+    Generate(dir.Path(), options);
+    try {
+        Generate(dir.Path(), options);
+        FAIL() << "an existing demo was overwritten";
+    } catch (const Exception& e) {
+        EXPECT_EQ(std::string(e.what()), "Demo: Der Ordner " + dir.Path() + "Demo existiert bereits und ist nicht leer.");
+    }
+    options.replace = true;
+    options.measurePoints = 7;
+    EXPECT_EQ(Generate(dir.Path(), options).measurePoints, 7);
+    EXPECT_EQ(TOpenTable(dir.Path() + "Demo/", {"AUC_SYSTEM", "MESSTELLE"}).table.HeaderRecordCount(), 7);
+
+    // A folder that is not a project is never removed.
+    TempDir other;
+    fs::create_directories(other.Path() + "Originale");
+    korin::testing::WriteText(other.Path() + "Originale/notes.txt", "mine");
+    EXPECT_THROW(Generate(other.Path(), options), Exception);
+    EXPECT_EQ(ReadText(other.Path() + "Originale/notes.txt"), "mine");
+    EXPECT_FALSE(fs::exists(other.Path() + "Demo"));
+}
+
+TEST(DemoGenerate, TheUnadaptedProjectLeavesTheAdaptationItsWork) {
+    TempDir dir;
+    TDemoOptions options;
+    options.measurePoints = 8;
+    options.adapted = false;
+    const TDemoResult result = Generate(dir.Path(), options);
+    EXPECT_FALSE(TOpenTable(result.projectDir, {"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}).Found());
+    TOpenTable mp(result.projectDir, {"AUC_SYSTEM", "MESSTELLE"});
+    ASSERT_TRUE(mp.Found());
+    EXPECT_EQ(mp.table.HeaderRecordCount(), 8);
+    for (int32_t id : kAdaptedMeasurePointIds) EXPECT_LT(mp.table.FieldDefs().IndexOfId(id), 0) << id;
+    TOpenTable wires(result.projectDir, {"AUC_SYSTEM", "ADERN"});
+    ASSERT_TRUE(wires.Found());
+    for (int32_t k = 0; k < wires.table.SecondaryKeyCount(); ++k) EXPECT_NE(wires.table.SecondaryKeyName(k), "ProjektAder");
+    EXPECT_TRUE(TOpenTable(result.projectDir, {"AUC_SYSTEM", "PRO_DOKU", "KLEMMEN"}).Found());
+}
+
+TEST(DemoGenerate, TenThousandMeasurePointsInUnderThirtySeconds) {
+    TempDir dir;
+    TDemoOptions options;
+    options.measurePoints = 10000;
+    const auto start = std::chrono::steady_clock::now();
+    const TDemoResult result = Generate(dir.Path(), options);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 30.0);
+    std::printf("10000 measure points, %d records: %.1f s\n", result.records, seconds);
+    TOpenTable mp(result.projectDir, {"AUC_SYSTEM", "MESSTELLE"});
+    ASSERT_TRUE(mp.Found());
+    EXPECT_EQ(mp.table.HeaderRecordCount(), 10000);
+    TOpenTable instr(result.projectDir, {"AUC_SYSTEM", "INSTRUMENTIERUNG"});
+    EXPECT_GT(instr.table.HeaderRecordCount(), 20000);
+}
+
+// korintool demo and the inspection commands on its output.
+TEST(DemoTool, WritesTheDemoAndPrintsTheProjectFolder) {
+    TempDir dir;
+    const auto run = korin::testing::RunTool({"demo", dir.Path() + "out", "--seed", "5", "--measure-points", "12"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, dir.Path() + "out/Demo\n");
+
+    const auto tree = korin::testing::RunTool({"project", "tree", dir.Path() + "out/Demo"});
+    ASSERT_EQ(tree.exitCode, 0) << tree.err;
+    for (const char* line : {"AUC_SYSTEM\t0\t", "  MESSTELLE\t5\t", "  PRO_DOKU\t0\t", "    KLEMMEN\t5\t",
+                             "    MSR_REF\t5\t", "  SCHEDULE\t7\t", "  SYSTABLE\t8\t"})
+        EXPECT_NE(tree.out.find(line), std::string::npos) << line;
+
+    const auto files = korin::testing::RunTool({"project", "files", dir.Path() + "out/Demo", "AUC_SYSTEM/MESSTELLE"});
+    ASSERT_EQ(files.exitCode, 0) << files.err;
+    const std::string data = files.out.substr(0, 6), key = files.out.substr(7, 6);
+    const auto dump = korin::testing::RunTool(
+        {"table", "dump", dir.Path() + "out/Demo/" + data, dir.Path() + "out/Demo/" + key});
+    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    EXPECT_EQ(std::count(dump.out.begin(), dump.out.end(), '\n'), 12);
+
+    int pages = 0;
+    for (const auto& e : fs::directory_iterator(dir.Path() + "out/Originale")) {
+        const std::string name = e.path().filename().string();
+        if (name.size() != 6 || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const auto verify = korin::testing::RunTool({"drawing", "verify", e.path().string()});
+        EXPECT_EQ(verify.exitCode, 0) << name << verify.out;
+        EXPECT_EQ(verify.out, "ok\n");
+        const auto pageDump = korin::testing::RunTool({"drawing", "dump", e.path().string()});
+        EXPECT_NE(pageDump.out.find("\nsymbol\t0\t6\t9\tSCHRIFTFELD\t34\n"), std::string::npos) << name;
+        ++pages;
+    }
+    EXPECT_EQ(pages, 12);
+}
+
+TEST(DemoTool, RefusesBadArguments) {
+    TempDir dir;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"demo"}, {"demo", dir.Path(), "--measure-points", "0"},
+          {"demo", dir.Path(), "--seed", "x"}, {"demo", dir.Path(), "--colour"}, {"demo", dir.Path(), dir.Path()},
+          {"demo", dir.Path(), "--seed"}}) {
+        const auto run = korin::testing::RunTool(args);
+        EXPECT_EQ(run.exitCode, 2) << args.back();
+        EXPECT_TRUE(run.out.empty());
+    }
+    korin::testing::WriteText(dir.Path() + "Demo", "a file where the project should go");
+    const auto run = korin::testing::RunTool({"demo", dir.Path()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Demo: Der Ordner " + dir.Path() + "Demo existiert bereits und ist nicht leer.\n");
+}
+
+}  // namespace
+}  // namespace korin::demo
