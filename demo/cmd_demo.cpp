@@ -1,6 +1,7 @@
 // korintool demo: writes the example project, its original project and its
 // master cable database.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "cli/command.h"
@@ -43,6 +44,7 @@ int Run(const Args& args) {
     }
     if (dir.empty()) throw UsageError("missing DIR");
     const korin::demo::TDemoResult result = korin::demo::Generate(dir, options);
+    for (const std::string& warning : result.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
     std::string printed = result.projectDir;
     if (printed.size() > 1 && printed.back() == '/') printed.pop_back();
     PrintLine({printed});

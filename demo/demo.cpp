@@ -33,7 +33,23 @@ void Clear(const fs::path& folder, bool replace) {
 
 std::string AsDir(const fs::path& folder) { return folder.string() + "/"; }
 
+// The longest ORIGPATH of a demo measure point: the folder, then three page
+// file names of six digits, each followed by ",".
+constexpr size_t kOrigPathWidth = 137;
+constexpr size_t kOrigPathPages = 3 * 7 + 1;
+
 }  // namespace
+
+std::vector<std::string> OriginalFolderWarnings(const std::string& originalDir) {
+    std::vector<std::string> warnings;
+    if (originalDir.find_first_of(" ,") != std::string::npos)
+        warnings.push_back("Demo: Der Pfad " + originalDir +
+                           " enthält Leerzeichen oder Kommas; ORIGPATH zerfällt dort in mehrere Einträge.");
+    if (originalDir.size() + kOrigPathPages > kOrigPathWidth)
+        warnings.push_back("Demo: Der Pfad " + originalDir + " ist zu lang für ORIGPATH (" +
+                           std::to_string(kOrigPathWidth) + " Zeichen mit den Seitendateien).");
+    return warnings;
+}
 
 TDemoResult Generate(const std::string& dir, const TDemoOptions& options) {
     TDataOptions dataOptions;
@@ -57,6 +73,7 @@ TDemoResult Generate(const std::string& dir, const TDemoOptions& options) {
     result.originalDir = AsDir(original);
     result.masterDir = AsDir(master);
     result.measurePoints = options.measurePoints;
+    result.warnings = OriginalFolderWarnings(result.originalDir);
 
     CreateProjectFolder(result.masterDir);
     WriteTables(result.masterDir, data.master);

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace korin::demo {
 
@@ -45,13 +46,25 @@ struct TDemoResult {
     int32_t measurePoints = 0;
     int32_t records = 0;      // records written into the project's tables
     int32_t originalPages = 0;
+    // Notes on the target folder that page creation will trip over, in German,
+    // one line each; empty when there is nothing to say.
+    std::vector<std::string> warnings;
 };
+
+// Notes on an original project's folder: ORIGPATH holds it as the first item of
+// a comma text (an item ends at a blank or a comma) in a field of 137
+// characters that also takes up to three page file names.
+std::vector<std::string> OriginalFolderWarnings(const std::string& originalDir);
 
 // Writes the demo into `dir` (created when missing). Throws korin::Exception
 // (the store's errors pass through), std::invalid_argument for options out of
 // range. Refuses, before writing anything, when one of the three folders
 // exists and is not empty and `replace` is not set:
 //   "Demo: Der Ordner <path> existiert bereits und ist nicht leer."
+// and, even with `replace`, when such a folder holds no "Dir.ref":
+//   "Demo: Der Ordner <path> ist kein Projektordner und wird nicht ersetzt."
+// A failure part-way leaves the folders written so far; a run with `replace`
+// writes over them.
 TDemoResult Generate(const std::string& dir, const TDemoOptions& options = {});
 
 }  // namespace korin::demo

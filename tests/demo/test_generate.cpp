@@ -11,6 +11,7 @@
 
 #include "demo/demo.h"
 #include "demo/demo_data.h"
+#include "demo/demo_ini.h"
 #include "demo/demo_store.h"
 #include "demo/demo_typicals.h"
 #include "drawing/kor_drawing.h"
@@ -268,6 +269,24 @@ TEST_F(DemoProject, ProjectIniNamesTheLevelsAndTheMasterDatabase) {
               std::string::npos);
     // The master project the cable module would open from those settings.
     EXPECT_TRUE(fs::exists(folder + "/" + kMasterFolder + "/Dir.ref"));
+}
+
+TEST(DemoSettings, IniTextIsVerbatimWithCrLf) {
+    const std::string text = FormatIni({{"A", {{"Key", "a value, \"as is\""}, {"Empty", ""}}}, {"B", {}}});
+    EXPECT_EQ(text, "[A]\r\nKey=a value, \"as is\"\r\nEmpty=\r\n\r\n[B]\r\n");
+    EXPECT_THROW(FormatIni({{"A]", {}}}), std::invalid_argument);
+    EXPECT_THROW(FormatIni({{"A", {{"K=1", "v"}}}}), std::invalid_argument);
+    EXPECT_THROW(FormatIni({{"A", {{"K", "two\nlines"}}}}), std::invalid_argument);
+    EXPECT_THROW(FormatIni({{"", {}}}), std::invalid_argument);
+}
+
+TEST(DemoSettings, OriginalFoldersThatBreakOrigPathAreNamed) {
+    EXPECT_TRUE(OriginalFolderWarnings("/home/kim/KorinPro/Originale/").empty());
+    EXPECT_EQ(OriginalFolderWarnings("/home/kim/Meine Projekte/Originale/").size(), 1u);
+    EXPECT_EQ(OriginalFolderWarnings("/data/a,b/Originale/").size(), 1u);
+    const std::string longest(137 - 22, 'x'), tooLong(137 - 21, 'x');
+    EXPECT_TRUE(OriginalFolderWarnings(longest).empty());
+    EXPECT_EQ(OriginalFolderWarnings(tooLong).size(), 1u);
 }
 
 // Every file of the folder, by relative name.
