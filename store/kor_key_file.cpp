@@ -56,7 +56,7 @@ bool TKorKeyFile::CheckContent() {
 
 void TKorKeyFile::Attach() {
     nodes_.Attach(View(), FileSize());
-    if (countsBuilt_) {
+    if (countsAnchor_ >= 0) {
         cnt80_.resize(static_cast<size_t>(nodes_.Count()) + 1, 0);
         cntLeaf_.resize(static_cast<size_t>(nodes_.Count()) + 1, 0);
     }
@@ -69,7 +69,7 @@ void TKorKeyFile::Open() {
     selection_ = {KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0")};
     defaultSelection_ = selection_;
     leafMode_ = defaultLeafMode_ = false;
-    countsBuilt_ = false;
+    countsAnchor_ = -1;
     cnt80_.clear();
     cntLeaf_.clear();
     Attach();
@@ -82,7 +82,7 @@ void TKorKeyFile::Open() {
 void TKorKeyFile::Close() {
     TKorMMF::Close();
     nodes_.Attach(nullptr, 0);
-    countsBuilt_ = false;
+    countsAnchor_ = -1;
     cnt80_.clear();
     cntLeaf_.clear();
     mode_ = Mode::Material;
@@ -618,15 +618,16 @@ void TKorKeyFile::MakeLive(int32_t anchor) {
 
 int32_t TKorKeyFile::LiveRoot() const { return nodes_.GetDown(anchor_); }
 
-void TKorKeyFile::EnsureCounts() {
-    if (countsBuilt_ || !IsOpen()) return;
+void TKorKeyFile::EnsureCounts(int32_t anchor) {
+    if (countsAnchor_ == anchor || !IsOpen()) return;
     const size_t size = static_cast<size_t>(nodes_.Count()) + 1;
     cnt80_.assign(size, 0);
     cntLeaf_.assign(size, 0);
-    // Post-order over every node in use: children (Left, Right, Down) first.
+    countsAnchor_ = -1;
+    // Post-order over the nodes under the anchor: children (Left, Right, Down) first.
     std::vector<uint8_t> seen(size, 0);
     std::vector<std::pair<int32_t, bool>> stack;
-    const int32_t root = nodes_.GetDown(0);
+    const int32_t root = nodes_.GetDown(anchor);
     if (root != 0) stack.push_back({root, false});
     while (!stack.empty()) {
         const auto [k, childrenDone] = stack.back();
@@ -635,7 +636,7 @@ void TKorKeyFile::EnsureCounts() {
             FixNow(k);
             continue;
         }
-        nodes_.GetLeft(k);  // raises for a node number outside the file
+        CheckRing(k);  // also raises for a node number outside the file
         if (seen[static_cast<size_t>(k)])
             RaiseDamaged("Ein Eintrag ist mehrfach verknüpft oder Teil eines Rings!");
         seen[static_cast<size_t>(k)] = 1;
@@ -643,7 +644,7 @@ void TKorKeyFile::EnsureCounts() {
         for (const int32_t child : {nodes_.GetLeft(k), nodes_.GetRight(k), nodes_.GetDown(k)})
             if (child != 0) stack.push_back({child, false});
     }
-    countsBuilt_ = true;
+    countsAnchor_ = anchor;
 }
 
 int32_t TKorKeyFile::Cnt(int32_t k) const {
@@ -664,13 +665,13 @@ void TKorKeyFile::FixNow(int32_t k) {
 }
 
 int32_t TKorKeyFile::LiveCount() {
-    EnsureCounts();
+    EnsureCounts(anchor_);
     return Cnt(LiveRoot());
 }
 
 int32_t TKorKeyFile::LiveSelect(int32_t i) {
     if (i < 0) return -1;
-    EnsureCounts();
+    EnsureCounts(anchor_);
     int32_t y = LiveRoot();
     int64_t steps = 0;
     const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
@@ -700,7 +701,7 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
 }
 
 int32_t TKorKeyFile::LiveFirst() {
-    if (countsBuilt_) return LiveSelect(0);
+    if (countsAnchor_ == anchor_) return LiveSelect(0);
     // Without counts: the walk stops at the first collected node, which for the
     // usual selections is the leftmost one.
     int32_t first = -1;
@@ -755,7 +756,7 @@ int32_t TKorKeyFile::RankOf(const TKeyList& parts) {
     } else {
         anchor = anchor_;
     }
-    EnsureCounts();
+    EnsureCounts(anchor);
     // Walk the key again, adding up per level what precedes the path in walk
     // order; only the levels below the anchor count.
     SetParts(parts);

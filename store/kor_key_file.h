@@ -20,7 +20,8 @@
 // Result lists are not copied out of the file: a rebuilt list is a view of the
 // tree under the selection, counted per node, so that inserting, deleting,
 // locating and stepping to any position cost O(levels · log n). The counts are
-// made with the first navigation that needs them and kept with every change.
+// made for the selection's tree with the first navigation that needs them and
+// kept with every change.
 //
 // Refusals:
 //   EKorKeyError "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : " + FileName
@@ -198,10 +199,13 @@ private:
     std::vector<std::string> TakeKey(TKeyList& list, size_t& at) const;
     bool Navigate(int32_t position);
 
-    // Per-node counts of collected nodes in the subtree (Left, Right, Down).
-    void EnsureCounts();
+    // Per-node counts of collected nodes in the subtree (Left, Right, Down),
+    // valid for the nodes under countsAnchor_.
+    // Counts are made for the tree under one anchor (the selection's node) at a
+    // time, so that damage elsewhere in the file does not stop this index.
+    void EnsureCounts(int32_t anchor);
     void Fix(int32_t k) {
-        if (countsBuilt_) FixNow(k);
+        if (countsAnchor_ >= 0) FixNow(k);
     }
     void FixNow(int32_t k);
     int32_t Cnt(int32_t k) const;
@@ -237,7 +241,7 @@ private:
     int32_t frozenCount_ = 0;
     int32_t frozenFirst_ = -1;
 
-    bool countsBuilt_ = false;
+    int32_t countsAnchor_ = -1;  // -1: no counts
     std::vector<int32_t> cnt80_;    // nodes of Type 80 in the subtree
     std::vector<int32_t> cntLeaf_;  // nodes without Down in the subtree
 };
