@@ -1,0 +1,134 @@
+// Drawings in the catalogue: a copy of an original page under a level path,
+// with the path's texts in its title block.
+#include <gtest/gtest.h>
+
+#include "drawing/drawing_gen.h"
+#include "drawing/kor_drawing.h"
+#include "project/kor_dir_file.h"
+#include "project_fixture.h"
+#include "store/kor_error.h"
+#include "store/kor_path.h"
+#include "test_support.h"
+
+namespace korin::testing {
+namespace {
+
+// A page whose first symbol is an instrument; the title block comes second
+// and a further symbol of type 9 third. The title block carries codes 60 … 64
+// with old texts, the instrument a code 60 of its own.
+gen::Drawing Page() {
+    gen::Drawing d;
+    gen::Symbol instrument;
+    instrument.type = 3;
+    instrument.name = "PI";
+    instrument.codes = {{60, 0, 0, "instr"}};
+    gen::Symbol title;
+    title.type = 9;
+    title.name = "SCHRIFTFELD";
+    for (uint16_t n = 60; n <= 64; ++n) title.codes.push_back({n, 1, 2, "alt" + std::to_string(n)});
+    title.codes.push_back({12135, 0, 0, "LIC-100"});
+    gen::Symbol second = title;
+    d.symbols = {instrument, title, second};
+    d.validCrc = false;  // the copy gets a fresh one
+    return d;
+}
+
+class DrawingEntryTest : public ProjectTest {
+protected:
+    void SetUp() override {
+        ProjectTest::SetUp();
+        source = original.Path() + "orig.drw";
+        WriteBytes(source, gen::Build(Page()));
+    }
+    std::vector<std::string> Codes(const std::string& name, int32_t symbol) {
+        TKorDrawing d;
+        d.SetProject(dir.Path());
+        d.SetFileName(name);
+        d.Open();
+        std::vector<std::string> out;
+        for (int32_t c = 60; c <= 64; ++c) out.push_back(d.SymbolAt(symbol)->GetCode(c));
+        return out;
+    }
+    TempDir original;
+    std::string source;
+};
+
+TEST_F(DrawingEntryTest, LevelTextsGoIntoTheFirstTitleBlock) {
+    struct Case {
+        std::vector<std::string> path;
+        std::vector<std::string> codes;  // 60, 61, 62, 63, 64
+    };
+    const std::vector<Case> cases = {
+        {{"A", "P"}, {"A", "P", "", "", ""}},
+        {{"A", "B", "P"}, {"A", "B", "P", "", ""}},
+        {{"A", "B", "C", "P"}, {"A", "B", "P", "C", ""}},
+        {{"A", "B", "C", "D", "P"}, {"A", "B", "P", "C", "D"}},
+        {{"A", "B", "C", "D", "E", "P"}, {"A", "B", "", "", ""}},
+    };
+    for (const Case& c : cases) {
+        const std::string name = cat.CreateDrawingEntry(source, DrawingKey(c.path));
+        ASSERT_NE(name, "000000");
+        EXPECT_EQ(Codes(name, 1), c.codes) << c.path.size();
+        // The instrument and the second title block keep their texts.
+        EXPECT_EQ(Codes(name, 0)[0], "instr");
+        EXPECT_EQ(Codes(name, 2), (std::vector<std::string>{"alt60", "alt61", "alt62", "alt63", "alt64"}));
+        uint32_t stored = 0, computed = 0;
+        TKorDrawing d;
+        d.SetProject(dir.Path());
+        d.SetFileName(name);
+        EXPECT_TRUE(d.CheckCrc(stored, computed));
+        const int32_t entry = std::stoi(name);
+        EXPECT_EQ(cat.EntryType(entry), dirref::kDrawing);
+        EXPECT_EQ(cat.EntryEvaluate(entry), 0);
+        EXPECT_EQ(cat.DirDat().GetText(entry), "P");
+    }
+    // The original is not touched.
+    EXPECT_EQ(ReadBytes(source), gen::Build(Page()));
+}
+
+TEST_F(DrawingEntryTest, AnExistingDrawingIsNotCopiedAgain) {
+    const std::string name = cat.CreateDrawingEntry(source, DrawingKey({"A", "P"}));
+    const auto first = ReadBytes(dir / name);
+    WriteText(source, "not a drawing");
+    EXPECT_EQ(cat.CreateDrawingEntry(source, DrawingKey({"A", "P"})), "000000");
+    EXPECT_EQ(ReadBytes(dir / name), first);
+}
+
+TEST_F(DrawingEntryTest, AStrayFileOfTheNewNumberIsReplaced) {
+    WriteText(dir / "000002", "left over");
+    EXPECT_EQ(cat.CreateDrawingEntry(source, DrawingKey({"A", "P"})), "000002");
+    EXPECT_EQ(Codes("000002", 1)[0], "A");
+}
+
+TEST_F(DrawingEntryTest, APageWithoutTitleBlockIsCopiedWithAFreshChecksum) {
+    gen::Drawing page = Page();
+    page.symbols.erase(page.symbols.begin() + 1, page.symbols.end());
+    WriteBytes(source, gen::Build(page));
+    const std::string name = cat.CreateDrawingEntry(source, DrawingKey({"A", "P"}));
+    page.validCrc = true;
+    EXPECT_EQ(ReadBytes(dir / name), gen::Build(page));
+}
+
+TEST_F(DrawingEntryTest, AMissingOriginalFailsAfterTheEntryIsMade) {
+    EXPECT_THROW(cat.CreateDrawingEntry(original / "fehlt.drw", DrawingKey({"A", "P"})), Exception);
+    EXPECT_EQ(cat.Locate(DrawingKey({"A", "P"})), 2);
+    EXPECT_EQ(cat.Verify(), "");
+}
+
+TEST_F(DrawingEntryTest, DeleteDrawingRemovesFileAndEntry) {
+    const std::string name = cat.CreateDrawingEntry(source, DrawingKey({"A", "P"}));
+    cat.CreateDrawingEntry(source, DrawingKey({"A", "Q"}));
+    cat.DeleteDrawing({"A", "P"});
+    EXPECT_FALSE(path::FileExists(dir / name));
+    EXPECT_EQ(cat.Locate(DrawingKey({"A", "P"})), -1);
+    EXPECT_EQ(cat.Locate(DrawingKey({"A", "Q"})), 3);
+    EXPECT_EQ(cat.ReleasedEntries().Values(), std::vector<int32_t>{std::stoi(name)});
+    // Deleting it again changes nothing.
+    const auto before = ReadBytes(dir / "Dir.ref");
+    cat.DeleteDrawing({"A", "P"});
+    EXPECT_EQ(ReadBytes(dir / "Dir.ref"), before);
+    EXPECT_EQ(cat.ReleasedEntries().Count(), 0);
+}
+
+}  // namespace
+}  // namespace korin::testing

@@ -1,0 +1,482 @@
+// The catalogue: entries and their "Dir.dat" records, paths, tables and
+// folders, bookkeeping, and what opening makes of damaged files.
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "project/kor_dir_file.h"
+#include "project/kor_sys_table.h"
+#include "project_fixture.h"
+#include "store/kor_error.h"
+#include "store/kor_path.h"
+#include "store/le.h"
+#include "test_support.h"
+
+namespace korin::testing {
+namespace {
+
+int32_t Word(const std::vector<uint8_t>& file, int32_t node, int32_t offset) {
+    return le::I32(file.data() + 64 * node + offset);
+}
+void PutWord(std::vector<uint8_t>& file, int32_t node, int32_t offset, int32_t v) {
+    le::PutI32(file.data() + 64 * node + offset, v);
+}
+
+std::vector<int32_t> Values(const TIntList& list) { return list.Values(); }
+
+TEST(DirFileNames, EntryNumbersWrittenWithSixDigits) {
+    EXPECT_EQ(TKorDirFile::EntryFileName(7), "000007");
+    EXPECT_EQ(TKorDirFile::EntryFileName(123456), "123456");
+    EXPECT_EQ(TKorDirFile::EntryFileName(0), "000000");
+}
+
+TEST_F(ProjectTest, NewCatalogueIsHeaderAndOneZeroRecord) {
+    const auto ref = ReadBytes(dir / "Dir.ref");
+    ASSERT_EQ(ref.size(), 72u);
+    for (size_t i = 0; i < ref.size(); ++i) EXPECT_EQ(ref[i], i == 4 ? 1 : 0) << i;
+    EXPECT_EQ(ReadBytes(dir / "Dir.dat"), std::vector<uint8_t>(90, 0));
+    EXPECT_EQ(Values(cat.UsedEntries()), std::vector<int32_t>{0});
+}
+
+TEST_F(ProjectTest, CreateEntryGrowsDirDatFirstAndStampsTheEntry) {
+    const int32_t before = LocalTimeStamp();
+    EXPECT_EQ(cat.CreateEntry("Anlage Nord", FolderKey({"A"})), "000001");
+    const int32_t after = LocalTimeStamp();
+    EXPECT_EQ(ReadBytes(dir / "Dir.ref").size(), 72u + 8 * 64);
+    const auto dat = ReadBytes(dir / "Dir.dat");
+    ASSERT_EQ(dat.size(), 810u);
+    EXPECT_GE(cat.DirDat().GetTime(1), before);
+    EXPECT_LE(cat.DirDat().GetTime(1), after);
+    EXPECT_EQ(cat.DirDat().GetText(1), "Anlage Nord");
+    // The grown records are zeros: no time, no text.
+    for (size_t i = 2 * 90; i < dat.size(); ++i) ASSERT_EQ(dat[i], 0) << i;
+    EXPECT_EQ(cat.EntryEvaluate(1), 0);
+    EXPECT_EQ(Values(cat.CreatedEntries()), std::vector<int32_t>{1});
+    EXPECT_EQ(Values(cat.UsedEntries()), (std::vector<int32_t>{0, 1}));
+
+    // A key that exists creates nothing.
+    EXPECT_EQ(cat.CreateEntry("x", FolderKey({"A"})), "000000");
+    EXPECT_EQ(cat.CreatedEntries().Count(), 0);
+    EXPECT_EQ(cat.DirDat().GetText(1), "Anlage Nord");
+}
+
+TEST_F(ProjectTest, LongTextKeepsEightyCharacters) {
+    const std::string hundred(100, 'L');
+    cat.CreateEntry(hundred, FolderKey({"A"}));
+    EXPECT_EQ(cat.DirDat().GetText(1), std::string(80, 'L'));
+}
+
+TEST_F(ProjectTest, CreatedEntriesListEveryAllocatedNode) {
+    EXPECT_EQ(cat.CreateEntry("", {FolderPart("A"), FolderPart("B"), DrawingPart("P1")}), "000003");
+    EXPECT_EQ(Values(cat.CreatedEntries()), (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(cat.EntryType(3), dirref::kDrawing);
+    EXPECT_EQ(cat.EntryType(0), -1);
+    EXPECT_EQ(cat.EntryType(4), -1);  // free
+    EXPECT_EQ(cat.CreateEntry("", {FolderPart("A"), FolderPart("B"), DrawingPart("P2")}), "000004");
+    EXPECT_EQ(Values(cat.CreatedEntries()), std::vector<int32_t>{4});
+}
+
+TEST_F(ProjectTest, LocateGivesTheEntryNumberNotTheRecord) {
+    cat.CreateEntry("", {FolderPart("A"), FolderPart("B")});
+    EXPECT_EQ(cat.Locate({FolderPart("A"), FolderPart("B")}), 2);
+    EXPECT_EQ(cat.LastFound(), 2);
+    EXPECT_EQ(cat.LastFoundFileName(), "000002");
+    EXPECT_EQ(cat.Locate({FolderPart("A"), FolderPart("C")}), -1);
+    EXPECT_EQ(cat.LastFound(), -1);
+    // The type byte counts: a drawing "B" is another key than the folder "B".
+    EXPECT_EQ(cat.Locate({FolderPart("A"), DrawingPart("B")}), -1);
+}
+
+TEST_F(ProjectTest, EntryPathStopsAtSevenTexts) {
+    std::vector<std::string> eight = {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8"};
+    cat.CreateEntry("", FolderKey(eight));
+    std::vector<std::string> path;
+    cat.EntryPath(7, path);
+    EXPECT_EQ(path, std::vector<std::string>(eight.begin(), eight.begin() + 7));
+    cat.EntryPath(8, path);
+    EXPECT_TRUE(path.empty());
+    cat.EntryPath(1, path);
+    EXPECT_EQ(path, std::vector<std::string>{"L1"});
+    cat.EntryPath(0, path);
+    EXPECT_TRUE(path.empty());
+    cat.EntryPath(100000, path);
+    EXPECT_TRUE(path.empty());
+}
+
+TEST_F(ProjectTest, TableEntriesWithoutScheduleLeaveNoSystemTable) {
+    std::string data, key;
+    ASSERT_TRUE(cat.CreateTableEntries({"AUC_SYSTEM", "MESSTELLE"}, "Messstellen", data, key));
+    EXPECT_EQ(data, "000003");
+    EXPECT_EQ(key, "000004");
+    EXPECT_EQ(cat.DirDat().GetText(2), "Messstellen");
+    EXPECT_EQ(cat.EntryType(2), dirref::kTable);
+    std::string d2, k2;
+    EXPECT_TRUE(cat.TableFiles({"AUC_SYSTEM", "MESSTELLE"}, d2, k2));
+    EXPECT_EQ(d2 + k2, "000003000004");
+    // Nothing was made on disk: the table's files are the caller's.
+    for (const std::string& name : path::ListDirectory(dir.Path()))
+        EXPECT_TRUE(name == "Dir.ref" || name == "Dir.dat") << name;
+
+    const auto refBefore = ReadBytes(dir / "Dir.ref");
+    const auto datBefore = ReadBytes(dir / "Dir.dat");
+    EXPECT_FALSE(cat.CreateTableEntries({"AUC_SYSTEM", "MESSTELLE"}, "anders", data, key));
+    EXPECT_TRUE(data.empty() && key.empty());
+    EXPECT_EQ(ReadBytes(dir / "Dir.ref"), refBefore);
+    EXPECT_EQ(ReadBytes(dir / "Dir.dat"), datBefore);
+}
+
+TEST_F(ProjectTest, TableFilesNeedsBothFileEntries) {
+    cat.CreateEntry("", {FolderPart("AUC_SYSTEM"), TablePart("MESSTELLE"), DataFilePart()});
+    std::string data = "x", key = "y";
+    EXPECT_FALSE(cat.TableFiles({"AUC_SYSTEM", "MESSTELLE"}, data, key));
+    EXPECT_EQ(data, "000003");
+    EXPECT_EQ(key, "");
+    EXPECT_FALSE(cat.TableFiles({"AUC_SYSTEM", "KABEL"}, data, key));
+    EXPECT_EQ(data + key, "");
+}
+
+TEST_F(ProjectTest, ScheduleEntriesCreateTheFolderPairOnce) {
+    std::string sched, sys;
+    ASSERT_TRUE(cat.CreateScheduleEntries({"AUC_SYSTEM"}, sched, sys));
+    EXPECT_EQ(sched, "000002");
+    EXPECT_EQ(sys, "000003");
+    EXPECT_EQ(ReadBytes(dir / "000002").size(), 72u);
+    EXPECT_EQ(ReadBytes(dir / "000003").size(), 1024u);
+    std::string s2 = "x", y2 = "y";
+    EXPECT_FALSE(cat.CreateScheduleEntries({"AUC_SYSTEM"}, s2, y2));
+    EXPECT_EQ(s2 + y2, "");  // nothing is returned
+
+    std::string data, key;
+    ASSERT_TRUE(cat.CreateTableEntries({"AUC_SYSTEM", "ANLAGE"}, "", data, key));
+    TKorSysTable table;
+    table.SetProject(dir.Path());
+    table.Schedule().SetFileName(sched);
+    table.SetFileName(sys);
+    table.Open();
+    EXPECT_EQ(table.AddedCount(), 1);
+    EXPECT_EQ(table.SlotName(0), "ANLAGE");
+    EXPECT_EQ(table.SlotDataFile(0), std::stoi(data));
+    EXPECT_EQ(table.SlotKeyFile(0), std::stoi(key));
+}
+
+TEST_F(ProjectTest, DeleteTableRemovesFilesEntriesAndSlot) {
+    std::string sched, sys, data, key;
+    cat.CreateScheduleEntries({"AUC_SYSTEM"}, sched, sys);
+    cat.CreateTableEntries({"AUC_SYSTEM", "ANLAGE"}, "", data, key);
+    cat.CreateTableEntries({"AUC_SYSTEM", "KABEL"}, "", data, key);
+    WriteText(dir / data, "table");
+    WriteText(dir / key, "keys");
+    const int32_t table = cat.Locate(TableKey({"AUC_SYSTEM", "KABEL"}));
+
+    cat.DeleteTable({"AUC_SYSTEM", "KABEL"});
+    EXPECT_FALSE(path::FileExists(dir / data));
+    EXPECT_FALSE(path::FileExists(dir / key));
+    EXPECT_EQ(cat.Locate(TableKey({"AUC_SYSTEM", "KABEL"})), -1);
+    auto released = Values(cat.ReleasedEntries());
+    std::sort(released.begin(), released.end());
+    EXPECT_EQ(released, (std::vector<int32_t>{table, std::stoi(data), std::stoi(key)}));
+    std::string d, k;
+    EXPECT_TRUE(cat.TableFiles({"AUC_SYSTEM", "ANLAGE"}, d, k));
+
+    TKorSysTable st;
+    st.SetProject(dir.Path());
+    st.Schedule().SetFileName(sched);
+    st.SetFileName(sys);
+    st.Open();
+    EXPECT_EQ(st.SlotState(0), 1);
+    EXPECT_EQ(st.SlotState(1), 0);
+    EXPECT_EQ(st.Schedule().Locate({KeyPart('C', 0, "SYSTABLE"), KeyPart('C', 0, "KABEL")}), -1);
+    EXPECT_GT(st.Schedule().Locate({KeyPart('C', 0, "SYSTABLE"), KeyPart('C', 0, "ANLAGE")}), 0);
+    EXPECT_EQ(cat.Verify(), "");
+}
+
+TEST_F(ProjectTest, DeleteFolderKeepsDrawingsAndSubFolders) {
+    std::string sched, sys, data, key;
+    cat.CreateScheduleEntries({"F"}, sched, sys);
+    std::vector<std::string> files = {sched, sys};
+    for (const char* t : {"T1", "T2", "T3"}) {
+        cat.CreateTableEntries({"F", t}, "", data, key);
+        files.push_back(data);
+        files.push_back(key);
+    }
+    for (const auto& f : files) WriteText(dir / f, f);
+    const std::string drawing = cat.CreateEntry("", DrawingKey({"F", "Seite"}));
+    WriteText(dir / drawing, "page");
+    cat.CreateTableEntries({"F", "SUB", "T9"}, "", data, key);
+    const int32_t folder = cat.Locate(FolderKey({"F"}));
+
+    cat.DeleteFolder({"F"});
+    for (const auto& f : files) EXPECT_FALSE(path::FileExists(dir / f)) << f;
+    EXPECT_TRUE(path::FileExists(dir / drawing));
+    EXPECT_EQ(cat.Locate(DrawingKey({"F", "Seite"})), std::stoi(drawing));
+    EXPECT_EQ(cat.Locate(FolderKey({"F"})), folder);
+    std::string d, k;
+    EXPECT_TRUE(cat.TableFiles({"F", "SUB", "T9"}, d, k));
+    for (const char* t : {"T1", "T2", "T3"}) EXPECT_FALSE(cat.TableFiles({"F", t}, d, k));
+    // Every entry let go of, not just those of the last table.
+    EXPECT_EQ(cat.ReleasedEntries().Count(), 2 + 3 * 3);
+    EXPECT_EQ(cat.Verify(), "");
+}
+
+TEST_F(ProjectTest, ListChildrenByTypeInKeyOrder) {
+    for (const char* name : {"T2", "T10", "T1"}) {
+        std::string d, k;
+        cat.CreateTableEntries({"F", name}, "", d, k);
+    }
+    cat.CreateEntry("", DrawingKey({"F", "P"}));
+    cat.CreateEntry("", FolderKey({"E"}));
+    std::vector<std::string> names;
+    cat.ListChildren(FolderKey({"F"}), dirref::kTable, names);
+    EXPECT_EQ(names, (std::vector<std::string>{"T1", "T2", "T10"}));
+    cat.ListChildren(FolderKey({"F"}), dirref::kDrawing, names);
+    EXPECT_EQ(names, std::vector<std::string>{"P"});
+    cat.ListChildren({}, dirref::kFolder, names);
+    EXPECT_EQ(names, (std::vector<std::string>{"E", "F"}));
+    cat.ListChildren(FolderKey({"X"}), dirref::kTable, names);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(ProjectTest, ListingsFromTheStartNode) {
+    cat.CreateEntry("eins", DrawingKey({"F", "P1"}));
+    cat.CreateEntry("zwei", DrawingKey({"F", "P2"}));
+    cat.CreateEntry("", DrawingKey({"F", "G", "P3"}));
+    ASSERT_TRUE(cat.SetStart(FolderKey({"F"})));
+    std::vector<std::string> texts;
+    cat.ListLevelTexts(texts);
+    EXPECT_EQ(texts, (std::vector<std::string>{"", "eins", "zwei"}));  // G, P1, P2
+    std::vector<std::string> files;
+    cat.ListDrawingFiles(files);
+    EXPECT_EQ(files, (std::vector<std::string>{"000005", "000002", "000003"}));
+}
+
+// Exposes the text collection of a subtree.
+struct TextsOfCatalogue : TKorDirFile {
+    std::vector<std::string> Texts(int32_t k) {
+        Parts().clear();
+        CollectTexts(k);
+        return Parts();
+    }
+};
+
+TEST(DirFileTexts, CollectTextsListsEntryBeforeItsChildren) {
+    TempDir dir;
+    TextsOfCatalogue cat;
+    cat.SetProject(dir.Path());
+    cat.CreateCatalogue();
+    cat.Open();
+    cat.CreateEntry("", DrawingKey({"B", "P"}));
+    cat.CreateEntry("", FolderKey({"A"}));
+    cat.CreateEntry("", FolderKey({"C"}));
+    EXPECT_EQ(cat.Texts(cat.Nodes().GetDown(0)),
+              (std::vector<std::string>{"A, 0", "B, 0", "P, 1", "C, 0"}));
+}
+
+TEST_F(ProjectTest, ResultsHoldEveryEntryInWalkOrder) {
+    cat.CreateEntry("", DrawingKey({"B", "P"}));
+    cat.CreateEntry("", FolderKey({"A"}));
+    cat.CreateEntry("", FolderKey({"C"}));
+    // Walk order: Left, Down, the entry, Right.
+    EXPECT_EQ(cat.Results().Values(), (std::vector<int32_t>{3, 2, 1, 4}));
+    int32_t n = 0;
+    for (bool ok = cat.First(); ok; ok = cat.Next()) ++n;
+    EXPECT_EQ(n, 4);
+    std::vector<TDirTreeEntry> tree;
+    cat.ListTree(tree);
+    ASSERT_EQ(tree.size(), 4u);
+    EXPECT_EQ(tree[2].name, "P");
+    EXPECT_EQ(tree[2].depth, 1);
+}
+
+TEST_F(ProjectTest, UsedEntriesFollowCreationAndDeletion) {
+    cat.CreateEntry("", DrawingKey({"F", "P1"}));
+    cat.CreateEntry("", DrawingKey({"F", "P2"}));
+    EXPECT_EQ(Values(cat.UsedEntries()), (std::vector<int32_t>{0, 1, 2, 3}));
+    cat.DeleteDrawing({"F", "P1"});
+    EXPECT_EQ(Values(cat.UsedEntries()), (std::vector<int32_t>{0, 1, 3}));
+    EXPECT_EQ(Values(cat.ReleasedEntries()), std::vector<int32_t>{2});
+    // The freed entry is reused first.
+    cat.CreateEntry("", DrawingKey({"F", "P9"}));
+    EXPECT_EQ(Values(cat.CreatedEntries()), std::vector<int32_t>{2});
+    Reopen();
+    EXPECT_EQ(Values(cat.UsedEntries()), (std::vector<int32_t>{0, 1, 2, 3}));
+    TIntList copy;
+    cat.GetUsedEntries(copy);
+    EXPECT_EQ(copy.Values(), cat.UsedEntries().Values());
+}
+
+TEST_F(ProjectTest, EvaluateMarksOfEntries) {
+    cat.CreateEntry("", DrawingKey({"F", "P"}));
+    cat.SetEntryValid(2, false);
+    EXPECT_EQ(cat.EntryEvaluate(2), 1);
+    EXPECT_EQ(ReadBytes(dir / "Dir.ref")[64 * 2 + 61], 1);
+    cat.SetEntryValid(2, true);
+    EXPECT_EQ(cat.EntryEvaluate(2), 0);
+    EXPECT_THROW(cat.SetEntryValid(0, true), Exception);
+    WriteText(dir / "000002", "page");
+    cat.DeleteDrawing({"F", "P"});
+    EXPECT_FALSE(path::FileExists(dir / "000002"));
+    EXPECT_EQ(cat.EntryEvaluate(2), 1);  // set before the release; a release keeps it
+    // Deleting a drawing whose file is gone still deletes its key.
+    cat.CreateEntry("", DrawingKey({"F", "Q"}));
+    cat.DeleteDrawing({"F", "Q"});
+    EXPECT_EQ(cat.Locate(DrawingKey({"F", "Q"})), -1);
+}
+
+// ---- opening ---------------------------------------------------------------------
+
+TEST_F(ProjectTest, OpenCreatesAMissingDirDatCoveringEveryNode) {
+    cat.CreateEntry("", DrawingKey({"F", "P"}));
+    cat.Close();
+    path::RemoveFile(dir / "Dir.dat");
+    cat.Open();
+    EXPECT_TRUE(cat.DirDat().IsOpen());
+    EXPECT_EQ(ReadBytes(dir / "Dir.dat"), std::vector<uint8_t>(90 * 17, 0));
+    // New entries are stamped into it.
+    cat.CreateEntry("neu", DrawingKey({"F", "Q"}));
+    EXPECT_EQ(cat.DirDat().GetText(3), "neu");
+}
+
+TEST_F(ProjectTest, OpenExtendsAShortDirDat) {
+    cat.CreateEntry("alt", FolderKey({"F"}));
+    cat.Close();
+    auto dat = ReadBytes(dir / "Dir.dat");
+    dat.resize(100);
+    WriteBytes(dir / "Dir.dat", dat);
+    cat.Open();
+    const auto grown = ReadBytes(dir / "Dir.dat");
+    ASSERT_EQ(grown.size(), 90u * 9);
+    EXPECT_TRUE(std::equal(dat.begin(), dat.end(), grown.begin()));
+    EXPECT_EQ(cat.DirDat().GetText(1), "alt");
+}
+
+TEST(DirFileOpen, NamesInOtherLetterCaseAreTaken) {
+    TempDir dir;
+    {
+        TKorDirFile cat;
+        cat.SetProject(dir.Path());
+        cat.CreateCatalogue();
+        cat.Open();
+        cat.CreateEntry("text", FolderKey({"F"}));
+    }
+    ASSERT_EQ(::rename((dir / "Dir.ref").c_str(), (dir / "DIR.REF").c_str()), 0);
+    ASSERT_EQ(::rename((dir / "Dir.dat").c_str(), (dir / "dir.dat").c_str()), 0);
+    TKorDirFile cat;
+    cat.SetProject(dir.Path());
+    cat.Open();
+    EXPECT_EQ(cat.Locate(FolderKey({"F"})), 1);
+    EXPECT_EQ(cat.DirDat().GetText(1), "text");
+    EXPECT_FALSE(path::FileExists(dir / "Dir.dat"));
+}
+
+TEST(DirFileOpen, MissingCatalogueIsRefused) {
+    TempDir dir;
+    TKorDirFile cat;
+    cat.SetProject(dir.Path());
+    try {
+        cat.Open();
+        FAIL();
+    } catch (const EKorKeyError& e) {
+        EXPECT_STREQ(e.what(), "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : Dir.ref");
+    }
+    EXPECT_FALSE(cat.IsOpen());
+    EXPECT_FALSE(path::FileExists(dir / "Dir.dat"));
+}
+
+TEST_F(ProjectTest, AnEntryReachedTwiceIsReportedAndTheFileStaysOpen) {
+    cat.CreateEntry("", FolderKey({"B"}));
+    cat.CreateEntry("", FolderKey({"A"}));
+    cat.CreateEntry("", FolderKey({"C"}));  // B at the root, A left, C right
+    cat.Close();
+    auto ref = ReadBytes(dir / "Dir.ref");
+    ASSERT_EQ(Word(ref, 0, 0), 1);
+    PutWord(ref, 2, 8, 3);  // A's Left is C as well
+    WriteBytes(dir / "Dir.ref", ref);
+    cat.Open();
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_EQ(sink.errors[0],
+              "Der Eintrag 3 existiert bereits. Scheinbar liegt hier eine\rDoppelbelegung in der Dir.ref vor!");
+    EXPECT_TRUE(cat.IsOpen());
+    EXPECT_EQ(Values(cat.UsedEntries()), (std::vector<int32_t>{0, 1, 2, 3}));
+}
+
+TEST_F(ProjectTest, ARingInTheTreeEndsTheWalk) {
+    cat.CreateEntry("", {FolderPart("A"), FolderPart("B")});
+    cat.Close();
+    auto ref = ReadBytes(dir / "Dir.ref");
+    PutWord(ref, 2, 0, 1);  // B's Down is A again
+    WriteBytes(dir / "Dir.ref", ref);
+    cat.Open();
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_NE(sink.errors[0].find("Der Eintrag 1 existiert bereits."), std::string::npos);
+    std::vector<TDirTreeEntry> tree;
+    cat.ListTree(tree);
+    EXPECT_EQ(tree.size(), 2u);
+    EXPECT_EQ(Report().front(), kFree);
+}
+
+TEST_F(ProjectTest, ALinkOutsideTheFileRefusesIt) {
+    cat.CreateEntry("", {FolderPart("A"), FolderPart("B")});
+    cat.Close();
+    auto ref = ReadBytes(dir / "Dir.ref");
+    PutWord(ref, 2, 12, 4000);  // B's Right
+    WriteBytes(dir / "Dir.ref", ref);
+    try {
+        cat.Open();
+        FAIL();
+    } catch (const EKorKeyError& e) {
+        EXPECT_STREQ(e.what(),
+                     "KorKeyFile: Die Indexdatei ist beschädigt. Der Eintrag 2 verweist auf den Eintrag "
+                     "4000 außerhalb der Datei!");
+    }
+    EXPECT_FALSE(cat.IsOpen());
+    EXPECT_FALSE(cat.DirDat().IsOpen());
+}
+
+TEST_F(ProjectTest, TakingAnEntryInUseFromTheChainIsRefusedBeforeWriting) {
+    cat.CreateEntry("", {FolderPart("A"), FolderPart("B")});
+    cat.Close();
+    auto ref = ReadBytes(dir / "Dir.ref");
+    PutWord(ref, 0, 4, 2);  // the chain starts at B, which is in use
+    WriteBytes(dir / "Dir.ref", ref);
+    cat.Open();
+    try {
+        cat.CreateEntry("", FolderKey({"C"}));
+        FAIL();
+    } catch (const EKorKeyError& e) {
+        EXPECT_STREQ(e.what(), "IntList: Ein Eintrag mit der Nummer 2 existiert bereits!");
+    }
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_EQ(sink.errors[0],
+              "Fehler: Der Eintrag 2 ist bereits in Dir.ref vorhanden!\rDieser Fehler ist schwerwiegend. "
+              "Ein Weiterarbeiten führt zu inkonsistenten Daten.");
+    EXPECT_EQ(ReadBytes(dir / "Dir.ref"), ref);
+    std::vector<std::string> path;
+    cat.EntryPath(2, path);
+    EXPECT_EQ(path, (std::vector<std::string>{"A", "B"}));
+
+    cat.RepairFreeChain();
+    EXPECT_EQ(cat.CreateEntry("", FolderKey({"C"})), "000003");
+    EXPECT_EQ(cat.Verify(), "");
+}
+
+TEST_F(ProjectTest, ReleasingAnEntryNotInUseCompletesTheDeletion) {
+    cat.CreateEntry("", FolderKey({"A"}));  // grows the file: the next entries are free
+    // A second object on the same catalogue adds an entry this one does not know.
+    TKorDirFile other;
+    other.SetProject(dir.Path());
+    other.Open();
+    EXPECT_EQ(other.CreateEntry("", FolderKey({"X"})), "000002");
+    other.Close();
+    TKeyList key = FolderKey({"X"});
+    cat.DeleteKeys(key);
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_EQ(sink.errors[0],
+              "Fehler: Der Eintrag 2 ist nicht in Dir.ref als belegt\rmarkiert. An dieser Stelle wurde "
+              "ein leerer Eintrag gelöscht!");
+    EXPECT_EQ(cat.Locate(FolderKey({"X"})), -1);
+    EXPECT_EQ(cat.Locate(FolderKey({"A"})), 1);
+    EXPECT_EQ(cat.Verify(), "");
+}
+
+}  // namespace
+}  // namespace korin::testing

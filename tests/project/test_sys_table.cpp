@@ -1,0 +1,203 @@
+// "Dir.dat" records, the system table of a folder and its schedule.
+#include <gtest/gtest.h>
+
+#include "project/kor_dir_dat.h"
+#include "project/kor_dir_file.h"
+#include "project/kor_sys_table.h"
+#include "project_fixture.h"
+#include "store/kor_error.h"
+#include "store/kor_path.h"
+#include "store/le.h"
+#include "test_support.h"
+
+namespace korin::testing {
+namespace {
+
+// ---- Dir.dat ---------------------------------------------------------------------
+
+TEST(DirDat, RecordsAreBoundsCheckedAndTextsCut) {
+    TempDir dir;
+    TKorDirDat dat;
+    dat.SetProject(dir.Path());
+    dat.CreateNew(true);
+    dat.Open();
+    ASSERT_EQ(dat.RecordCount(), 1);
+    dat.Grow(2);
+    EXPECT_EQ(dat.FileSize(), 270);
+    dat.SetTime(2, -5);
+    dat.SetText(2, std::string(100, 'x'));
+    EXPECT_EQ(dat.GetTime(2), -5);
+    EXPECT_EQ(dat.GetText(2), std::string(80, 'x'));
+    // Outside the file: nothing read, nothing written.
+    dat.SetText(3, "weg");
+    dat.SetTime(-1, 7);
+    EXPECT_EQ(dat.GetText(3), "");
+    EXPECT_EQ(dat.GetTime(3), 0);
+    dat.Close();
+    const auto bytes = ReadBytes(dir / "Dir.dat");
+    ASSERT_EQ(bytes.size(), 270u);
+    EXPECT_EQ(le::I32(bytes.data() + 180), -5);
+    EXPECT_EQ(bytes[180 + 4 + 80], 0);
+    EXPECT_EQ(bytes[180 + 4 + 81], 0);
+
+    // A text that fills the field without a NUL is read as its 86 bytes.
+    auto full = bytes;
+    std::fill(full.begin() + 94, full.begin() + 180, 'y');
+    WriteBytes(dir / "Dir.dat", full);
+    dat.Open();
+    EXPECT_EQ(dat.GetText(1), std::string(86, 'y'));
+}
+
+TEST_F(ProjectTest, DirDatGrowsWithTheCatalogueFromNinetyBytes) {
+    EXPECT_EQ(cat.DirDat().FileSize(), 90);
+    cat.CreateEntry("", FolderKey({"A"}));  // the catalogue grows by 8 nodes
+    EXPECT_EQ(ReadBytes(dir / "Dir.dat").size(), 810u);
+    for (int32_t n = 2; n < 9; ++n) {
+        EXPECT_EQ(cat.DirDat().GetTime(n), 0);
+        EXPECT_EQ(cat.DirDat().GetText(n), "");
+    }
+}
+
+// ---- system table ------------------------------------------------------------------
+
+class SysTableTest : public ProjectTest {
+protected:
+    void SetUp() override {
+        ProjectTest::SetUp();
+        std::string sched, sys;
+        ASSERT_TRUE(cat.CreateScheduleEntries({"AUC_SYSTEM", "PRO_DOKU"}, sched, sys));
+        table.SetProject(dir.Path());
+        table.Schedule().SetFileName(sched);
+        table.SetFileName(sys);
+        table.Open();
+    }
+    std::vector<uint8_t> Bytes() { return ReadBytes(table.FullPath()); }
+    int32_t ScheduleIndex(const char* head, const std::string& name) {
+        TKorSchedule& s = table.Schedule();
+        const int32_t entry = s.Locate({KeyPart('C', 0, head), KeyPart('C', 0, name)});
+        return entry < 0 ? -1 : s.Nodes().GetIndex(entry);
+    }
+    TKorSysTable table;
+};
+
+TEST_F(SysTableTest, ANewFileIsTheHeaderAlone) {
+    const auto bytes = Bytes();
+    ASSERT_EQ(bytes.size(), 1024u);
+    std::vector<uint8_t> expected(1024, 0);
+    std::memcpy(expected.data() + 2, "SYSTABLE", 8);
+    expected[32] = 1;
+    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(ReadBytes(table.Schedule().FullPath()).size(), 72u);
+}
+
+TEST_F(SysTableTest, TheFirstTableGrowsTheFileByOneSlot) {
+    const size_t datBefore = ReadBytes(dir / "Dir.dat").size();
+    table.AddTable("MSR_REF", 12, 13);
+    const auto bytes = Bytes();
+    ASSERT_EQ(bytes.size(), 1536u);
+    EXPECT_EQ(le::I32(bytes.data() + 128), 1);
+    EXPECT_EQ(le::I32(bytes.data() + 132), 1);
+    EXPECT_EQ(le::I16(bytes.data() + 1024), 1);
+    EXPECT_EQ(le::I32(bytes.data() + 1026), 12);
+    EXPECT_EQ(le::I32(bytes.data() + 1030), 13);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 1034)), "MSR_REF");
+    for (size_t i = 1034 + 8; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], 0) << i;
+    EXPECT_EQ(ScheduleIndex("SYSTABLE", "MSR_REF"), 0);
+    EXPECT_EQ(ScheduleIndex("OPEN", "MSR_REF"), 0);
+    // The schedule is a catalogue file: its growth grows "Dir.dat" as well.
+    EXPECT_EQ(ReadBytes(dir / "Dir.dat").size(), datBefore + 16 * 90);
+}
+
+TEST_F(SysTableTest, AFreedSlotIsReusedWhileTheFileGrowsByAnEmptyOne) {
+    table.AddTable("A", 1, 2);
+    table.RemoveTable("A");
+    EXPECT_EQ(table.SlotState(0), 0);
+    EXPECT_EQ(table.AddedCount(), 1);
+    EXPECT_EQ(ScheduleIndex("SYSTABLE", "A"), -1);
+    EXPECT_EQ(ScheduleIndex("OPEN", "A"), -1);
+
+    table.AddTable("B", 3, 4);
+    EXPECT_EQ(Bytes().size(), 2048u);
+    EXPECT_EQ(table.SlotName(0), "B");
+    EXPECT_EQ(table.SlotState(0), 1);
+    EXPECT_EQ(table.SlotState(1), 0);
+    EXPECT_EQ(table.AddedCount(), 2);
+    EXPECT_EQ(table.Capacity(), 2);
+    EXPECT_EQ(ScheduleIndex("SYSTABLE", "B"), 0);
+
+    table.AddTable("C", 5, 6);
+    EXPECT_EQ(Bytes().size(), 2560u);
+    EXPECT_EQ(table.SlotName(1), "C");
+    EXPECT_EQ(ScheduleIndex("SYSTABLE", "C"), 1);
+}
+
+TEST_F(SysTableTest, RemovingAnUnknownNameChangesNoSlot) {
+    table.AddTable("A", 1, 2);
+    const auto before = Bytes();
+    table.RemoveTable("Z");
+    EXPECT_EQ(Bytes(), before);
+}
+
+TEST_F(SysTableTest, LongNamesAreStoredShortAndStillRemoved) {
+    const std::string name(40, 'N');
+    table.AddTable(name, 1, 2);
+    EXPECT_EQ(table.SlotName(0), std::string(32, 'N'));
+    table.RemoveTable(name);
+    EXPECT_EQ(table.SlotState(0), 0);
+}
+
+TEST_F(SysTableTest, ACapacityBeyondTheFileEntersNothing) {
+    table.Close();
+    auto bytes = Bytes();
+    le::PutI32(bytes.data() + 132, 5);  // room for five slots, says the header
+    WriteBytes(table.FullPath(), bytes);
+    table.Open();
+    const auto schedBefore = ReadBytes(table.Schedule().FullPath());
+    table.AddTable("A", 1, 2);
+    EXPECT_EQ(Bytes(), bytes);
+    EXPECT_EQ(ReadBytes(table.Schedule().FullPath()), schedBefore);
+}
+
+TEST_F(SysTableTest, ASignatureAloneIsNotEnough) {
+    table.Close();
+    auto bytes = Bytes();
+    bytes.resize(1000);
+    WriteBytes(table.FullPath(), bytes);
+    try {
+        table.Open();
+        FAIL();
+    } catch (const EKorMMFError& e) {
+        EXPECT_NE(std::string(e.what()).find("Inhalt stimmt nicht mit Dateityp überein"), std::string::npos);
+    }
+    EXPECT_FALSE(table.IsOpen());
+    bytes.resize(1024);
+    bytes[5] = 'X';  // "SYSXABLE"
+    WriteBytes(table.FullPath(), bytes);
+    EXPECT_THROW(table.Open(), EKorMMFError);
+}
+
+TEST_F(SysTableTest, AMissingFileIsRefusedWithTheSystemTableMessage) {
+    TKorSysTable other;
+    other.SetProject(dir.Path());
+    other.Schedule().SetFileName(table.Schedule().FileName());
+    other.SetFileName("000099");
+    try {
+        other.Open();
+        FAIL();
+    } catch (const EKorSysTabError& e) {
+        EXPECT_STREQ(e.what(), "KorSysTable: Datei konnte nicht geöffnet werden. Datei : 000099");
+    }
+    EXPECT_THROW(other.AddTable("A", 1, 2), EKorSysTabError);
+}
+
+TEST_F(SysTableTest, AMissingScheduleClosesTheSystemTable) {
+    TKorSysTable other;
+    other.SetProject(dir.Path());
+    other.Schedule().SetFileName("000098");
+    other.SetFileName(table.FileName());
+    EXPECT_THROW(other.Open(), EKorKeyError);
+    EXPECT_FALSE(other.IsOpen());
+}
+
+}  // namespace
+}  // namespace korin::testing
