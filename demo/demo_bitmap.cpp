@@ -20,7 +20,7 @@ namespace korin::demo {
 namespace {
 
 constexpr double kScale = static_cast<double>(kBitmapWidth) / kSheetWidth;
-static_assert(kBitmapHeight == kSheetHeight * kBitmapWidth / kSheetWidth, "the picture keeps the sheet's aspect");
+static_assert(kBitmapHeight == kSheetHeight * kBitmapWidth / kSheetWidth, "the picture keeps the sheet's proportions");
 
 // Colours of the palette, in the order of the element colour numbers, then
 // white and the light grey of the title block labels.

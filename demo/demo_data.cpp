@@ -23,10 +23,10 @@ std::string Format(const char* format, Args... args) {
 // of the generator, not of the data.
 class TRowBuilder {
 public:
-    explicit TRowBuilder(TTableData& table) : table_(table), row_(table.spec.fields.size()) {}
+    explicit TRowBuilder(TTableData& table) : table_(table), row_(table.def.fields.size()) {}
     TRowBuilder& Set(std::string_view field, std::string value) {
-        const int32_t i = table_.spec.IndexOf(field);
-        if (i < 0) throw std::logic_error(table_.spec.name + " has no field " + std::string(field));
+        const int32_t i = table_.def.IndexOf(field);
+        if (i < 0) throw std::logic_error(table_.def.name + " has no field " + std::string(field));
         row_[static_cast<size_t>(i)] = std::move(value);
         return *this;
     }
@@ -76,8 +76,8 @@ struct TRange {
 class TGenerator {
 public:
     explicit TGenerator(const TDataOptions& options) : options_(options), rnd_(options.seed) {
-        for (const TTableSpec& spec : StandardTables(TSchemaVariant::Adapted)) data_.project.push_back({spec, {}});
-        for (const TTableSpec& spec : MasterTables()) data_.master.push_back({spec, {}});
+        for (const TTableDef& def : StandardTables(TSchemaVariant::Adapted)) data_.project.push_back({def, {}});
+        for (const TTableDef& def : MasterTables()) data_.master.push_back({def, {}});
     }
 
     TSampleData Run() {
@@ -91,12 +91,12 @@ public:
 private:
     TTableData& Table(std::string_view name) {
         for (TTableData& t : data_.project)
-            if (t.spec.name == name) return t;
+            if (t.def.name == name) return t;
         throw std::out_of_range(std::string(name));
     }
     TTableData& MasterTable(std::string_view name) {
         for (TTableData& t : data_.master)
-            if (t.spec.name == name) return t;
+            if (t.def.name == name) return t;
         throw std::out_of_range(std::string(name));
     }
 
@@ -234,49 +234,49 @@ private:
         for (size_t c = 0; c < typical.cables.size(); ++c)
             cableNames[c] = MakeCable(plant, designation, typical, typical.cables[c]);
 
-        for (const TInstrumentSpec& spec : typical.instruments) {
-            if (spec.instance != 1) continue;  // belongs to the measure point named in code 803
-            const std::string id = designation + "-" + spec.role;
+        for (const TInstrumentDef& def : typical.instruments) {
+            if (def.instance != 1) continue;  // belongs to the measure point named in code 803
+            const std::string id = designation + "-" + def.role;
             TRowBuilder(Table("INSTRUMENTIERUNG"))
                 .Set("Instr_Kennung", id)
                 .Set("Bezeichner_Anlage", plant.code)
                 .Set("Bezeichner_Stelle", designation)
-                .Set("Instrument", spec.role)
-                .Set("Benennung", spec.benennung)
-                .Set("Messbereich", spec.measures ? range.range : "")
-                .Set("Einheit", spec.measures ? range.unit : "")
-                .Set("Hersteller", rnd_.Pick(spec.makers))
-                .Set("Geraetetyp", rnd_.Pick(spec.deviceTypes))
-                .Set("Signal", spec.signal)
+                .Set("Instrument", def.role)
+                .Set("Benennung", def.benennung)
+                .Set("Messbereich", def.measures ? range.range : "")
+                .Set("Einheit", def.measures ? range.unit : "")
+                .Set("Hersteller", rnd_.Pick(def.makers))
+                .Set("Geraetetyp", rnd_.Pick(def.deviceTypes))
+                .Set("Signal", def.signal)
                 .Set("Bemerkung", "")
                 .Add();
-            const int32_t cable = typical.CableOf(spec.key);
-            if (cable >= 0 && !spec.signal.empty() && spec.signal != "intern")
-                MakeSignal(plant, designation, spec, cableNames[static_cast<size_t>(cable)]);
+            const int32_t cable = typical.CableOf(def.key);
+            if (cable >= 0 && !def.signal.empty() && def.signal != "intern")
+                MakeSignal(plant, designation, def, cableNames[static_cast<size_t>(cable)]);
         }
     }
 
     std::string MakeCable(TPlant& plant, const std::string& designation, const TTypical& typical,
-                          const TCableSpec& spec) {
-        const TCableType& type = CableType(spec.cableType);
+                          const TCableDef& def) {
+        const TCableType& type = CableType(def.cableType);
         const std::string name = Format("%s-W%03d", plant.code.c_str(), plant.nextCable++);
-        const std::string target = typical.Instrument(spec.target).role;
+        const std::string target = typical.Instrument(def.target).role;
         const int32_t length = rnd_.Between(5, 250);
         const std::string state = rnd_.Pick(std::vector<std::string>{"geplant", "verlegt", "aufgelegt", "geprueft"});
         TRowBuilder(Table("KABEL"))
             .Set("Kabel", name)
             .Set("Kabeltyp", type.name)
             .Set("Bezeichner_Anlage", plant.code)
-            .Set("Funktion", spec.function + " " + target)
+            .Set("Funktion", def.function + " " + target)
             .Set("Bezeichner_Stelle", designation)
             .Set("Aderzahl", std::to_string(type.wires))
             .Set("Querschnitt", type.crossSection)
             .Set("Laenge_m", Format("%d.00", length))
-            .Set("Spannung", spec.voltage)
-            .Set("Location", spec.location)
+            .Set("Spannung", def.voltage)
+            .Set("Location", def.location)
             .Set("Geraet_Ziel", target)
             .Set("Ort_Quelle", plant.cabinet)
-            .Set("Geraet_Quelle", spec.strip)
+            .Set("Geraet_Quelle", def.strip)
             .Set("Hersteller", type.maker)
             .Set("Artikelnummer", type.articleNumber)
             .Set("Aussendurchmesser", type.diameter)
@@ -296,17 +296,17 @@ private:
         // Wires: a quarter of the cables wait for wire creation; of the others
         // about half have been aligned with the master data already.
         const int32_t draw = rnd_.Between(0, 99);
-        if (draw >= 25) MakeWires(Table("KABEL").rows.back(), type, spec, draw >= 60);
-        for (size_t i = 0; i < spec.wiresDrawn.size(); ++i) {
-            const std::string terminal = std::to_string(spec.TerminalOf(i));
+        if (draw >= 25) MakeWires(Table("KABEL").rows.back(), type, def, draw >= 60);
+        for (size_t i = 0; i < def.wiresDrawn.size(); ++i) {
+            const std::string terminal = std::to_string(def.TerminalOf(i));
             TRowBuilder(Table("KLEMMEN"))
-                .Set("Klemmen_ID", designation + "-" + spec.strip + "-" + terminal)
+                .Set("Klemmen_ID", designation + "-" + def.strip + "-" + terminal)
                 .Set("BezSt", designation)
-                .Set("Klemken", spec.strip)
+                .Set("Klemken", def.strip)
                 .Set("Ans", terminal)
                 .Set("Kabel", name)
-                .Set("Ader", std::to_string(spec.wiresDrawn[i]))
-                .Set("Potential", spec.potentials.at(i))
+                .Set("Ader", std::to_string(def.wiresDrawn[i]))
+                .Set("Potential", def.potentials.at(i))
                 .Set("Ziel", target)
                 .Set("Bemerkung", "")
                 .Add();
@@ -316,11 +316,11 @@ private:
 
     // The wires of a cable as wire creation writes them (cable positions copied
     // into wire positions), optionally as the master alignment leaves them.
-    void MakeWires(const std::vector<std::string>& cable, const TCableType& type, const TCableSpec& spec,
+    void MakeWires(const std::vector<std::string>& cable, const TCableType& type, const TCableDef& def,
                    bool aligned) {
         TTableData& wires = Table("ADERN");
         for (int32_t w = 1; w <= type.wires; ++w) {
-            std::vector<std::string> row(wires.spec.fields.size());
+            std::vector<std::string> row(wires.def.fields.size());
             row[0] = cable[0];
             row[1] = cable[4];
             row[2] = cable[1];
@@ -340,30 +340,30 @@ private:
                 row[5] = type.colours.at(static_cast<size_t>(w - 1));
                 row[7] = type.wireType;
                 row[9] = std::to_string(w);
-                for (size_t i = 0; i < spec.wiresDrawn.size(); ++i) {
-                    if (spec.wiresDrawn[i] != w) continue;
-                    row[10] = spec.potentials.at(i);
-                    row[17] = std::to_string(spec.TerminalOf(i));
+                for (size_t i = 0; i < def.wiresDrawn.size(); ++i) {
+                    if (def.wiresDrawn[i] != w) continue;
+                    row[10] = def.potentials.at(i);
+                    row[17] = std::to_string(def.TerminalOf(i));
                 }
             }
             wires.rows.push_back(std::move(row));
         }
     }
 
-    void MakeSignal(TPlant& plant, const std::string& designation, const TInstrumentSpec& spec,
+    void MakeSignal(TPlant& plant, const std::string& designation, const TInstrumentDef& def,
                     const std::string& cable) {
         std::string io = "AI";
-        if (spec.symbolType == 10) io = "AO";
-        else if (spec.signal == "24VDC binaer") io = "DI";
-        else if (spec.signal.rfind("24VDC", 0) == 0) io = "DO";
+        if (def.symbolType == 10) io = "AO";
+        else if (def.signal == "24VDC binaer") io = "DI";
+        else if (def.signal.rfind("24VDC", 0) == 0) io = "DO";
         const int32_t channel = plant.channels[io]++;
-        const std::string path = designation + "-" + spec.role + "-S";
+        const std::string path = designation + "-" + def.role + "-S";
         TRowBuilder(Table("SIGNALPFADE"))
             .Set("Signalpfad", path)
             .Set("Bezeichner_Stelle", designation)
-            .Set("Instrument", spec.role)
-            .Set("Signalart", spec.signal)
-            .Set("Quelle", designation + "-" + spec.role)
+            .Set("Instrument", def.role)
+            .Set("Signalart", def.signal)
+            .Set("Quelle", designation + "-" + def.role)
             .Set("Ziel", Format("AS%d.%s%02d.%02d", static_cast<int>(&plant - plants_.data()) + 1, io.c_str(),
                                 channel / 8 + 1, channel % 8 + 1))
             .Set("Kabel", cable)
@@ -382,7 +382,7 @@ private:
             symbol = "DI_MELDUNG";
         }
         TRowBuilder(Table("SIGNALREPRESENTATION"))
-            .Set("Signal_ID", designation + "-" + spec.role + "-D")
+            .Set("Signal_ID", designation + "-" + def.role + "-D")
             .Set("Signalpfad", path)
             .Set("Bezeichner_Stelle", designation)
             .Set("Darstellung", view)
@@ -441,10 +441,10 @@ private:
 };
 
 // The rows of `from` with the fields of `to`, matched by name.
-TTableData Narrow(const TTableData& from, const TTableSpec& to) {
+TTableData Narrow(const TTableData& from, const TTableDef& to) {
     TTableData out{to, {}};
     std::vector<int32_t> source;
-    for (const TFieldSpec& f : to.fields) source.push_back(from.spec.IndexOf(f.name));
+    for (const TFieldDef& f : to.fields) source.push_back(from.def.IndexOf(f.name));
     out.rows.reserve(from.rows.size());
     for (const auto& row : from.rows) {
         std::vector<std::string> narrowed;
@@ -457,15 +457,15 @@ TTableData Narrow(const TTableData& from, const TTableSpec& to) {
 
 const TTableData& FindTable(const std::vector<TTableData>& tables, std::string_view name) {
     for (const TTableData& t : tables)
-        if (t.spec.name == name) return t;
+        if (t.def.name == name) return t;
     throw std::out_of_range("no table " + std::string(name));
 }
 
 }  // namespace
 
 const std::string& TTableData::Value(size_t row, std::string_view field) const {
-    const int32_t i = spec.IndexOf(field);
-    if (i < 0) throw std::out_of_range(spec.name + " has no field " + std::string(field));
+    const int32_t i = def.IndexOf(field);
+    if (i < 0) throw std::out_of_range(def.name + " has no field " + std::string(field));
     return rows.at(row).at(static_cast<size_t>(i));
 }
 
@@ -484,8 +484,8 @@ TSampleData GenerateSampleData(const TDataOptions& options) {
     if (options.variant == TSchemaVariant::Adapted) return data;
     TSampleData narrowed;
     narrowed.master = std::move(data.master);
-    for (const TTableSpec& spec : StandardTables(options.variant))
-        narrowed.project.push_back(Narrow(data.Project(spec.name), spec));
+    for (const TTableDef& def : StandardTables(options.variant))
+        narrowed.project.push_back(Narrow(data.Project(def.name), def));
     return narrowed;
 }
 

@@ -39,7 +39,7 @@ struct TDataOptions {
 };
 
 struct TTableData {
-    TTableSpec spec;
+    TTableDef def;
     std::vector<std::vector<std::string>> rows;  // one text per field, in field order
 
     // The value of a row's field by name; throws std::out_of_range.

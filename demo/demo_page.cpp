@@ -85,11 +85,11 @@ TPageElement TitleBlock(const TTypical& typical) {
     return e;
 }
 
-TPageElement InstrumentSymbol(const TInstrumentSpec& spec, int x, int y) {
-    TPageElement e = Symbol(spec.recordKind, spec.symbolType, x, y, kInstrumentSize, kInstrumentSize);
-    e.codes = {{20025, std::to_string(spec.instance), false, 25},
-               {12115, spec.role, true, 40},
-               {20023, spec.role, false, 25}};
+TPageElement InstrumentSymbol(const TInstrumentDef& def, int x, int y) {
+    TPageElement e = Symbol(def.recordKind, def.symbolType, x, y, kInstrumentSize, kInstrumentSize);
+    e.codes = {{20025, std::to_string(def.instance), false, 25},
+               {12115, def.role, true, 40},
+               {20023, def.role, false, 25}};
     // The fields of INSTRUMENTIERUNG that the page fill writes by id.
     for (uint16_t id = 604; id <= 609; ++id) e.codes.push_back({id, "", false, 25});
     return e;
@@ -135,7 +135,7 @@ void AddRow(TPage& page, const TTypical& typical, const TLoopRow& row, int top) 
         out.push_back(Text(kSystemStart, cy + half + 70, "Zusatzmessstelle", 35));
         return;
     }
-    const TCableSpec& cable = typical.cables.at(static_cast<size_t>(row.cable));
+    const TCableDef& cable = typical.cables.at(static_cast<size_t>(row.cable));
     const int k = static_cast<int>(cable.wiresDrawn.size());
     const int fieldX = n > 0 ? kFieldEnd + half : kCableStart - 100;
     const int firstY = cy - (k - 1) * kWireGap / 2;
@@ -243,8 +243,8 @@ std::string TPageElement::Code(uint16_t number) const {
 }
 
 TPage BuildPage(const TTypical& typical, size_t index) {
-    const TPageSpec& spec = typical.pages.at(index);
-    if (spec.rows.size() > 3) throw std::logic_error("a page holds at most three loop rows");
+    const TPageDef& def = typical.pages.at(index);
+    if (def.rows.size() > 3) throw std::logic_error("a page holds at most three loop rows");
     TPage page;
     page.original = typical.name;
     page.number = static_cast<int32_t>(index) + 1;
@@ -265,11 +265,11 @@ TPage BuildPage(const TTypical& typical, size_t index) {
     out.push_back(Text(150, 2610, "Korin Pro Demo", 45, 0));
     out.push_back(Text(150, 2690, typical.name + " / Blatt " + std::to_string(page.number) + " von " +
                                       std::to_string(page.count), 40, 0));
-    out.push_back(Text(150, 2770, spec.title, 40, 0));
+    out.push_back(Text(150, 2770, def.title, 40, 0));
     out.push_back(Text(150, 2845, typical.description, 30, 0));
 
-    for (size_t r = 0; r < spec.rows.size(); ++r)
-        AddRow(page, typical, spec.rows[r], kRowTop + static_cast<int>(r) * kRowHeight);
+    for (size_t r = 0; r < def.rows.size(); ++r)
+        AddRow(page, typical, def.rows[r], kRowTop + static_cast<int>(r) * kRowHeight);
     return page;
 }
 

@@ -6,9 +6,9 @@
 namespace korin::demo {
 namespace {
 
-TFieldSpec Text(const char* name, int32_t id, int32_t size) { return {name, id, TKorFieldType::String, size}; }
-TFieldSpec Small(const char* name, int32_t id) { return {name, id, TKorFieldType::SmallInt, 0}; }
-TFieldSpec Real(const char* name, int32_t id) { return {name, id, TKorFieldType::Float, 0}; }
+TFieldDef Text(const char* name, int32_t id, int32_t size) { return {name, id, TKorFieldType::String, size}; }
+TFieldDef Small(const char* name, int32_t id) { return {name, id, TKorFieldType::SmallInt, 0}; }
+TFieldDef Real(const char* name, int32_t id) { return {name, id, TKorFieldType::Float, 0}; }
 
 const std::vector<std::string> kSystem = {"AUC_SYSTEM"};
 const std::vector<std::string> kDoku = {"AUC_SYSTEM", "PRO_DOKU"};
@@ -17,8 +17,8 @@ const std::vector<std::string> kDoku = {"AUC_SYSTEM", "PRO_DOKU"};
 // followed directly by the measure point part (2). Keys are non-unique: the
 // page creation grid collects the records below a key path, and a unique key
 // carries no record pointers there.
-TTableSpec MeasurePoints(TSchemaVariant variant) {
-    TTableSpec t{"MESSTELLE", kSystem, "Messstellen", {}, 3, {}};
+TTableDef MeasurePoints(TSchemaVariant variant) {
+    TTableDef t{"MESSTELLE", kSystem, "Messstellen", {}, 3, {}};
     t.fields = {
         Text("Bezeichner_Anlage", 1, 20),  Text("MSR_Stelle", 2, 20),
         Text("Bezeichner_Stelle", 12135, 32), Text("Kennbuchstaben", 12101, 10),
@@ -47,8 +47,8 @@ TTableSpec MeasurePoints(TSchemaVariant variant) {
 
 // Plants. More than seven fields, so that fields 7 on are offered as level
 // references ("<ANLAGE:Bereich>" ...).
-TTableSpec Plants() {
-    TTableSpec t{"ANLAGE", kSystem, "Anlagen", {}, 1, {}};
+TTableDef Plants() {
+    TTableDef t{"ANLAGE", kSystem, "Anlagen", {}, 1, {}};
     t.fields = {
         Text("Bezeichner_Anlage", 1, 20), Text("Benennung", 601, 60), Text("Standort", 602, 40),
         Text("Gebaeude", 603, 20),        Text("Betreiber", 604, 40), Text("Kostenstelle", 605, 10),
@@ -63,8 +63,8 @@ TTableSpec Plants() {
 // repeating values. Position 0 (id 4) is the cable, position 4 (id 362) the
 // wire number; Bezeichner_Stelle and Location sit at positions that wire
 // creation fills from the cable, so created wires are found by "ProjektAder".
-TTableSpec Wires(TSchemaVariant variant) {
-    TTableSpec t{"ADERN", kSystem, "Adern", {}, 0, {}};
+TTableDef Wires(TSchemaVariant variant) {
+    TTableDef t{"ADERN", kSystem, "Adern", {}, 0, {}};
     t.fields = {
         Text("Kabel", 4, 32),           Text("Bezeichner_Stelle", 12135, 32), Text("Kabeltyp", 80, 32),
         Text("Bezeichner_Anlage", 1, 20), Text("Ader", 362, 10),            Text("Farbe", 605, 20),
@@ -86,8 +86,8 @@ TTableSpec Wires(TSchemaVariant variant) {
 // Cables. Position 0 (id 4) is the designation and primary key, 1 (id 80)
 // the cable type of the master database, 5 the wire count as text (a number
 // field would turn an empty count into "0").
-TTableSpec Cables() {
-    TTableSpec t{"KABEL", kSystem, "Kabel", {}, 1, {}};
+TTableDef Cables() {
+    TTableDef t{"KABEL", kSystem, "Kabel", {}, 1, {}};
     t.fields = {
         Text("Kabel", 4, 32),              Text("Kabeltyp", 80, 32),        Text("Bezeichner_Anlage", 1, 20),
         Text("Funktion", 603, 40),         Text("Bezeichner_Stelle", 12135, 32), Text("Aderzahl", 605, 4),
@@ -106,8 +106,8 @@ TTableSpec Cables() {
 
 // Function groups: the record whose key is a measure point's 12107 gives the
 // group text; id 2 sits at position 2, so "field 2" reads the same either way.
-TTableSpec FunctionGroups() {
-    TTableSpec t{"FUNKTIONSGRUPPEN", kSystem, "Funktionsgruppen", {}, 1, {}};
+TTableDef FunctionGroups() {
+    TTableDef t{"FUNKTIONSGRUPPEN", kSystem, "Funktionsgruppen", {}, 1, {}};
     t.fields = {
         Text("FG_Nummer", 12107, 10), Text("FG_Kurz", 601, 10), Text("Funktionsgruppe", 2, 32),
         Text("Beschreibung", 603, 60), Text("Bezeichner_Anlage", 1, 20),
@@ -119,8 +119,8 @@ TTableSpec FunctionGroups() {
 // instrument): the page fill locates its complete key path, which names a
 // record only for a unique key. No field carries id 20023 or 20025, so the
 // fill never overwrites the codes it looks records up with.
-TTableSpec Instrumentation() {
-    TTableSpec t{"INSTRUMENTIERUNG", kSystem, "Instrumentierung", {}, 1, {}};
+TTableDef Instrumentation() {
+    TTableDef t{"INSTRUMENTIERUNG", kSystem, "Instrumentierung", {}, 1, {}};
     t.fields = {
         Text("Instr_Kennung", 600, 32), Text("Bezeichner_Anlage", 1, 20), Text("Bezeichner_Stelle", 12135, 32),
         Text("Instrument", 12115, 32),  Text("Benennung", 604, 60),       Text("Messbereich", 605, 20),
@@ -132,8 +132,8 @@ TTableSpec Instrumentation() {
     return t;
 }
 
-TTableSpec SignalPaths() {
-    TTableSpec t{"SIGNALPFADE", kSystem, "Signalpfade", {}, 1, {}};
+TTableDef SignalPaths() {
+    TTableDef t{"SIGNALPFADE", kSystem, "Signalpfade", {}, 1, {}};
     t.fields = {
         Text("Signalpfad", 600, 32), Text("Bezeichner_Stelle", 12135, 32), Text("Instrument", 12115, 32),
         Text("Signalart", 603, 20),  Text("Quelle", 604, 40),              Text("Ziel", 605, 40),
@@ -143,8 +143,8 @@ TTableSpec SignalPaths() {
     return t;
 }
 
-TTableSpec SignalRepresentations() {
-    TTableSpec t{"SIGNALREPRESENTATION", kSystem, "Signaldarstellungen", {}, 1, {}};
+TTableDef SignalRepresentations() {
+    TTableDef t{"SIGNALREPRESENTATION", kSystem, "Signaldarstellungen", {}, 1, {}};
     t.fields = {
         Text("Signal_ID", 600, 32),   Text("Signalpfad", 601, 32), Text("Bezeichner_Stelle", 12135, 32),
         Text("Darstellung", 603, 20), Text("Symbolname", 604, 18), Text("Zeichnung", 5000, 6),
@@ -157,8 +157,8 @@ TTableSpec SignalRepresentations() {
 // Drawings: one record per generated page, written by position 0–13. The
 // page file (position 5) is the primary key; "EBENEN" is unique over the five
 // level names, because page generation locates the complete path.
-TTableSpec Drawings() {
-    TTableSpec t{"ZEICHNUNGEN", kSystem, "Zeichnungen", {}, 6, {}};
+TTableDef Drawings() {
+    TTableDef t{"ZEICHNUNGEN", kSystem, "Zeichnungen", {}, 6, {}};
     t.fields = {
         Text("Bezeichner_Anlage", 1, 20), Text("MSR_Stelle", 2, 20),   Text("Ort_E_Tech", 3, 32),
         Text("Funktionsgruppe", 20026, 32), Text("Messaufgabe", 12139, 60), Text("Zeichnung", 5000, 6),
@@ -174,8 +174,8 @@ TTableSpec Drawings() {
 
 // The reference list of linked measure points, as the page creation window
 // creates it: no primary key (a measure point owns up to 21 records).
-TTableSpec References() {
-    TTableSpec t{"MSR_REF", kDoku, "Referenzliste verknuepfter Messtellen", {}, 0, {}};
+TTableDef References() {
+    TTableDef t{"MSR_REF", kDoku, "Referenzliste verknuepfter Messtellen", {}, 0, {}};
     t.fields = {Text("Loop", 600, 32), Text("MSR_No", 601, 2), Text("MSR_Add", 602, 32), Text("Link", 603, 32)};
     t.keys = {{"MSR_Add", false, {"MSR_Add"}},
               {"Loop", false, {"Loop"}},
@@ -188,8 +188,8 @@ TTableSpec References() {
 // Terminals. The primary key joins designation, strip and terminal number
 // with "-", as the page fill composes it from a terminal symbol; "Ident" is
 // the key the terminal view asks for.
-TTableSpec Terminals() {
-    TTableSpec t{"KLEMMEN", kDoku, "Klemmen", {}, 1, {}};
+TTableDef Terminals() {
+    TTableDef t{"KLEMMEN", kDoku, "Klemmen", {}, 1, {}};
     t.fields = {
         Text("Klemmen_ID", 600, 32), Text("BezSt", 12135, 32), Text("Klemken", 20023, 32),
         Text("Ans", 20030, 10),      Text("Kabel", 4, 32),     Text("Ader", 362, 10),
@@ -200,8 +200,8 @@ TTableSpec Terminals() {
 }
 
 // Master cable types: the key is what project cables carry in field 80.
-TTableSpec MasterCables() {
-    TTableSpec t{"KABEL", kSystem, "Stammkabel", {}, 1, {}};
+TTableDef MasterCables() {
+    TTableDef t{"KABEL", kSystem, "Stammkabel", {}, 1, {}};
     t.fields = {Text("Kabeltyp", 80, 32), Text("Aderzahl", 601, 4), Text("Querschnitt", 602, 10),
                 Text("Hersteller", 603, 32), Text("Bemerkung", 604, 60)};
     return t;
@@ -210,23 +210,23 @@ TTableSpec MasterCables() {
 // Master wires: copied into project wires field by field by id, so only ids
 // the project ADERN has, and none whose overwrite would move a project wire
 // (4, 12135, 20023). No primary key.
-TTableSpec MasterWires() {
-    TTableSpec t{"ADERN", kSystem, "Stammadern", {}, 0, {}};
+TTableDef MasterWires() {
+    TTableDef t{"ADERN", kSystem, "Stammadern", {}, 0, {}};
     t.fields = {Text("Kabeltyp", 80, 32), Text("Ader", 362, 10),           Text("Aderbezeichnung", 39, 20),
                 Text("Farbe", 605, 20),   Text("Aderquerschnitt", 606, 10), Text("Adertyp", 607, 20)};
     t.keys = {{"IDENT", false, {"Kabeltyp", "Ader"}}};
     return t;
 }
 
-const TTableSpec& FindIn(const std::vector<TTableSpec>& tables, std::string_view name) {
-    for (const TTableSpec& t : tables)
+const TTableDef& FindIn(const std::vector<TTableDef>& tables, std::string_view name) {
+    for (const TTableDef& t : tables)
         if (t.name == name) return t;
     throw std::out_of_range("no table " + std::string(name));
 }
 
 }  // namespace
 
-int32_t TFieldSpec::Width() const {
+int32_t TFieldDef::Width() const {
     switch (type) {
         case TKorFieldType::SmallInt: return 6;
         case TKorFieldType::Integer:
@@ -236,33 +236,33 @@ int32_t TFieldSpec::Width() const {
     }
 }
 
-std::vector<std::string> TTableSpec::Path() const {
+std::vector<std::string> TTableDef::Path() const {
     std::vector<std::string> path = folders;
     path.push_back(name);
     return path;
 }
 
-int32_t TTableSpec::IndexOf(std::string_view fieldName) const {
+int32_t TTableDef::IndexOf(std::string_view fieldName) const {
     for (size_t i = 0; i < fields.size(); ++i)
         if (fields[i].name == fieldName) return static_cast<int32_t>(i);
     return -1;
 }
 
-int32_t TTableSpec::IndexOfId(int32_t id) const {
+int32_t TTableDef::IndexOfId(int32_t id) const {
     for (size_t i = 0; i < fields.size(); ++i)
         if (fields[i].id == id) return static_cast<int32_t>(i);
     return -1;
 }
 
-std::vector<TKorNewField> TTableSpec::NewFields() const {
+std::vector<TKorNewField> TTableDef::NewFields() const {
     std::vector<TKorNewField> defs;
     defs.reserve(fields.size());
-    for (const TFieldSpec& f : fields) defs.push_back({f.Definition(), f.type, f.size});
+    for (const TFieldDef& f : fields) defs.push_back({f.Definition(), f.type, f.size});
     return defs;
 }
 
-std::vector<TTableSpec> StandardTables(TSchemaVariant variant) {
-    std::vector<TTableSpec> tables = {MeasurePoints(variant), Plants(),          Wires(variant),
+std::vector<TTableDef> StandardTables(TSchemaVariant variant) {
+    std::vector<TTableDef> tables = {MeasurePoints(variant), Plants(),          Wires(variant),
                                       FunctionGroups(),       Instrumentation(), Cables(),
                                       SignalPaths(),          SignalRepresentations(), Drawings()};
     if (variant == TSchemaVariant::Adapted) tables.push_back(References());
@@ -270,15 +270,15 @@ std::vector<TTableSpec> StandardTables(TSchemaVariant variant) {
     return tables;
 }
 
-std::vector<TTableSpec> MasterTables() { return {MasterCables(), MasterWires()}; }
+std::vector<TTableDef> MasterTables() { return {MasterCables(), MasterWires()}; }
 
-const TTableSpec& StandardTable(std::string_view name) {
-    static const std::vector<TTableSpec> tables = StandardTables();
+const TTableDef& StandardTable(std::string_view name) {
+    static const std::vector<TTableDef> tables = StandardTables();
     return FindIn(tables, name);
 }
 
-const TTableSpec& MasterTable(std::string_view name) {
-    static const std::vector<TTableSpec> tables = MasterTables();
+const TTableDef& MasterTable(std::string_view name) {
+    static const std::vector<TTableDef> tables = MasterTables();
     return FindIn(tables, name);
 }
 

@@ -23,7 +23,7 @@
 
 namespace korin::demo {
 
-struct TFieldSpec {
+struct TFieldDef {
     std::string name;
     int32_t id = 0;
     TKorFieldType type = TKorFieldType::String;
@@ -36,19 +36,19 @@ struct TFieldSpec {
     int32_t Width() const;
 };
 
-struct TKeySpec {
+struct TKeyDef {
     std::string name;
     bool unique = false;
     std::vector<std::string> fields;  // field names, in key order
 };
 
-struct TTableSpec {
+struct TTableDef {
     std::string name;                  // the table's name, last text of its path
     std::vector<std::string> folders;  // catalogue folders above it, top first
     std::string longText;              // description in "Dir.dat"
-    std::vector<TFieldSpec> fields;
+    std::vector<TFieldDef> fields;
     int32_t primaryKey = 0;            // 1-based field number, 0 = none
-    std::vector<TKeySpec> keys;
+    std::vector<TKeyDef> keys;
 
     // Folders followed by the table name.
     std::vector<std::string> Path() const;
@@ -73,13 +73,13 @@ enum class TSchemaVariant {
 // ANLAGE, ADERN, FUNKTIONSGRUPPEN, INSTRUMENTIERUNG, KABEL, SIGNALPFADE,
 // SIGNALREPRESENTATION, ZEICHNUNGEN, MSR_REF, KLEMMEN. The unadapted variant
 // leaves MSR_REF out.
-std::vector<TTableSpec> StandardTables(TSchemaVariant variant = TSchemaVariant::Adapted);
+std::vector<TTableDef> StandardTables(TSchemaVariant variant = TSchemaVariant::Adapted);
 // KABEL and ADERN of the master cable database, in folder "AUC_SYSTEM".
-std::vector<TTableSpec> MasterTables();
+std::vector<TTableDef> MasterTables();
 
 // The standard table of that name (adapted variant); throws std::out_of_range.
-const TTableSpec& StandardTable(std::string_view name);
-const TTableSpec& MasterTable(std::string_view name);
+const TTableDef& StandardTable(std::string_view name);
+const TTableDef& MasterTable(std::string_view name);
 
 // The MESSTELLE fields added by the table adaptation, by id, in the order it
 // adds them.

@@ -33,15 +33,15 @@ private:
 
 void FillTable(const std::string& dir, const std::string& dataFile, const std::string& keyFile,
                const TTableData& data) {
-    const TTableSpec& spec = data.spec;
+    const TTableDef& def = data.def;
     TKorTable table;
     table.SetProject(dir);
     table.SetFileName(dataFile);
     table.SetKeyFileName(keyFile);
-    table.SetFieldDefs(spec.NewFields());
-    table.SetPrimaryKeyField(spec.primaryKey);
-    table.SetTitle(spec.name);
-    table.TextLines() = spec.folders;
+    table.SetFieldDefs(def.NewFields());
+    table.SetPrimaryKeyField(def.primaryKey);
+    table.SetTitle(def.name);
+    table.TextLines() = def.folders;
     table.CreateNew(true);
     {
         TKorKeyFile keys;
@@ -50,12 +50,12 @@ void FillTable(const std::string& dir, const std::string& dataFile, const std::s
         keys.CreateNew(true);
     }
     table.Open();
-    if (!table.IsOpen()) throw Exception("Demo: Die Tabelle " + spec.name + " konnte nicht geöffnet werden!");
-    for (const TKeySpec& key : spec.keys) table.DefineSecondaryKey(key.name, key.fields, key.unique);
+    if (!table.IsOpen()) throw Exception("Demo: Die Tabelle " + def.name + " konnte nicht geöffnet werden!");
+    for (const TKeyDef& key : def.keys) table.DefineSecondaryKey(key.name, key.fields, key.unique);
     for (size_t i = 0; i < data.rows.size(); ++i) {
         if (table.Append(data.rows[i]) < 0) {
             table.Close();
-            throw Exception("Demo: Die Tabelle " + spec.name + " hat den Datensatz " + std::to_string(i + 1) +
+            throw Exception("Demo: Die Tabelle " + def.name + " hat den Datensatz " + std::to_string(i + 1) +
                             " (" + data.rows[i].front() + ") abgewiesen!");
         }
     }
@@ -83,12 +83,12 @@ void WriteTables(const std::string& dir, const std::vector<TTableData>& tables) 
         TCatalogue catalogue(dir);
         project = catalogue->Project();
         for (size_t i = 0; i < tables.size(); ++i) {
-            const TTableSpec& spec = tables[i].spec;
+            const TTableDef& def = tables[i].def;
             std::string schedule, sysTable;
             // False when the folder has its schedule already.
-            catalogue->CreateScheduleEntries(spec.folders, schedule, sysTable);
-            if (!catalogue->CreateTableEntries(spec.Path(), spec.longText, files[i].data, files[i].key))
-                throw Exception("Demo: Die Tabelle " + spec.name + " ist schon im Katalog!");
+            catalogue->CreateScheduleEntries(def.folders, schedule, sysTable);
+            if (!catalogue->CreateTableEntries(def.Path(), def.longText, files[i].data, files[i].key))
+                throw Exception("Demo: Die Tabelle " + def.name + " ist schon im Katalog!");
         }
     }
     for (size_t i = 0; i < tables.size(); ++i) FillTable(project, files[i].data, files[i].key, tables[i]);

@@ -14,9 +14,9 @@ const std::vector<std::string> kValveMakers = {"Samson", "Siemens", "Emerson", "
 const std::vector<std::string> kSystemMakers = {"Siemens", "ABB", "Honeywell"};
 const std::vector<std::string> kElectricMakers = {"Siemens", "Eaton", "ABB", "Schneider Electric"};
 
-TInstrumentSpec Instr(const char* role, int16_t type, const char* benennung, const char* signal, bool measures,
+TInstrumentDef Instr(const char* role, int16_t type, const char* benennung, const char* signal, bool measures,
                       std::vector<std::string> deviceTypes, const std::vector<std::string>& makers) {
-    TInstrumentSpec s;
+    TInstrumentDef s;
     s.key = role;
     s.role = role;
     s.symbolType = type;
@@ -29,13 +29,13 @@ TInstrumentSpec Instr(const char* role, int16_t type, const char* benennung, con
 }
 
 // A function of the control system, drawn with a record of the second symbol kind.
-TInstrumentSpec SystemFunction(const char* role, int16_t type, const char* benennung, bool measures) {
-    TInstrumentSpec s = Instr(role, type, benennung, "intern", measures, {"PLS-Baustein"}, kSystemMakers);
+TInstrumentDef SystemFunction(const char* role, int16_t type, const char* benennung, bool measures) {
+    TInstrumentDef s = Instr(role, type, benennung, "intern", measures, {"PLS-Baustein"}, kSystemMakers);
     s.recordKind = 10;
     return s;
 }
 
-TCableSpec Cable(const char* location, const char* type, const char* target, const char* strip, int32_t first,
+TCableDef Cable(const char* location, const char* type, const char* target, const char* strip, int32_t first,
                  std::vector<int32_t> wires, std::vector<std::string> potentials, const char* voltage,
                  const char* function) {
     return {location, type, target, strip, first, std::move(wires), std::move(potentials), voltage, function};
@@ -58,7 +58,7 @@ std::vector<TTypical> BuildTypicals() {
     }
     {
         TTypical t{"TYP_TIC", "Temperaturregelung", "TIC", "Temperatur", "T", "TIC", 'M', 12, TQuantity::Temperature, {}, {}, {}};
-        TInstrumentSpec extra = Instr("TI", kIndicator, "Temperaturanzeige Zusatzmessstelle", "intern", false,
+        TInstrumentDef extra = Instr("TI", kIndicator, "Temperaturanzeige Zusatzmessstelle", "intern", false,
                                       {"PLS-Baustein"}, kSystemMakers);
         extra.key = "TI_ZUS";
         extra.instance = 2;
@@ -200,8 +200,8 @@ std::vector<TCableType> BuildCableTypes() {
 
 }  // namespace
 
-const TInstrumentSpec& TTypical::Instrument(std::string_view key) const {
-    for (const TInstrumentSpec& s : instruments)
+const TInstrumentDef& TTypical::Instrument(std::string_view key) const {
+    for (const TInstrumentDef& s : instruments)
         if (s.key == key) return s;
     throw std::out_of_range("typical " + name + " has no instrument " + std::string(key));
 }

@@ -22,7 +22,7 @@ namespace korin::demo {
 // What a measure point of a typical measures; selects ranges and units.
 enum class TQuantity { Temperature, Flow, Pressure, Level, Drive, Valve };
 
-struct TInstrumentSpec {
+struct TInstrumentDef {
     std::string key;          // unique within the typical; names it in the page rows
     std::string role;         // instrument designation: codes 12115 and 20023
     int16_t symbolType = 3;   // one of 1, 3, 4, 5, 6, 10, 11, 12, 14, 16
@@ -35,7 +35,7 @@ struct TInstrumentSpec {
     std::vector<std::string> makers;
 };
 
-struct TCableSpec {
+struct TCableDef {
     std::string location;     // code 20023 of its wire symbols; KABEL/ADERN "Location"
     std::string cableType;    // a master cable type
     std::string target;       // key of the field instrument it connects
@@ -56,7 +56,7 @@ struct TLoopRow {
     std::vector<std::string> system;  // instrument keys on the cabinet side
 };
 
-struct TPageSpec {
+struct TPageDef {
     std::string title;
     std::vector<TLoopRow> rows;  // at most three
 };
@@ -71,12 +71,12 @@ struct TTypical {
     char kind = 'M';            // 'M' (MSR) or 'E' (electrical)
     int32_t weight = 1;         // share of the measure points
     TQuantity quantity = TQuantity::Temperature;
-    std::vector<TInstrumentSpec> instruments;
-    std::vector<TCableSpec> cables;
-    std::vector<TPageSpec> pages;
+    std::vector<TInstrumentDef> instruments;
+    std::vector<TCableDef> cables;
+    std::vector<TPageDef> pages;
 
     // The instrument with that key; throws std::out_of_range.
-    const TInstrumentSpec& Instrument(std::string_view key) const;
+    const TInstrumentDef& Instrument(std::string_view key) const;
     // Index of the cable whose target is that instrument key, -1 when none.
     int32_t CableOf(std::string_view key) const;
 };

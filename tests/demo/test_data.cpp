@@ -57,25 +57,25 @@ TEST_F(DemoData, EveryValueFitsItsFieldAndEveryKeyIsUnique) {
     for (const TTableData& t : data_->project) tables.push_back(&t);
     for (const TTableData& t : data_->master) tables.push_back(&t);
     for (const TTableData* t : tables) {
-        SCOPED_TRACE(t->spec.name);
+        SCOPED_TRACE(t->def.name);
         std::set<std::string> primary;
         std::map<std::string, std::set<std::vector<std::string>>> unique;
         for (const auto& row : t->rows) {
-            ASSERT_EQ(row.size(), t->spec.fields.size());
+            ASSERT_EQ(row.size(), t->def.fields.size());
             for (size_t i = 0; i < row.size(); ++i) {
-                EXPECT_LE(static_cast<int32_t>(row[i].size()), t->spec.fields[i].Width())
-                    << t->spec.fields[i].name << " = " << row[i];
+                EXPECT_LE(static_cast<int32_t>(row[i].size()), t->def.fields[i].Width())
+                    << t->def.fields[i].name << " = " << row[i];
                 EXPECT_EQ(row[i].find_first_of("\t\r\n"), std::string::npos);
             }
-            if (t->spec.primaryKey > 0) {
-                const std::string& key = row[static_cast<size_t>(t->spec.primaryKey - 1)];
+            if (t->def.primaryKey > 0) {
+                const std::string& key = row[static_cast<size_t>(t->def.primaryKey - 1)];
                 EXPECT_FALSE(key.empty());
                 EXPECT_TRUE(primary.insert(key).second) << "primary key " << key << " twice";
             }
-            for (const TKeySpec& k : t->spec.keys) {
+            for (const TKeyDef& k : t->def.keys) {
                 if (!k.unique) continue;
                 std::vector<std::string> values;
-                for (const std::string& f : k.fields) values.push_back(row[static_cast<size_t>(t->spec.IndexOf(f))]);
+                for (const std::string& f : k.fields) values.push_back(row[static_cast<size_t>(t->def.IndexOf(f))]);
                 EXPECT_TRUE(unique[k.name].insert(values).second) << k.name << " twice";
             }
         }
@@ -267,7 +267,7 @@ TEST(DemoDataGeneration, TheSeedDecidesEverything) {
     const TSampleData b = GenerateSampleData({9, 40, TSchemaVariant::Adapted});
     const TSampleData c = GenerateSampleData({10, 40, TSchemaVariant::Adapted});
     ASSERT_EQ(a.project.size(), b.project.size());
-    for (size_t i = 0; i < a.project.size(); ++i) EXPECT_EQ(a.project[i].rows, b.project[i].rows) << a.project[i].spec.name;
+    for (size_t i = 0; i < a.project.size(); ++i) EXPECT_EQ(a.project[i].rows, b.project[i].rows) << a.project[i].def.name;
     EXPECT_NE(a.Project("MESSTELLE").rows, c.Project("MESSTELLE").rows);
     // The master database depends on the cable types only.
     EXPECT_EQ(a.Master("ADERN").rows, c.Master("ADERN").rows);
@@ -298,7 +298,7 @@ TEST(DemoDataGeneration, TheUnadaptedVariantKeepsTheOtherValues) {
     const TTableData& b = plain.Project("MESSTELLE");
     ASSERT_EQ(a.rows.size(), b.rows.size());
     for (size_t r = 0; r < a.rows.size(); ++r)
-        for (const TFieldSpec& f : b.spec.fields) EXPECT_EQ(b.Value(r, f.name), a.Value(r, f.name));
+        for (const TFieldDef& f : b.def.fields) EXPECT_EQ(b.Value(r, f.name), a.Value(r, f.name));
     EXPECT_EQ(full.Project("ADERN").rows, plain.Project("ADERN").rows);
 }
 

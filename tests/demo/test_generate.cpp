@@ -79,33 +79,33 @@ TempDir* DemoProject::dir_ = nullptr;
 TDemoResult* DemoProject::result_ = nullptr;
 TSampleData* DemoProject::data_ = nullptr;
 
-void ExpectTableAsSpecified(TKorTable& t, const TTableData& data) {
-    const TTableSpec& spec = data.spec;
-    ASSERT_EQ(t.FieldCount(), static_cast<int32_t>(spec.fields.size()));
-    for (size_t i = 0; i < spec.fields.size(); ++i) {
-        EXPECT_EQ(t.FieldDefs().FieldName(static_cast<int32_t>(i)), spec.fields[i].name);
-        EXPECT_EQ(t.FieldDefs().FieldId(static_cast<int32_t>(i)), spec.fields[i].id);
-        EXPECT_EQ(t.FieldDefs().FieldWidth(static_cast<int32_t>(i)), spec.fields[i].Width());
+void ExpectTableAsDefined(TKorTable& t, const TTableData& data) {
+    const TTableDef& def = data.def;
+    ASSERT_EQ(t.FieldCount(), static_cast<int32_t>(def.fields.size()));
+    for (size_t i = 0; i < def.fields.size(); ++i) {
+        EXPECT_EQ(t.FieldDefs().FieldName(static_cast<int32_t>(i)), def.fields[i].name);
+        EXPECT_EQ(t.FieldDefs().FieldId(static_cast<int32_t>(i)), def.fields[i].id);
+        EXPECT_EQ(t.FieldDefs().FieldWidth(static_cast<int32_t>(i)), def.fields[i].Width());
     }
-    EXPECT_EQ(t.PrimaryKeyField(), spec.primaryKey);
-    EXPECT_EQ(t.Title(), spec.name);
-    ASSERT_EQ(t.SecondaryKeyCount(), static_cast<int32_t>(spec.keys.size()));
-    for (size_t k = 0; k < spec.keys.size(); ++k) {
+    EXPECT_EQ(t.PrimaryKeyField(), def.primaryKey);
+    EXPECT_EQ(t.Title(), def.name);
+    ASSERT_EQ(t.SecondaryKeyCount(), static_cast<int32_t>(def.keys.size()));
+    for (size_t k = 0; k < def.keys.size(); ++k) {
         const auto ki = static_cast<int32_t>(k);
-        EXPECT_EQ(t.SecondaryKeyName(ki), spec.keys[k].name);
-        EXPECT_EQ(t.SecondaryKeyUnique(ki), spec.keys[k].unique);
-        ASSERT_EQ(t.SecondaryKeyFieldCount(ki), static_cast<int32_t>(spec.keys[k].fields.size()));
-        for (size_t f = 0; f < spec.keys[k].fields.size(); ++f)
-            EXPECT_EQ(t.SecondaryKeyFieldIndex(ki, static_cast<int32_t>(f)), spec.IndexOf(spec.keys[k].fields[f]));
+        EXPECT_EQ(t.SecondaryKeyName(ki), def.keys[k].name);
+        EXPECT_EQ(t.SecondaryKeyUnique(ki), def.keys[k].unique);
+        ASSERT_EQ(t.SecondaryKeyFieldCount(ki), static_cast<int32_t>(def.keys[k].fields.size()));
+        for (size_t f = 0; f < def.keys[k].fields.size(); ++f)
+            EXPECT_EQ(t.SecondaryKeyFieldIndex(ki, static_cast<int32_t>(f)), def.IndexOf(def.keys[k].fields[f]));
     }
     EXPECT_EQ(t.HeaderRecordCount(), static_cast<int32_t>(data.rows.size()));
     // Every record reads back as written, in slot order.
     for (size_t r = 0; r < data.rows.size(); ++r) {
         ASSERT_TRUE(t.GoToSlot(static_cast<int32_t>(r)));
-        for (size_t i = 0; i < spec.fields.size(); ++i) {
+        for (size_t i = 0; i < def.fields.size(); ++i) {
             std::string expected = data.rows[r][i];
-            if (spec.fields[i].type == TKorFieldType::SmallInt && expected.empty()) expected = "0";
-            EXPECT_EQ(t.GetField(static_cast<int32_t>(i)), expected) << spec.name << " slot " << r << " " << spec.fields[i].name;
+            if (def.fields[i].type == TKorFieldType::SmallInt && expected.empty()) expected = "0";
+            EXPECT_EQ(t.GetField(static_cast<int32_t>(i)), expected) << def.name << " slot " << r << " " << def.fields[i].name;
         }
     }
 }
@@ -128,18 +128,18 @@ TEST_F(DemoProject, TheThreeFoldersAreWritten) {
 
 TEST_F(DemoProject, EveryStandardTableIsFoundByItsPathAndHoldsItsData) {
     for (const TTableData& data : data_->project) {
-        SCOPED_TRACE(data.spec.name);
-        TOpenTable open(result_->projectDir, data.spec.Path());
+        SCOPED_TRACE(data.def.name);
+        TOpenTable open(result_->projectDir, data.def.Path());
         ASSERT_TRUE(open.Found());
-        ExpectTableAsSpecified(open.table, data);
+        ExpectTableAsDefined(open.table, data);
     }
     // KLEMMEN must not be found directly in AUC_SYSTEM.
     EXPECT_FALSE(TOpenTable(result_->projectDir, {"AUC_SYSTEM", "KLEMMEN"}).Found());
     for (const TTableData& data : data_->master) {
-        SCOPED_TRACE("master " + data.spec.name);
-        TOpenTable open(result_->masterDir, data.spec.Path());
+        SCOPED_TRACE("master " + data.def.name);
+        TOpenTable open(result_->masterDir, data.def.Path());
         ASSERT_TRUE(open.Found());
-        ExpectTableAsSpecified(open.table, data);
+        ExpectTableAsDefined(open.table, data);
     }
 }
 
@@ -299,14 +299,14 @@ std::map<std::string, std::vector<uint8_t>> Files(const std::string& folder) {
 
 // The records of every table of a project, by table and slot, field by field.
 std::map<std::string, std::vector<std::vector<std::string>>> Records(const std::string& project,
-                                                                    const std::vector<TTableSpec>& tables,
+                                                                    const std::vector<TTableDef>& tables,
                                                                     std::set<std::string>& dataFiles) {
     std::map<std::string, std::vector<std::vector<std::string>>> records;
-    for (const TTableSpec& spec : tables) {
-        TOpenTable open(project, spec.Path());
+    for (const TTableDef& def : tables) {
+        TOpenTable open(project, def.Path());
         if (!open.Found()) continue;
         dataFiles.insert(open.table.FileName());
-        auto& rows = records[spec.name];
+        auto& rows = records[def.name];
         for (int32_t slot = 0; slot < open.table.SlotCount(); ++slot) {
             open.table.GoToSlot(slot);
             std::vector<std::string> row;
@@ -424,7 +424,7 @@ TEST(DemoGenerate, TenThousandMeasurePointsInUnderThirtySeconds) {
     EXPECT_GT(instr.table.HeaderRecordCount(), 20000);
 }
 
-// korintool demo and the inspection commands on its output.
+// korintool demo and the commands that look into what it wrote.
 TEST(DemoTool, WritesTheDemoAndPrintsTheProjectFolder) {
     TempDir dir;
     const auto run = korin::testing::RunTool({"demo", dir.Path() + "out", "--seed", "5", "--measure-points", "12"});

@@ -11,35 +11,35 @@
 namespace korin::demo {
 namespace {
 
-const TFieldSpec& Field(const TTableSpec& t, const std::string& name) {
+const TFieldDef& Field(const TTableDef& t, const std::string& name) {
     const int32_t i = t.IndexOf(name);
     if (i < 0) throw std::out_of_range(t.name + " lacks " + name);
     return t.fields[static_cast<size_t>(i)];
 }
 
-const TKeySpec* Key(const TTableSpec& t, const std::string& name) {
-    for (const TKeySpec& k : t.keys)
+const TKeyDef* Key(const TTableDef& t, const std::string& name) {
+    for (const TKeyDef& k : t.keys)
         if (k.name == name) return &k;
     return nullptr;
 }
 
 // A field a filter can use: the primary key field or the first field of a key.
-bool Filterable(const TTableSpec& t, const std::string& field) {
+bool Filterable(const TTableDef& t, const std::string& field) {
     if (t.primaryKey > 0 && t.fields[static_cast<size_t>(t.primaryKey - 1)].name == field) return true;
     return std::any_of(t.keys.begin(), t.keys.end(),
-                       [&](const TKeySpec& k) { return !k.fields.empty() && k.fields.front() == field; });
+                       [&](const TKeyDef& k) { return !k.fields.empty() && k.fields.front() == field; });
 }
 
-std::vector<TTableSpec> AllTables() {
-    std::vector<TTableSpec> all = StandardTables(TSchemaVariant::Adapted);
-    for (const TTableSpec& t : MasterTables()) all.push_back(t);
-    for (const TTableSpec& t : StandardTables(TSchemaVariant::Unadapted)) all.push_back(t);
+std::vector<TTableDef> AllTables() {
+    std::vector<TTableDef> all = StandardTables(TSchemaVariant::Adapted);
+    for (const TTableDef& t : MasterTables()) all.push_back(t);
+    for (const TTableDef& t : StandardTables(TSchemaVariant::Unadapted)) all.push_back(t);
     return all;
 }
 
 TEST(DemoSchema, StandardTablesLieAtTheirCataloguePaths) {
     std::string paths;
-    for (const TTableSpec& t : StandardTables()) {
+    for (const TTableDef& t : StandardTables()) {
         for (const std::string& p : t.Path()) paths += p + "/";
         paths += " ";
         EXPECT_FALSE(t.longText.empty());
@@ -52,14 +52,14 @@ TEST(DemoSchema, StandardTablesLieAtTheirCataloguePaths) {
 }
 
 TEST(DemoSchema, EveryDefinitionFitsTheStore) {
-    for (const TTableSpec& t : AllTables()) {
+    for (const TTableDef& t : AllTables()) {
         SCOPED_TRACE(t.name);
         EXPECT_GE(t.fields.size(), 1u);
         EXPECT_LE(t.fields.size(), 100u);
         std::set<int32_t> ids;
         std::set<std::string> names;
         size_t recordText = 0;
-        for (const TFieldSpec& f : t.fields) {
+        for (const TFieldDef& f : t.fields) {
             EXPECT_TRUE(ids.insert(f.id).second) << "id " << f.id << " twice";
             EXPECT_TRUE(names.insert(f.name).second) << f.name << " twice";
             EXPECT_LE(f.name.size(), 20u) << f.name;  // a new file keeps 20 characters
@@ -79,7 +79,7 @@ TEST(DemoSchema, EveryDefinitionFitsTheStore) {
         }
         EXPECT_LE(t.keys.size(), 20u);
         std::set<std::string> keyNames;
-        for (const TKeySpec& k : t.keys) {
+        for (const TKeyDef& k : t.keys) {
             EXPECT_TRUE(keyNames.insert(k.name).second) << k.name;
             EXPECT_LE(k.name.size(), 32u);
             EXPECT_GE(k.fields.size(), 1u);
@@ -99,7 +99,7 @@ TEST(DemoSchema, EveryDefinitionFitsTheStore) {
 }
 
 TEST(DemoSchema, MeasurePointsCarryEveryFieldTheMsrFunctionsAddress) {
-    const TTableSpec& t = StandardTable("MESSTELLE");
+    const TTableDef& t = StandardTable("MESSTELLE");
     for (int32_t id : {1, 2, 3, 76, 550, 12101, 12102, 12107, 12110, 12135, 12139, 20015, 20020, 20021, 20022,
                        20024, 20026, 20029})
         EXPECT_GE(t.IndexOfId(id), 0) << id;
@@ -115,7 +115,7 @@ TEST(DemoSchema, MeasurePointsCarryEveryFieldTheMsrFunctionsAddress) {
         EXPECT_EQ(Field(t, added[i].first).id, kAdaptedMeasurePointIds[i]);
         EXPECT_EQ(Field(t, added[i].first).Width(), added[i].second);
     }
-    for (const TKeySpec& k : t.keys) EXPECT_FALSE(k.unique) << k.name;  // the grid collects pointer nodes
+    for (const TKeyDef& k : t.keys) EXPECT_FALSE(k.unique) << k.name;  // the grid collects pointer nodes
     ASSERT_NE(Key(t, "Anlage"), nullptr);
     EXPECT_EQ(Key(t, "Anlage")->fields, std::vector<std::string>({"Bezeichner_Anlage"}));
     // Level references "<ANLAGE:...>" are offered from the seventh field on.
@@ -124,8 +124,8 @@ TEST(DemoSchema, MeasurePointsCarryEveryFieldTheMsrFunctionsAddress) {
 }
 
 TEST(DemoSchema, CablesAndWiresMatchTheCableModulesPositions) {
-    const TTableSpec& cable = StandardTable("KABEL");
-    const TTableSpec& wire = StandardTable("ADERN");
+    const TTableDef& cable = StandardTable("KABEL");
+    const TTableDef& wire = StandardTable("ADERN");
     ASSERT_GE(cable.fields.size(), 29u);
     ASSERT_GE(wire.fields.size(), 28u);
     EXPECT_EQ(cable.primaryKey, 1);
@@ -156,29 +156,29 @@ TEST(DemoSchema, CablesAndWiresMatchTheCableModulesPositions) {
     EXPECT_EQ(wire.fields[1].id, 12135);
     EXPECT_EQ(wire.fields[12].id, 20023);
 
-    const TKeySpec* cableKey = Key(wire, "Kabel_Ader");
+    const TKeyDef* cableKey = Key(wire, "Kabel_Ader");
     ASSERT_NE(cableKey, nullptr);
     EXPECT_FALSE(cableKey->unique);
     EXPECT_EQ(cableKey->fields.front(), "Kabel");
-    const TKeySpec* pageKey = Key(wire, "ProjektAder");
+    const TKeyDef* pageKey = Key(wire, "ProjektAder");
     ASSERT_NE(pageKey, nullptr);
     EXPECT_FALSE(pageKey->unique);
     EXPECT_EQ(pageKey->fields, std::vector<std::string>({"Bezeichner_Stelle", "Location", "Ader"}));
 }
 
 TEST(DemoSchema, MasterTablesFitTheAlignment) {
-    const TTableSpec& types = MasterTable("KABEL");
-    const TTableSpec& wires = MasterTable("ADERN");
+    const TTableDef& types = MasterTable("KABEL");
+    const TTableDef& wires = MasterTable("ADERN");
     EXPECT_EQ(types.fields[static_cast<size_t>(types.primaryKey - 1)].id, 80);
     EXPECT_EQ(wires.primaryKey, 0);
-    const TKeySpec* ident = Key(wires, "IDENT");
+    const TKeyDef* ident = Key(wires, "IDENT");
     ASSERT_NE(ident, nullptr);
     EXPECT_EQ(Field(wires, ident->fields.front()).id, 80);
     // The alignment copies every master wire field by id into the project wire:
     // only ids the project has, and none that would move the wire to another
     // cable, measure point or location.
-    const TTableSpec& project = StandardTable("ADERN");
-    for (const TFieldSpec& f : wires.fields) {
+    const TTableDef& project = StandardTable("ADERN");
+    for (const TFieldDef& f : wires.fields) {
         EXPECT_GE(project.IndexOfId(f.id), 0) << f.name;
         EXPECT_NE(f.id, 4);
         EXPECT_NE(f.id, 12135);
@@ -189,8 +189,8 @@ TEST(DemoSchema, MasterTablesFitTheAlignment) {
 }
 
 TEST(DemoSchema, LookupKeysOfThePageFillAndTheChecks) {
-    const TTableSpec& instr = StandardTable("INSTRUMENTIERUNG");
-    const TKeySpec* bezeichner = Key(instr, "Bezeichner");
+    const TTableDef& instr = StandardTable("INSTRUMENTIERUNG");
+    const TKeyDef* bezeichner = Key(instr, "Bezeichner");
     ASSERT_NE(bezeichner, nullptr);
     // Located by its complete path: unique, exactly plant, designation, instrument.
     EXPECT_TRUE(bezeichner->unique);
@@ -202,23 +202,23 @@ TEST(DemoSchema, LookupKeysOfThePageFillAndTheChecks) {
     EXPECT_FALSE(Key(instr, "MESSTELLE")->unique);
     EXPECT_EQ(Key(instr, "MESSTELLE")->fields.front(), "Bezeichner_Stelle");
 
-    const TTableSpec& terminals = StandardTable("KLEMMEN");
+    const TTableDef& terminals = StandardTable("KLEMMEN");
     EXPECT_EQ(terminals.primaryKey, 1);
     EXPECT_EQ(Field(terminals, "Klemken").id, 20023);
     EXPECT_EQ(Field(terminals, "Ans").id, 20030);
     ASSERT_NE(Key(terminals, "Ident"), nullptr);
     EXPECT_EQ(Key(terminals, "Ident")->fields, std::vector<std::string>({"BezSt", "Klemken", "Ans"}));
 
-    const TTableSpec& drawings = StandardTable("ZEICHNUNGEN");
+    const TTableDef& drawings = StandardTable("ZEICHNUNGEN");
     EXPECT_GE(drawings.fields.size(), 14u);
     EXPECT_EQ(drawings.primaryKey, 6);
-    const TKeySpec* levels = Key(drawings, "EBENEN");
+    const TKeyDef* levels = Key(drawings, "EBENEN");
     ASSERT_NE(levels, nullptr);
     EXPECT_TRUE(levels->unique);
     ASSERT_EQ(levels->fields.size(), 5u);
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(drawings.IndexOf(levels->fields[i]), static_cast<int32_t>(6 + i));
 
-    const TTableSpec& groups = StandardTable("FUNKTIONSGRUPPEN");
+    const TTableDef& groups = StandardTable("FUNKTIONSGRUPPEN");
     EXPECT_EQ(groups.fields[static_cast<size_t>(groups.primaryKey - 1)].id, 12107);
     EXPECT_EQ(groups.fields[2].id, 2);  // "field 2" by position and by id alike
 }
@@ -226,10 +226,10 @@ TEST(DemoSchema, LookupKeysOfThePageFillAndTheChecks) {
 // The page creation window creates MSR_REF only when it is missing; the demo's
 // must be the one it would have made, keys in that order.
 TEST(DemoSchema, ReferenceListAsThePageCreationWindowCreatesIt) {
-    const TTableSpec& t = StandardTable("MSR_REF");
+    const TTableDef& t = StandardTable("MSR_REF");
     std::string defs, keys;
-    for (const TFieldSpec& f : t.fields) defs += f.Definition() + ":" + std::to_string(f.Width()) + " ";
-    for (const TKeySpec& k : t.keys) {
+    for (const TFieldDef& f : t.fields) defs += f.Definition() + ":" + std::to_string(f.Width()) + " ";
+    for (const TKeyDef& k : t.keys) {
         EXPECT_FALSE(k.unique);
         keys += k.name + "(";
         for (const std::string& f : k.fields) keys += f + " ";
@@ -251,17 +251,17 @@ TEST(DemoSchema, FixedViewsFilterOnIndexedFields) {
 TEST(DemoSchema, TheUnadaptedVariantLacksExactlyTheAdaptationsAdditions) {
     const auto plain = StandardTables(TSchemaVariant::Unadapted);
     ASSERT_EQ(plain.size(), 10u);
-    for (const TTableSpec& t : plain) EXPECT_NE(t.name, "MSR_REF");
-    const TTableSpec& full = StandardTable("MESSTELLE");
-    const TTableSpec& reduced = plain[0];
+    for (const TTableDef& t : plain) EXPECT_NE(t.name, "MSR_REF");
+    const TTableDef& full = StandardTable("MESSTELLE");
+    const TTableDef& reduced = plain[0];
     ASSERT_EQ(reduced.name, "MESSTELLE");
     ASSERT_EQ(reduced.fields.size() + std::size(kAdaptedMeasurePointIds), full.fields.size());
     for (size_t i = 0; i < reduced.fields.size(); ++i) EXPECT_EQ(reduced.fields[i].Definition(), full.fields[i].Definition());
     for (int32_t id : kAdaptedMeasurePointIds) EXPECT_LT(reduced.IndexOfId(id), 0) << id;
-    for (const TKeySpec& k : reduced.keys)
+    for (const TKeyDef& k : reduced.keys)
         for (const std::string& f : k.fields) EXPECT_GE(reduced.IndexOf(f), 0) << k.name;
 
-    const TTableSpec& wires = plain[2];
+    const TTableDef& wires = plain[2];
     ASSERT_EQ(wires.name, "ADERN");
     EXPECT_EQ(Key(wires, "ProjektAder"), nullptr);
     EXPECT_NE(Key(wires, "Kabel_Ader"), nullptr);

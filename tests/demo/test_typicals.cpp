@@ -47,7 +47,7 @@ TEST(DemoTypicals, InstrumentsAreUniqueAndDrawn) {
     for (const TTypical& t : Typicals()) {
         SCOPED_TRACE(t.name);
         std::set<std::string> keys, ownRoles, drawn;
-        for (const TInstrumentSpec& s : t.instruments) {
+        for (const TInstrumentDef& s : t.instruments) {
             EXPECT_TRUE(keys.insert(s.key).second) << s.key;
             EXPECT_TRUE(IsInstrumentType(s.symbolType)) << s.key;
             EXPECT_TRUE(s.recordKind == 6 || s.recordKind == 10);
@@ -61,7 +61,7 @@ TEST(DemoTypicals, InstrumentsAreUniqueAndDrawn) {
             EXPECT_FALSE(s.deviceTypes.empty());
             EXPECT_FALSE(s.makers.empty());
         }
-        for (const TPageSpec& page : t.pages) {
+        for (const TPageDef& page : t.pages) {
             EXPECT_GE(page.rows.size(), 1u);
             EXPECT_LE(page.rows.size(), 3u);
             for (const TLoopRow& row : page.rows) {
@@ -87,11 +87,11 @@ TEST(DemoTypicals, CablesTerminalsAndWiresDoNotCollide) {
         SCOPED_TRACE(t.name);
         std::set<std::string> locations, terminals;
         std::map<int32_t, int> drawnOn;
-        for (const TPageSpec& page : t.pages)
+        for (const TPageDef& page : t.pages)
             for (const TLoopRow& row : page.rows)
                 if (row.cable >= 0) ++drawnOn[row.cable];
         for (size_t c = 0; c < t.cables.size(); ++c) {
-            const TCableSpec& cable = t.cables[c];
+            const TCableDef& cable = t.cables[c];
             // Location tells a measure point's cables apart for "ProjektAder".
             EXPECT_TRUE(locations.insert(cable.location).second) << cable.location;
             EXPECT_EQ(drawnOn[static_cast<int32_t>(c)], 1) << cable.location << " is drawn once";
