@@ -1,0 +1,26 @@
+// The application object of korinpro.
+//
+// An exception that escapes an event handler is shown in a message box with its
+// German text, and the program goes on with the next event. The store's
+// messages are shown as modal message boxes while the application lives.
+#pragma once
+
+#include <QApplication>
+
+namespace korin {
+
+class TKorStoreMessages;
+
+class TKorApplication : public QApplication {
+    Q_OBJECT
+public:
+    TKorApplication(int& argc, char** argv);
+    ~TKorApplication() override;
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    TKorStoreMessages* messages_;
+};
+
+}  // namespace korin

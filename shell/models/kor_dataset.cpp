@@ -1,0 +1,166 @@
+#include "shell/models/kor_dataset.h"
+
+#include "shell/models/codepage.h"
+#include "store/kor_table.h"
+
+namespace korin {
+
+TKorDataSet::TKorDataSet(QObject* parent) : QAbstractTableModel(parent) {}
+
+TKorDataSet::~TKorDataSet() {
+    // The table may already be gone when its owner destroys both in the wrong
+    // order; the model only forgets it then.
+    active_ = false;
+}
+
+void TKorDataSet::SetKorTab(TKorTable* table) {
+    if (table == table_) return;
+    Close();
+    table_ = table;
+}
+
+void TKorDataSet::SetFilter(const std::string& filter) {
+    const bool wasActive = active_;
+    Close();
+    filter_ = filter;
+    if (wasActive) Open();
+}
+
+void TKorDataSet::SetFiltered(bool filtered) {
+    if (filtered == filtered_) return;
+    const bool wasActive = active_;
+    Close();
+    filtered_ = filtered;
+    if (wasActive) Open();
+}
+
+void TKorDataSet::SetOnFilterRecord(FilterRecordHandler handler) {
+    const bool wasActive = active_;
+    Close();
+    onFilterRecord_ = std::move(handler);
+    if (wasActive) Open();
+}
+
+void TKorDataSet::Open() {
+    if (active_ || !table_) return;
+    beginResetModel();
+    try {
+        OpenCursor();
+    } catch (...) {
+        CloseCursor();
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+void TKorDataSet::Close() {
+    if (!active_) return;
+    beginResetModel();
+    CloseCursor();
+    endResetModel();
+}
+
+void TKorDataSet::OpenCursor() {
+    if (!table_->IsOpen()) table_->Open();
+    if (!table_->IsOpen()) return;
+    if (!filter_.empty()) table_->SetFilter(filter_);
+
+    const auto& defs = table_->FieldDefs();
+    for (int32_t i = 0; i < defs.FieldCount(); ++i) {
+        names_ << FromCatalogue(defs.FieldName(i));
+        widths_.push_back(defs.FieldWidth(i));
+    }
+    count_ = table_->RecordCount();
+    useAccepted_ = filtered_ && static_cast<bool>(onFilterRecord_);
+    if (useAccepted_) {
+        for (int32_t i = 0; i < count_; ++i) {
+            table_->GoTo(i);
+            if (onFilterRecord_(*table_)) accepted_.push_back(i);
+        }
+    }
+    active_ = true;
+}
+
+void TKorDataSet::CloseCursor() {
+    const bool wasActive = active_;
+    active_ = false;
+    names_.clear();
+    widths_.clear();
+    accepted_.clear();
+    useAccepted_ = false;
+    count_ = 0;
+    cachedRow_ = -1;
+    cachedTexts_.clear();
+    if (wasActive && table_) table_->Close();
+}
+
+int32_t TKorDataSet::RecordPosition(int row) const {
+    if (!active_ || row < 0) return -1;
+    if (useAccepted_)
+        return row < static_cast<int>(accepted_.size()) ? accepted_[static_cast<size_t>(row)] : -1;
+    return row < count_ ? row : -1;
+}
+
+bool TKorDataSet::SelectRow(int row) {
+    const int32_t position = RecordPosition(row);
+    if (position < 0) return false;
+    table_->GoTo(position);
+    cachedRow_ = -1;
+    return true;
+}
+
+int32_t TKorDataSet::FieldWidth(int column) const {
+    return column >= 0 && column < static_cast<int>(widths_.size()) ? widths_[static_cast<size_t>(column)]
+                                                                    : 0;
+}
+
+int TKorDataSet::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !active_) return 0;
+    return useAccepted_ ? static_cast<int>(accepted_.size()) : count_;
+}
+
+int TKorDataSet::columnCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !active_) return 0;
+    return static_cast<int>(names_.size());
+}
+
+const QStringList& TKorDataSet::RowTexts(int row) const {
+    if (row != cachedRow_) {
+        cachedTexts_.clear();
+        const int32_t position = RecordPosition(row);
+        if (position >= 0) {
+            table_->GoTo(position);
+            for (int32_t j = 0; j < static_cast<int32_t>(names_.size()); ++j)
+                cachedTexts_ << FromOem(table_->GetField(j));
+        }
+        cachedRow_ = row;
+    }
+    return cachedTexts_;
+}
+
+QVariant TKorDataSet::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole) return {};
+    const QStringList& texts = RowTexts(index.row());
+    return index.column() < texts.size() ? QVariant(texts[index.column()]) : QVariant();
+}
+
+QVariant TKorDataSet::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) {
+        // The record number, 1-based, as the grid's indicator column shows it.
+        return section >= 0 && section < rowCount() ? QVariant(section + 1) : QVariant();
+    }
+    return section >= 0 && section < names_.size() ? QVariant(names_[section]) : QVariant();
+}
+
+Qt::ItemFlags TKorDataSet::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+bool TKorDataSet::setData(const QModelIndex&, const QVariant&, int) { return false; }
+
+}  // namespace korin

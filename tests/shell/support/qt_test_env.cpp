@@ -1,0 +1,27 @@
+#include "shell/support/qt_test_env.h"
+
+#include "shell/kor_settings.h"
+
+namespace korin::testing {
+
+SettingsScope::SettingsScope() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
+    Clear();
+}
+
+SettingsScope::~SettingsScope() { Clear(); }
+
+void SettingsScope::Clear() {
+    auto s = Open();
+    s->clear();
+    s->sync();
+}
+
+std::unique_ptr<QSettings> SettingsScope::Open() const { return OpenAppSettings(); }
+
+RecordingDialogs::RecordingDialogs() : previous_(SetDialogs(this)) {}
+
+RecordingDialogs::~RecordingDialogs() { SetDialogs(previous_); }
+
+}  // namespace korin::testing

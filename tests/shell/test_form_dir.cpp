@@ -1,0 +1,266 @@
+// The project tree window: selecting paths, deleting entries, long texts, the
+// catalogue check window.
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTest>
+#include <QTreeView>
+#include <fstream>
+
+#include "project/kor_dir_file.h"
+#include "shell/form_dir.h"
+#include "shell/form_dir_check.h"
+#include "shell/form_main.h"
+#include "shell/models/kor_dir_model.h"
+#include "shell/support/project_builder.h"
+#include "shell/support/qt_test_env.h"
+#include "store/kor_path.h"
+
+using namespace korin;
+using namespace korin::testing;
+
+namespace {
+
+struct Fixture {
+    ProjectBuilder b{"Werk"};
+    std::pair<std::string, std::string> messtelle;
+    std::pair<std::string, std::string> kabel;
+    std::string page;
+    std::unique_ptr<TFormMain> main;
+
+    Fixture() {
+        messtelle = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
+        kabel = b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Name", 20}}, {{"K1"}});
+        page = b.AddDrawing({"AUC_SYSTEM", "Blatt1"});
+        b.SetLongText(DrawingKey({"AUC_SYSTEM", "Blatt1"}), "Pumpe P1 Druckseite");
+        TFormMain::Options options;
+        options.projectFolder = QString::fromStdString(b.Dir()).chopped(1);
+        options.saveSettings = false;
+        main = std::make_unique<TFormMain>(options);
+        main->Startup();
+    }
+    TFormDir& Tree() { return main->ProjectTree(); }
+    QString Current() const {
+        const QModelIndex i = main->ProjectTree().Tree()->currentIndex();
+        return i.isValid() ? i.data(Qt::DisplayRole).toString() : QString();
+    }
+    QStringList Children(const QString& folder) {
+        TKorDirModel& m = Tree().Model();
+        QStringList names;
+        for (int r = 0; r < m.rowCount(); ++r) {
+            const QModelIndex top = m.index(r, 0);
+            if (top.data(TKorDirModel::NameRole).toString() != folder) continue;
+            m.FetchChildren(top);
+            for (int c = 0; c < m.rowCount(top); ++c) names << m.index(c, 0, top).data().toString();
+        }
+        return names;
+    }
+};
+
+}  // namespace
+
+class TestFormDir : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        scope_.Clear();
+        dialogs_.Clear();
+        dialogs_.answerYes = true;
+    }
+
+    void selectPathToAVanishedEntryStopsAtItsFolder() {
+        Fixture f;
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
+        QCOMPARE(f.Tree().SelectedType(), 5);
+
+        // Another program removes the table.
+        TKorDirFile other;
+        other.SetProject(f.b.Dir());
+        other.Open();
+        other.DeleteTable({"AUC_SYSTEM", "MESSTELLE"});
+        other.Close();
+        f.Tree().Refresh();
+        QCOMPARE(f.Tree().SelectedType(), -1);
+
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,KABEL"));
+        QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
+        QCOMPARE(f.Current(), QStringLiteral("AUC_SYSTEM"));
+        QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM"));
+        // The published selection is still the table selected before.
+        QCOMPARE(f.Tree().SelectedType(), 5);
+        QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);
+        QCOMPARE(f.Tree().SelectedPath(), std::string("AUC_SYSTEM\\KABEL"));
+
+        // A first text that names nothing selects nothing new.
+        f.Tree().SelectPath(QStringLiteral("GIBTESNICHT,KABEL"));
+        QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);
+        // Names are compared with their letter case.
+        f.Tree().SelectPath(QStringLiteral("auc_system"));
+        QCOMPARE(f.Tree().SelectedType(), 5);
+    }
+
+    void deletingATableRemovesItsEntriesAndFiles() {
+        Fixture f;
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
+        QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
+
+        dialogs_.answerYes = false;
+        f.Tree().DeleteSelected();
+        QCOMPARE(dialogs_.questions.size(), 1);
+        QVERIFY(dialogs_.questions.front().startsWith(
+            QStringLiteral("Achtung! Es kann eine essentiell notwendige Datei gelöscht werden!")));
+        QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
+
+        dialogs_.answerYes = true;
+        f.Tree().DeleteSelected();
+        QVERIFY(!path::FileExists(f.b.FilePath(f.messtelle.first)));
+        QVERIFY(!path::FileExists(f.b.FilePath(f.messtelle.second)));
+        QVERIFY(path::FileExists(f.b.FilePath(f.kabel.first)));
+        QVERIFY(!f.Children(QStringLiteral("AUC_SYSTEM")).contains(QStringLiteral("MESSTELLE")));
+        QVERIFY(f.Children(QStringLiteral("AUC_SYSTEM")).contains(QStringLiteral("KABEL")));
+        // The selection moves to the folder.
+        QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM"));
+        std::string data, key;
+        QVERIFY(!f.Tree().KorDirFileModDir().TableFiles({"AUC_SYSTEM", "MESSTELLE"}, data, key));
+        QVERIFY(dialogs_.errors.isEmpty());
+    }
+
+    void deletingADrawingKeepsTheTables() {
+        Fixture f;
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
+        f.Tree().DeleteSelected();
+        QVERIFY(!path::FileExists(f.b.FilePath(f.page)));
+        QCOMPARE(f.Children(QStringLiteral("AUC_SYSTEM")).filter(QStringLiteral("Blatt1")).size(), 0);
+        QVERIFY(path::FileExists(f.b.FilePath(f.kabel.first)));
+    }
+
+    void theSelectedNodeDecidesWhatIsDeleted() {
+        // After a path that was found only up to its folder, the tree shows the
+        // folder while the published selection is still the table. The delete
+        // button works on what the user sees: the folder's tables go, its
+        // drawing stays.
+        Fixture f;
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,KABEL"));
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,WEG"));
+        QCOMPARE(f.Tree().SelectedType(), 5);
+        QCOMPARE(f.Current(), QStringLiteral("AUC_SYSTEM"));
+        f.Tree().DeleteSelected();
+        QVERIFY(!path::FileExists(f.b.FilePath(f.kabel.first)));
+        QVERIFY(!path::FileExists(f.b.FilePath(f.messtelle.first)));
+        QVERIFY(path::FileExists(f.b.FilePath(f.page)));
+        QCOMPARE(f.Children(QStringLiteral("AUC_SYSTEM")), QStringList{QStringLiteral("Blatt1")});
+    }
+
+    void deleteWithNothingSelectedDoesNothing() {
+        Fixture f;
+        f.Tree().Tree()->selectionModel()->clear();
+        f.Tree().DeleteSelected();
+        QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
+        QVERIFY(path::FileExists(f.b.FilePath(f.page)));
+    }
+
+    void longTextsShowAndHideKeepingTheSelection() {
+        Fixture f;
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
+        QCOMPARE(f.Current(), QStringLiteral("Blatt1"));
+
+        f.Tree().ActionLongTexts()->trigger();
+        QVERIFY(f.Tree().ShowLongTexts());
+        QCOMPARE(f.Current(), QStringLiteral("Blatt1 : Pumpe P1 Druckseite"));
+        const QModelIndex page = f.Tree().Tree()->currentIndex();
+        QCOMPARE(page.data(TKorDirModel::StoredTextRole).toString(),
+                 QStringLiteral("Blatt1 : Pumpe P1 Druckseite, 1"));
+        // The path for the settings holds only the name.
+        QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,Blatt1"));
+        QCOMPARE(f.Tree().SelectedType(), 1);
+        QCOMPARE(f.Tree().SelectedDrawingFile(), f.page);
+        // Tables show no long texts.
+        QVERIFY(f.Children(QStringLiteral("AUC_SYSTEM")).contains(QStringLiteral("KABEL")));
+
+        f.Tree().ActionLongTexts()->trigger();
+        QVERIFY(!f.Tree().ShowLongTexts());
+        QCOMPARE(f.Current(), QStringLiteral("Blatt1"));
+        QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,Blatt1"));
+    }
+
+    void collapsingAndExpandingReadsTheCatalogueAfresh() {
+        Fixture f;
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+        QTreeView* view = f.Tree().Tree();
+        TKorDirModel& m = f.Tree().Model();
+        const QModelIndex folder = m.index(0, 0);
+        view->expand(folder);
+        const int before = m.rowCount(folder);
+        QVERIFY(before > 0);
+
+        // Another program adds a table.
+        f.b.AddTable({"AUC_SYSTEM", "ANLAGE"}, {{"Name", 20}}, {{"A1"}});
+        view->collapse(folder);
+        QCOMPARE(m.rowCount(folder), 0);
+        QVERIFY(m.hasChildren(folder));
+        view->expand(folder);
+        QCOMPARE(m.rowCount(folder), before + 1);
+        QVERIFY(f.Children(QStringLiteral("AUC_SYSTEM")).contains(QStringLiteral("ANLAGE")));
+    }
+
+    void checkWindowReportsAndRepairsARing() {
+        Fixture f;
+        // Free some entries, then link the first free entry to itself.
+        TKorDirFile& dir = f.Tree().KorDirFileModDir();
+        dir.DeleteTable({"AUC_SYSTEM", "KABEL"});
+        const int32_t first = dir.Nodes().GetUp(0);
+        QVERIFY(first > 0 && first < dir.Nodes().Count());
+        dir.Nodes().SetUp(first, first);
+
+        const QString ring = QStringLiteral("Achtung: In Dir.Ref existiert ein Ringverweis der freiene Einträge!");
+        TFormDirCheck check(dir);
+        QCOMPARE(check.windowTitle(), QStringLiteral("Statusinformationen"));
+        QCOMPARE(check.size(), QSize(502, 323));
+        QVERIFY(check.Lines().contains(ring));
+        QCOMPARE(check.Lines().front(), QStringLiteral("Freie Einträge:"));
+
+        QTest::mouseClick(check.ButtonRepair(), Qt::LeftButton);
+        QVERIFY(!check.Lines().contains(ring));
+        const QStringList lines = check.Lines();
+        const int heading = static_cast<int>(lines.indexOf(QStringLiteral(
+            "Nicht verlinkte freie Einträge und belegte Einträge, die als frei markiert sind:")));
+        QVERIFY(heading > 0);
+        QCOMPARE(lines.value(heading + 1), QStringLiteral("Nicht zum Projekt gehörende Dateien:"));
+        QVERIFY(dir.Verify().empty());
+
+        // "&Sichern" writes the lines as they are shown.
+        QTemporaryDir out;
+        dialogs_.saveFileName = out.filePath(QStringLiteral("bericht.txt"));
+        QTest::mouseClick(check.ButtonSave(), Qt::LeftButton);
+        QFile saved(dialogs_.saveFileName);
+        QVERIFY(saved.open(QIODevice::ReadOnly | QIODevice::Text));
+        QCOMPARE(QString::fromUtf8(saved.readAll()), lines.join(u'\n') + u'\n');
+        dialogs_.saveFileName.clear();
+        QVERIFY(!check.Save());
+    }
+
+    void toolBarHasTheHints() {
+        Fixture f;
+        QStringList hints;
+        for (QAction* a : f.Tree().ToolBar()->actions())
+            if (!a->isSeparator()) hints << a->toolTip();
+        QCOMPARE(hints, (QStringList{QStringLiteral("Projekt öffnen (Strg+O)"),
+                                     QStringLiteral("Ansicht nach Excel exportieren"),
+                                     QStringLiteral("Ansicht nach Word exportieren"),
+                                     QStringLiteral("Ansicht nach ANSI exportieren"),
+                                     QStringLiteral("Ansicht drucken (Strg+P)"),
+                                     QStringLiteral("Eintrag löschen"), QString(),
+                                     QStringLiteral("Lange Texte anzeigen")}));
+    }
+
+private:
+    SettingsScope scope_;
+    RecordingDialogs dialogs_;
+};
+
+QTEST_MAIN(TestFormDir)
+#include "test_form_dir.moc"

@@ -1,0 +1,497 @@
+// The main window: start-up and close in their fixed orders, the settings it
+// keeps, the module protocol, the log, and its menu commands.
+#include <QAction>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTest>
+#include <QTreeView>
+#include <fstream>
+
+#include "drawing/kor_drawing.h"
+#include "project/kor_dir_file.h"
+#include "shell/dm.h"
+#include "shell/form_dir.h"
+#include "shell/form_main.h"
+#include "shell/kor_module.h"
+#include "shell/kor_settings.h"
+#include "shell/models/kor_dir_model.h"
+#include "store/kor_table.h"
+#include "shell/support/project_builder.h"
+#include "shell/support/qt_test_env.h"
+#include "store/kor_path.h"
+
+using namespace korin;
+using namespace korin::testing;
+
+namespace {
+
+// A module that writes every host call into a shared journal and otherwise
+// behaves as a plain panel module.
+class RecordingModule final : public TKorPanelModule {
+public:
+    RecordingModule(IKorHost& host, int view, QStringList& journal)
+        : TKorPanelModule(host, QStringLiteral("Rec%1").arg(view)), view_(view), journal_(journal) {}
+
+    void LoadSettings(QSettings&) override { Note("load"); }
+    void SaveSettings(QSettings&) override { Note("save"); }
+    void Show() override {
+        Note("show");
+        TKorPanelModule::Show();
+    }
+    void Hide() override {
+        Note("hide");
+        TKorPanelModule::Hide();
+    }
+    void ProjectOpened() override { Note("project"); }
+    void SelectionChanged() override { Note("selection"); }
+
+private:
+    void Note(const char* what) { journal_ << QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(view_); }
+    int view_;
+    QStringList& journal_;
+};
+
+QStringList Journal(const char* what, std::initializer_list<int> views) {
+    QStringList out;
+    for (int v : views) out << QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(v);
+    return out;
+}
+
+QStringList ReadLines(const std::string& file) {
+    std::ifstream in(file);
+    QStringList lines;
+    std::string line;
+    while (std::getline(in, line)) lines << QString::fromStdString(line);
+    return lines;
+}
+
+// A project with the folder AUC_SYSTEM (two tables, one drawing) and a drawing
+// at the top level.
+struct SampleProject {
+    ProjectBuilder b{"Anlage1"};
+    std::pair<std::string, std::string> messtelle;
+    std::pair<std::string, std::string> anlage;
+    std::string page;
+    SampleProject() {
+        messtelle = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Bezeichner_Stelle", 20}, {"Text", 40}},
+                               {{"FIC101", "Durchfluss"}, {"TIC200", "Temperatur"}});
+        anlage = b.AddTable({"AUC_SYSTEM", "ANLAGE"}, {{"Bezeichner_Anlage", 20}}, {{"A1"}});
+        page = b.AddDrawing({"AUC_SYSTEM", "Blatt1"});
+    }
+    QString Folder() const { return QString::fromStdString(b.Dir()).chopped(1); }
+};
+
+void SaveMain(SettingsScope& scope, const QString& path, const QString& name, const QVariant& menuView,
+              const QString& selected = QString()) {
+    auto s = scope.Open();
+    s->beginGroup(kMainGroup);
+    s->setValue(kProjectPathKey, path);
+    s->setValue(kProjectNameKey, name);
+    if (menuView.isValid()) s->setValue(kMenuViewKey, menuView);
+    if (!selected.isEmpty()) s->setValue(kSelectedItemKey, selected);
+    s->endGroup();
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        scope_.Clear();
+        dialogs_.Clear();
+    }
+
+    void firstRunHasNoProjectAndNoModule() {
+        TFormMain w;
+        w.show();
+        QTRY_VERIFY(w.Started());
+        QVERIFY(!w.ProjectIsOpen());
+        QCOMPARE(w.GetProjectDir(), std::string());
+        QCOMPARE(w.MenuView(), -1);
+        for (int v = 0; v < kViewCount; ++v) QVERIFY(!w.Module(v)->Active());
+        QVERIFY(!w.ViewMenu()->menuAction()->isEnabled());
+        QVERIFY(!w.ViewAction(0)->isEnabled());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Korin Pro"));
+        QVERIFY(dialogs_.errors.isEmpty());
+    }
+
+    void startupFromSavedSettings_data() {
+        QTest::addColumn<QVariant>("menuView");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("drawing") << QVariant(4) << 4;
+        QTest::newRow("none") << QVariant(-1) << -1;
+        QTest::newRow("out of range") << QVariant(7) << -1;
+        QTest::newRow("not a number") << QVariant(QStringLiteral("x")) << -1;
+    }
+    void startupFromSavedSettings() {
+        QFETCH(QVariant, menuView);
+        QFETCH(int, shown);
+        SampleProject p;
+        SaveMain(scope_, QString::fromStdString(p.b.Parent()), QString::fromStdString(p.b.Name()), menuView);
+        TFormMain w;
+        w.Startup();
+        QVERIFY(w.ProjectIsOpen());
+        QCOMPARE(w.GetProjectDir(), p.b.Dir());
+        QCOMPARE(w.StatusProject(), QStringLiteral("Projekt: ") + p.Folder());
+        QVERIFY(w.ViewMenu()->menuAction()->isEnabled());
+        for (int v = 0; v < kViewCount; ++v) {
+            QCOMPARE(w.Module(v)->Active(), v == shown);
+            QCOMPARE(w.ViewAction(v)->isChecked(), v == shown);
+        }
+    }
+
+    void startupReplacesTheLogAndCloseAppendsToIt() {
+        SampleProject p;
+        const std::string log = p.b.Dir() + "KorPro.Log";
+        std::ofstream(log) << "alte Zeile\n";
+        SaveMain(scope_, QString::fromStdString(p.b.Parent()), QString::fromStdString(p.b.Name()), 0);
+        {
+            TFormMain w;
+            w.Startup();
+            const QStringList lines = ReadLines(log);
+            QVERIFY(!lines.isEmpty());
+            QVERIFY(lines.front().endsWith(QStringLiteral(" KorPro gestartet")));
+            QVERIFY(!lines.join(u'\n').contains(QStringLiteral("alte Zeile")));
+            // The tree logs every entry in use, entry 0 included, ascending.
+            TKorDirFile dir;
+            dir.SetProject(p.b.Dir());
+            dir.Open();
+            QStringList expected;
+            for (int32_t e : dir.UsedEntries().Values())
+                expected << QStringLiteral("ModDir Benutzter Eintrag: %1").arg(e);
+            QCOMPARE(lines.size(), expected.size() + 1);
+            for (int i = 0; i < expected.size(); ++i) {
+                // "dd.mm.yyyy hh:mm:ss " in front of the source.
+                QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d "))
+                            .match(lines[i + 1])
+                            .hasMatch());
+                QCOMPARE(lines[i + 1].mid(20), expected[i]);
+            }
+            w.close();
+        }
+        const QStringList lines = ReadLines(log);
+        QVERIFY(lines.back().endsWith(QStringLiteral(" KorPro Programm normal beendet.")));
+    }
+
+    void vanishedProjectFolderWritesNoLog() {
+        auto* p = new SampleProject;
+        const QString parent = QString::fromStdString(p->b.Parent());
+        const QString name = QString::fromStdString(p->b.Name());
+        delete p;  // the folder is gone
+        SaveMain(scope_, parent, name, 0);
+        TFormMain w;
+        w.Startup();
+        QVERIFY(!w.ProjectIsOpen());
+        QVERIFY(!w.Module(kViewTable)->Active() || w.MenuView() == 0);
+        w.close();
+        QVERIFY(!path::AnyExists(parent.toStdString() + name.toStdString()));
+        QVERIFY(dialogs_.errors.isEmpty());
+    }
+
+    void modulesHearTheHostInTheirFixedOrders() {
+        SampleProject p;
+        SaveMain(scope_, QString::fromStdString(p.b.Parent()), QString::fromStdString(p.b.Name()), 2,
+                 QStringLiteral("AUC_SYSTEM"));
+        QStringList journal;
+        TFormMain::Options options;
+        options.createModule = [&journal](int view, IKorHost& host) {
+            return new RecordingModule(host, view, journal);
+        };
+        TFormMain w(options);
+        w.Startup();
+        QStringList expected = Journal("load", {0, 1, 2, 3, 4, 5, 6});
+        expected << Journal("project", {0, 1, 2, 3, 4, 5, 6});
+        expected << Journal("selection", {0, 1, 2, 3, 4, 5, 6});  // the saved folder
+        expected << QStringList{"hide 0", "hide 1", "show 2", "hide 3", "hide 5", "hide 6", "hide 4"};
+        QCOMPARE(journal, expected);
+        QVERIFY(w.Module(2)->Active());
+
+        // A table selection switches to the table module first, then every module
+        // hears of the new selection.
+        journal.clear();
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
+        expected = QStringList{"show 0", "hide 1", "hide 2", "hide 3", "hide 5", "hide 6", "hide 4"};
+        expected << Journal("selection", {0, 1, 2, 3, 4, 5, 6});
+        QCOMPARE(journal, expected);
+        QCOMPARE(w.MenuView(), 0);
+
+        // A drawing selection keeps the module.
+        journal.clear();
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
+        QCOMPARE(journal, Journal("selection", {0, 1, 2, 3, 4, 5, 6}));
+
+        journal.clear();
+        w.close();
+        QCOMPARE(journal, Journal("save", {0, 1, 2, 3, 4, 5, 6}));
+    }
+
+    void tableSelectionSwitchesFromMsrToTheTableModule() {
+        SampleProject p;
+        SaveMain(scope_, QString::fromStdString(p.b.Parent()), QString::fromStdString(p.b.Name()), 2);
+        TFormMain w;
+        w.Startup();
+        QVERIFY(w.Module(kViewMSR)->Active());
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,ANLAGE"));
+        QCOMPARE(w.MenuView(), 0);
+        QVERIFY(w.ViewAction(kViewTable)->isChecked());
+        QVERIFY(w.Module(kViewTable)->Active());
+        QVERIFY(!w.Module(kViewMSR)->Active());
+        QVERIFY(!w.Module(kViewDrawing)->Active());
+    }
+
+    void treePublishesTheSelection() {
+        SampleProject p;
+        TFormMain::Options options;
+        options.projectFolder = p.Folder();
+        TFormMain w(options);
+        w.Startup();
+        TFormDir& tree = w.ProjectTree();
+        QCOMPARE(tree.SelectedType(), -1);
+
+        tree.SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
+        QCOMPARE(tree.SelectedType(), 5);
+        QCOMPARE(tree.SelectedTableDataFile(), p.messtelle.first);
+        QCOMPARE(tree.SelectedTableKeyFile(), p.messtelle.second);
+        QCOMPARE(tree.SelectedPath(), std::string("AUC_SYSTEM\\MESSTELLE"));
+        QCOMPARE(tree.Tree()->toolTip(),
+                 QString::fromStdString(p.messtelle.first + "," + p.messtelle.second));
+
+        tree.SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
+        QCOMPARE(tree.SelectedType(), 1);
+        QCOMPARE(tree.SelectedDrawingFile(), p.page);
+        QCOMPARE(tree.SelectedFileName(), p.page);
+        QCOMPARE(tree.SelectedPath(), std::string());
+        // The last table stays published for the modules.
+        QCOMPARE(tree.SelectedTableDataFile(), p.messtelle.first);
+
+        tree.SelectPath(QStringLiteral("AUC_SYSTEM"));
+        QCOMPARE(tree.SelectedType(), 0);
+        TKorDirFile dir;
+        dir.SetProject(p.b.Dir());
+        dir.Open();
+        QCOMPARE(tree.SelectedFileName(), TKorDirFile::EntryFileName(dir.Locate({FolderPart("AUC_SYSTEM")})));
+        QCOMPARE(tree.GetSelectedPath(), QStringLiteral("AUC_SYSTEM"));
+    }
+
+    void closeWritesTheMainSettingsAndOnlyTheActiveModulesKey() {
+        SampleProject p;
+        TFormMain::Options options;
+        options.projectFolder = p.Folder();
+        {
+            TFormMain w(options);
+            w.Startup();
+            w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,ANLAGE"));  // shows the table module
+            w.close();
+        }
+        auto s = scope_.Open();
+        QCOMPARE(s->value(QStringLiteral("Main/ProjectPath")).toString(), QString::fromStdString(p.b.Parent()));
+        QCOMPARE(s->value(QStringLiteral("Main/ProjectName")).toString(), QStringLiteral("Anlage1"));
+        QCOMPARE(s->value(QStringLiteral("Main/MenuView")).toInt(), 0);
+        QCOMPARE(s->value(QStringLiteral("Main/SelectedItem")).toString(), QStringLiteral("AUC_SYSTEM,ANLAGE"));
+        QVERIFY(s->value(QStringLiteral("Main/ModuleDirWidth")).toInt() >= 10);
+        QVERIFY(s->contains(QStringLiteral("Table/ANSIPath")));
+        QVERIFY(!s->contains(QStringLiteral("MSRView/ANSIPath")));
+        QVERIFY(!s->contains(QStringLiteral("Module/ANSIPath")));
+
+        // The saved selection and module come back at the next start.
+        TFormMain again;
+        again.Startup();
+        QCOMPARE(again.ProjectTree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,ANLAGE"));
+        QCOMPARE(again.ProjectTree().SelectedType(), 5);
+        QVERIFY(again.Module(kViewTable)->Active());
+    }
+
+    void savedTreeWidthIsRestored() {
+        auto s = scope_.Open();
+        s->setValue(QStringLiteral("Main/ModuleDirWidth"), 250);
+        s.reset();
+        TFormMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.Started());
+        QCOMPARE(w.LeftPanelWidth(), 250);
+    }
+
+    void windowWithoutSettingsWritesNone() {
+        SampleProject p;
+        TFormMain::Options options;
+        options.projectFolder = p.Folder();
+        options.saveSettings = false;
+        {
+            TFormMain w(options);
+            w.Startup();
+            w.close();
+        }
+        QVERIFY(scope_.Open()->allKeys().isEmpty());
+    }
+
+    void ctrlShiftF12TogglesTheDrawingMenu() {
+        TFormMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(!w.DrawingMenu()->menuAction()->isVisible());
+        QTest::keyClick(&w, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(w.DrawingMenu()->menuAction()->isVisible());
+        QTest::keyClick(&w, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!w.DrawingMenu()->menuAction()->isVisible());
+    }
+
+    void viewShortcutsChooseTheirModules() {
+        SampleProject p;
+        TFormMain::Options options;
+        options.projectFolder = p.Folder();
+        TFormMain w(options);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.Started());
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const std::pair<Qt::Key, int> keys[] = {{Qt::Key_K, kViewCable}, {Qt::Key_M, kViewMSR},
+                                                {Qt::Key_S, kViewMSRView}, {Qt::Key_Z, kViewDrawing},
+                                                {Qt::Key_D, kViewDBase}, {Qt::Key_T, kViewTable}};
+        for (const auto& [key, view] : keys) {
+            QTest::keyClick(&w, key, Qt::ControlModifier);
+            QCOMPARE(w.MenuView(), view);
+            QVERIFY(w.Module(view)->Active());
+        }
+    }
+
+    void repairCrcMendsTheSelectedDrawingOnly() {
+        SampleProject p;
+        const std::string file = p.b.FilePath(p.page);
+        auto damage = [&file] {
+            std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(28);
+            f.put('\x5A');
+        };
+        auto crcOk = [&p] {
+            TKorDrawing d;
+            d.SetProject(p.b.Dir());
+            d.SetFileName(p.page);
+            uint32_t stored = 0, computed = 0;
+            return d.CheckCrc(stored, computed);
+        };
+        damage();
+        QVERIFY(!crcOk());
+        TFormMain::Options options;
+        options.projectFolder = p.Folder();
+        TFormMain w(options);
+        w.Startup();
+
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM"));
+        w.RepairCrc();
+        QVERIFY(!crcOk());
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
+        w.RepairCrc();
+        QVERIFY(!crcOk());
+
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
+        w.RepairCrc();
+        QVERIFY(crcOk());
+    }
+
+    void symbolAndMasterDataReportWhileShown() {
+        SampleProject p;
+        TFormMain::Options options;
+        options.projectFolder = p.Folder();
+        TFormMain w(options);
+        w.Startup();
+        QVERIFY(dialogs_.messages.isEmpty());  // opened while neither was shown
+
+        // A level node gives no message.
+        w.ViewSelect(kViewSymbol);
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM"));
+        QVERIFY(dialogs_.messages.isEmpty());
+        // A table node: the main window switches to the table module before it
+        // tells the modules, so the symbol module is no longer shown then.
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,ANLAGE"));
+        QVERIFY(dialogs_.messages.isEmpty());
+        QCOMPARE(w.MenuView(), 0);
+        // While it is shown, a table selection gives one message.
+        w.ViewSelect(kViewSymbol);
+        w.Module(kViewSymbol)->SelectionChanged();
+        QCOMPARE(dialogs_.messages,
+                 QStringList{QStringLiteral("ModSymbol: Neuer Eintrag in ModDir:%1 %2")
+                                 .arg(QString::fromStdString(p.anlage.first),
+                                      QString::fromStdString(p.anlage.second))});
+        w.ViewSelect(kViewTable);
+        w.Module(kViewSymbol)->SelectionChanged();
+        QCOMPARE(dialogs_.messages.size(), 1);
+
+        dialogs_.Clear();
+        w.ViewSelect(kViewDBase);
+        w.OpenProjectFolder(p.Folder());
+        QCOMPARE(dialogs_.messages,
+                 QStringList{QStringLiteral("ModDBase: Neues Projekt: ") + QString::fromStdString(p.b.Dir())});
+        dialogs_.Clear();
+        w.ViewSelect(kViewSymbol);
+        w.OpenProjectFolder(p.Folder());
+        QCOMPARE(dialogs_.messages,
+                 QStringList{QStringLiteral("ModSymbol: Neues Projekt:") + QString::fromStdString(p.b.Dir())});
+    }
+
+    void aFolderWithoutCatalogueDoesNotKeepTheOldProject() {
+        SampleProject p;
+        QTemporaryDir plain;
+        TFormMain::Options options;
+        options.projectFolder = p.Folder();
+        TFormMain w(options);
+        w.Startup();
+        QVERIFY(w.ProjectIsOpen());
+        w.OpenProjectFolder(plain.path());
+        QVERIFY(!w.ProjectIsOpen());
+        QCOMPARE(w.GetProjectDir(), std::string());
+        QCOMPARE(w.ProjectTree().Model().rowCount(), 0);
+        QVERIFY(!w.ProjectTree().KorDirFileModDir().IsOpen());
+        QCOMPARE(w.StatusProject(), QString());
+        QCOMPARE(w.ProjectName(), QFileInfo(plain.path()).fileName());
+    }
+
+    void projectFolderIsSplitIntoPathAndName() {
+        SampleProject p;
+        TFormMain w;
+        w.Startup();
+        w.OpenProjectFolder(p.Folder() + u'/');
+        QVERIFY(w.ProjectIsOpen());
+        QCOMPARE(w.ProjectName(), QStringLiteral("Anlage1"));
+        QCOMPARE(w.ProjectPath(), QString::fromStdString(p.b.Parent()));
+    }
+
+    void progressBarFollowsTheStore() {
+        TFormMain w;
+        IKorProgress& progress = w.Progress();
+        progress.SetRange(0, 35);
+        progress.SetStep(10);
+        progress.StepIt();
+        progress.StepIt();
+        QCOMPARE(w.ProgressBar()->value(), 20);
+        progress.StepIt();
+        progress.StepIt();
+        QCOMPARE(w.ProgressBar()->value(), 35);  // never past the end
+        progress.Reset();
+        QCOMPARE(w.ProgressBar()->value(), 0);
+    }
+
+    void standardTablesCloseWithTheWindow() {
+        SampleProject p;
+        TFormMain::Options options;
+        options.projectFolder = p.Folder();
+        TFormMain w(options);
+        w.Startup();
+        w.DataModule().OpenMPoint();
+        QVERIFY(w.DataModule().KorTab(TDM::MPoint).IsOpen());
+        w.close();
+        QVERIFY(!w.DataModule().KorTab(TDM::MPoint).IsOpen());
+    }
+
+private:
+    SettingsScope scope_;
+    RecordingDialogs dialogs_;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
