@@ -65,6 +65,8 @@
 //   "KorTable: Eine Tabelle kann höchstens 100 Felder haben!"       (AddField)
 //   "KorTable: Die Feldlänge <width> ist ungültig!"                  (AddField)
 //   "Die Datei 000000tmp kann nicht schriebend geöffnet werden!"     (AddField)
+//   "KorTable: Die Feldnummer <id> ist ungültig!"                     (CheckNewFields)
+//   "KorTable: Die Datei <file> konnte nicht geöffnet werden!"        (CopyRecordsFrom, CopyHeaderFrom)
 //   "KorTable: Die Datei <path> konnte nicht geschrieben werden!"
 //   "KorTable: Die Datei <path> konnte nicht umbenannt werden!"
 //   "KorTable: Die Datei <path> ist kleiner als der Tabellenkopf von <file>!"   (CopyHeaderFrom)
@@ -141,10 +143,12 @@ public:
     // raises Exception "'<text>' ist kein gültiger Integerwert".
     void SetFieldDefs(std::vector<TKorNewField> defs) { newFields_ = std::move(defs); }
     // Raises what CreateNew would run into with these definitions, before any
-    // file is touched: more than 100 fields (the refusal above), an id that is no
-    // number (the conversion error above) or outside -32768 .. 32767
-    // ("KorTable: Die Feldnummer <id> ist ungültig!"), a text size outside
-    // 0 .. 32767 ("KorTable: Die Feldlänge <size> ist ungültig!").
+    // file is touched (CreateNew itself reports every failure of a new file's
+    // content as the container's "kann nicht neu angelegt werden", after the old
+    // file is gone): more than 100 fields ("KorTable: Eine Tabelle kann höchstens
+    // 100 Felder haben!"), an id that is no number (the conversion error above)
+    // or outside -32768 .. 32767 ("KorTable: Die Feldnummer <id> ist ungültig!"),
+    // a text size outside 0 .. 32767 ("KorTable: Die Feldlänge <size> ist ungültig!").
     static void CheckNewFields(const std::vector<TKorNewField>& defs);
     const std::vector<TKorNewField>& NewFieldDefs() const { return newFields_; }
     void SetPrimaryKeyField(int32_t field) { newPrimary_ = field; }
