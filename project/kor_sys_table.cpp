@@ -4,6 +4,7 @@
 
 #include "store/kor_error.h"
 #include "store/kor_key_file.h"
+#include "store/kor_path.h"
 #include "store/le.h"
 
 namespace korin {
@@ -20,7 +21,16 @@ TKorSysTable::TKorSysTable() = default;
 TKorSysTable::~TKorSysTable() = default;
 
 void TKorSysTable::SetProject(const std::string& value) {
-    TKorMMF::SetProject(value);
+    // The catalogue's usual name is looked up directly; only a project whose
+    // catalogue is named in other letter case needs the directory listed, which
+    // costs a pass over every numbered file of the project.
+    const std::string dir = path::AsDirectory(value);
+    if (!value.empty() && path::FileExists(dir + dirref::kFileName)) {
+        project_ = dir;
+        projectValid_ = true;
+    } else {
+        TKorMMF::SetProject(value);
+    }
     schedule_.SetProject(value);
 }
 
