@@ -29,7 +29,13 @@ const QVector<QRgb> kPalette = {qRgb(0, 0, 0),       qRgb(0, 0, 170),     qRgb(1
 constexpr int kWhite = 4, kLabelGrey = 5;
 
 void EnsureGuiApplication() {
-    if (QCoreApplication::instance() != nullptr) return;
+    if (QCoreApplication::instance() != nullptr) {
+        // A console application object cannot give fonts, and a second
+        // application object cannot be made beside it.
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+            throw Exception("Demo: Die Seitenbilder brauchen eine QGuiApplication, das Programm hat nur eine QCoreApplication.");
+        return;
+    }
     // Kept for the life of the process: Qt holds on to argc and argv, and a
     // second application object after the first one has gone is not reliable.
     static int argc = 3;

@@ -12,7 +12,8 @@
 // Text needs Qt's font database and with it a QGuiApplication. When the process
 // has none (korintool, the tests), one is created on first use on the
 // "offscreen" platform, which needs no display, and kept until the process
-// ends. Call from the main thread.
+// ends. A process whose application object is a mere QCoreApplication is
+// refused (korin::Exception). Call from the main thread.
 #pragma once
 
 #include <string>
