@@ -58,6 +58,11 @@ void TKorDirFile::RaiseOutside(int32_t from, int32_t to) {
                  std::to_string(to) + " außerhalb der Datei!");
 }
 
+void TKorDirFile::SetProject(const std::string& value) {
+    TKorKeyFile::SetProject(value);
+    dirDat_.SetProject(Project());
+}
+
 void TKorDirFile::Open() {
     Close();
     if (!FileName().empty() && !path::FileExists(FullPath())) {

@@ -123,6 +123,8 @@ public:
     TKorDirFile();
     ~TKorDirFile() override;
 
+    // As the key file (any existing directory); "Dir.dat" follows.
+    void SetProject(const std::string& value) override;
     // Opens the catalogue as a key file (a "Dir.ref" in other letter case is
     // taken), walks it into the result list and UsedEntries (damage above), then
     // opens "Dir.dat" of the same Project: a missing one is created and a short
