@@ -1,0 +1,237 @@
+// The table model over a store table: key order, filters, code page, refusal
+// of edits, and reading only the rows a view asks for.
+#include <QAbstractItemModelTester>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "shell/models/kor_dataset.h"
+#include "store/kor_table.h"
+
+using namespace korin;
+
+namespace {
+
+// A table "000001"/"000002" in a scratch folder: text fields, the first one the
+// primary key, and the records in the order given.
+class ScratchTable {
+public:
+    ScratchTable(const std::vector<std::pair<std::string, int>>& fields,
+                 const std::vector<std::vector<std::string>>& records, int primary = 1) {
+        table.SetProject(dir.path().toStdString());
+        table.SetKeyFileName("000002");
+        table.SetFileName("000001");
+        std::vector<TKorNewField> defs;
+        for (const auto& [name, size] : fields) defs.push_back({name, TKorFieldType::String, size});
+        table.SetFieldDefs(defs);
+        table.SetPrimaryKeyField(primary);
+        table.SetTitle("TEST");
+        table.CreateNew(true);
+        table.Open();
+        for (const auto& r : records)
+            if (table.Append(r) < 0) qFatal("record refused");
+        table.DefineSecondaryKey("ORT", {"Ort"});
+        table.Reindex();
+        table.Close();
+    }
+    QTemporaryDir dir;
+    TKorTable table;
+};
+
+QStringList Column(const QAbstractItemModel& m, int column) {
+    QStringList texts;
+    for (int r = 0; r < m.rowCount(); ++r) texts << m.index(r, column).data().toString();
+    return texts;
+}
+
+const std::vector<std::pair<std::string, int>> kFields = {{"Name", 12}, {"Ort", 10}, {"Text", 30}};
+
+}  // namespace
+
+class TestDataSet : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rowsFollowTheKeyOrder() {
+        ScratchTable t(kFields, {{"TIC200", "Halle 2", "b"}, {"FIC101", "Halle 1", "a"}, {"PI300", "Halle 1", "c"}});
+        TKorDataSet ds;
+        QAbstractItemModelTester tester(&ds, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        ds.SetKorTab(&t.table);
+        QCOMPARE(ds.rowCount(), 0);  // closed until opened
+        ds.Open();
+        QVERIFY(ds.Active());
+        QVERIFY(t.table.IsOpen());
+        QCOMPARE(ds.rowCount(), 3);
+        QCOMPARE(ds.columnCount(), 3);
+        QCOMPARE(Column(ds, 0), (QStringList{"FIC101", "PI300", "TIC200"}));
+        QCOMPARE(Column(ds, 2), (QStringList{"a", "c", "b"}));
+        QCOMPARE(ds.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ort"));
+        QCOMPARE(ds.headerData(2, Qt::Vertical).toInt(), 3);
+        QCOMPARE(ds.FieldWidth(0), 12);
+        QCOMPARE(ds.FieldWidth(2), 30);
+        // Reading a row moves the table to that record.
+        QVERIFY(ds.SelectRow(1));
+        QCOMPARE(t.table.GetField(0), std::string("PI300"));
+        QVERIFY(!ds.SelectRow(3));
+        ds.Close();
+        QVERIFY(!t.table.IsOpen());
+        QCOMPARE(ds.rowCount(), 0);
+    }
+
+    void withoutPrimaryKeyTheSlotOrderCounts() {
+        ScratchTable t(kFields, {{"Z", "", ""}, {"A", "", ""}, {"M", "", ""}}, 0);
+        TKorDataSet ds;
+        ds.SetKorTab(&t.table);
+        ds.Open();
+        QCOMPARE(Column(ds, 0), (QStringList{"Z", "A", "M"}));
+    }
+
+    void emptyTableAndNoTable() {
+        ScratchTable t(kFields, {});
+        TKorDataSet ds;
+        ds.Open();  // no table: stays closed
+        QVERIFY(!ds.Active());
+        ds.SetKorTab(&t.table);
+        ds.Open();
+        QVERIFY(ds.Active());
+        QCOMPARE(ds.rowCount(), 0);
+        QCOMPARE(ds.columnCount(), 3);
+        QVERIFY(!ds.SelectRow(0));
+    }
+
+    void filterNarrowsAndReopens() {
+        ScratchTable t(kFields, {{"A1", "Halle 1", ""}, {"A2", "Halle 2", ""}, {"A3", "Halle 1", ""}});
+        TKorDataSet ds;
+        QAbstractItemModelTester tester(&ds, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        ds.SetKorTab(&t.table);
+        ds.SetFilter("Ort = \"Halle 1\"");
+        ds.Open();
+        QCOMPARE(Column(ds, 0), (QStringList{"A1", "A3"}));
+        // Changing the filter of an open model applies it at once.
+        ds.SetFilter("Name = \"A2\"");
+        QVERIFY(ds.Active());
+        QCOMPARE(Column(ds, 0), QStringList{"A2"});
+        ds.SetFilter("Ort = \"Halle 9\"");
+        QVERIFY(ds.Active());
+        QCOMPARE(ds.rowCount(), 0);
+        ds.SetFilter("");
+        QCOMPARE(ds.rowCount(), 3);
+        // A field without an index is refused by the table; the model stays closed.
+        ds.Close();
+        ds.SetFilter("Text = \"x\"");
+        QVERIFY_THROWS_EXCEPTION(std::exception, ds.Open());
+        QVERIFY(!ds.Active());
+    }
+
+    void filterRecordHandlerDecidesWhileFiltered() {
+        ScratchTable t(kFields, {{"A1", "", "ja"}, {"A2", "", "nein"}, {"A3", "", "ja"}, {"A4", "", "nein"}});
+        TKorDataSet ds;
+        QAbstractItemModelTester tester(&ds, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        ds.SetKorTab(&t.table);
+        ds.SetOnFilterRecord([](TKorTable& table) { return table.GetField(2) == "ja"; });
+        ds.Open();
+        QCOMPARE(ds.rowCount(), 4);  // not filtered: the handler is not asked
+        ds.SetFiltered(true);
+        QCOMPARE(Column(ds, 0), (QStringList{"A1", "A3"}));
+        QCOMPARE(ds.RecordPosition(1), 2);
+        QVERIFY(ds.SelectRow(1));
+        QCOMPARE(t.table.GetField(0), std::string("A3"));
+        ds.SetFiltered(false);
+        QCOMPARE(ds.rowCount(), 4);
+    }
+
+    void textsComeFromTheOemCodePage() {
+        // "Füllstand Rührwerk Maß", "Ø" and "µ" as code page 850 bytes.
+        const std::string text = "F\x81llstand R\x81hrwerk Ma\xE1 \x9D \xE6";
+        ScratchTable t(kFields, {{"M1", "\x99l", text}});
+        TKorDataSet ds;
+        ds.SetKorTab(&t.table);
+        ds.Open();
+        QCOMPARE(ds.index(0, 2).data().toString(), QStringLiteral("Füllstand Rührwerk Maß Ø µ"));
+        QCOMPARE(ds.index(0, 1).data().toString(), QStringLiteral("Öl"));
+    }
+
+    void editingIsRefused() {
+        ScratchTable t(kFields, {{"M1", "", "alt"}});
+        TKorDataSet ds;
+        ds.SetKorTab(&t.table);
+        ds.Open();
+        const QModelIndex cell = ds.index(0, 2);
+        QVERIFY(!ds.CanModify());
+        QVERIFY(!(ds.flags(cell) & Qt::ItemIsEditable));
+        QVERIFY(!ds.setData(cell, QStringLiteral("neu")));
+        QCOMPARE(cell.data().toString(), QStringLiteral("alt"));
+        QTableView view;
+        view.setModel(&ds);
+        view.setCurrentIndex(cell);
+        view.edit(cell);
+        QVERIFY(!view.indexWidget(cell));
+        QCOMPARE(t.table.GetField(2), std::string("alt"));
+    }
+
+    void recordsAppendedLaterShowAfterReopening() {
+        ScratchTable t(kFields, {{"A1", "", ""}});
+        TKorDataSet ds;
+        ds.SetKorTab(&t.table);
+        ds.Open();
+        QCOMPARE(ds.rowCount(), 1);
+        QVERIFY(t.table.Append({"A0", "", ""}) >= 0);
+        QCOMPARE(ds.rowCount(), 1);  // the count of the open
+        ds.Close();
+        ds.Open();
+        QCOMPARE(Column(ds, 0), (QStringList{"A0", "A1"}));
+    }
+
+    void aLargeTableOpensAtOnce() {
+        // Rows are read as the view asks for them: opening a large table and
+        // jumping to its end costs about as much as opening a small one. The
+        // size is raised with KORIN_BIG_TABLE (for example 1000000).
+        const int n = qEnvironmentVariableIsSet("KORIN_BIG_TABLE")
+                          ? qEnvironmentVariableIntValue("KORIN_BIG_TABLE")
+                          : 100000;
+        QTemporaryDir dir;
+        TKorTable table;
+        table.SetProject(dir.path().toStdString());
+        table.SetKeyFileName("000002");
+        table.SetFileName("000001");
+        table.SetFieldDefs({{"Name", TKorFieldType::String, 10}, {"Text", TKorFieldType::String, 20}});
+        table.SetPrimaryKeyField(1);
+        table.CreateNew(true);
+        table.Open();
+        QElapsedTimer fill;
+        fill.start();
+        char name[16];
+        for (int i = 0; i < n; ++i) {
+            std::snprintf(name, sizeof name, "M%07d", i);
+            table.Append({name, "Messtelle"});
+        }
+        qInfo("%d records written in %lld ms", n, static_cast<long long>(fill.elapsed()));
+        table.Close();
+
+        TKorDataSet ds;
+        ds.SetKorTab(&table);
+        QTableView view;
+        view.resize(800, 600);
+        view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        QElapsedTimer timer;
+        timer.start();
+        ds.Open();
+        view.setModel(&ds);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.scrollToBottom();
+        QCoreApplication::processEvents();
+        const QString last = ds.index(n - 1, 0).data().toString();
+        const qint64 ms = timer.elapsed();
+        qInfo("opened, shown and scrolled to the end in %lld ms", static_cast<long long>(ms));
+        QCOMPARE(ds.rowCount(), n);
+        std::snprintf(name, sizeof name, "M%07d", n - 1);
+        QCOMPARE(last, QString::fromLatin1(name));
+        QVERIFY2(ms < 1000, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+    }
+};
+
+QTEST_MAIN(TestDataSet)
+#include "test_dataset.moc"

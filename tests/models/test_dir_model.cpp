@@ -1,0 +1,228 @@
+// The catalogue tree model: levels read lazily and keyed by entry number,
+// stored and displayed texts, images, re-reading, and damaged levels; the code
+// pages of store texts.
+#include <QAbstractItemModelTester>
+#include <QImage>
+#include <QTest>
+
+#include "project/kor_dir_file.h"
+#include "shell/models/codepage.h"
+#include "shell/models/kor_dir_model.h"
+#include "shell/models/node_images.h"
+#include "shell/support/project_builder.h"
+
+using namespace korin;
+using namespace korin::testing;
+
+namespace {
+
+QModelIndex Child(const TKorDirModel& m, const QModelIndex& parent, const QString& name) {
+    for (int r = 0; r < m.rowCount(parent); ++r) {
+        const QModelIndex i = m.index(r, 0, parent);
+        if (i.data(TKorDirModel::NameRole).toString() == name) return i;
+    }
+    return {};
+}
+
+QStringList Names(const TKorDirModel& m, const QModelIndex& parent) {
+    QStringList names;
+    for (int r = 0; r < m.rowCount(parent); ++r) names << m.index(r, 0, parent).data().toString();
+    return names;
+}
+
+}  // namespace
+
+class TestDirModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void levelsAreReadWhenAFolderIsExpanded() {
+        ProjectBuilder b;
+        // A folder without a schedule: two tables and a drawing.
+        b.AddTable({"ANLAGEN", "PUMPEN"}, {{"Name", 10}}, {}, "", false);
+        b.AddTable({"ANLAGEN", "MOTOREN"}, {{"Name", 10}}, {}, "", false);
+        b.AddDrawing({"ANLAGEN", "Blatt1"});
+        b.AddFolder({"ANLAGEN", "Halle 2"});
+        TKorDirFile dir;
+        dir.SetProject(b.Dir());
+        dir.Open();
+
+        // The model tester would read every level at once; laziness is checked
+        // without it, consistency in the tests below.
+        TKorDirModel m;
+        m.SetDirFile(&dir);
+        m.Reload();
+        QCOMPARE(Names(m, {}), QStringList{"ANLAGEN"});
+        const QModelIndex folder = m.index(0, 0);
+        QCOMPARE(folder.data(TKorDirModel::TypeRole).toInt(), 0);
+        QCOMPARE(folder.data(TKorDirModel::StoredTextRole).toString(), QStringLiteral("ANLAGEN, 0"));
+        // Not read yet, but it offers to be expanded.
+        QVERIFY(m.hasChildren(folder));
+        QCOMPARE(m.rowCount(folder), 0);
+        QVERIFY(m.canFetchMore(folder));
+
+        m.fetchMore(folder);
+        QVERIFY(!m.canFetchMore(folder));
+        // Key order: the type number first, then the name.
+        QCOMPARE(Names(m, folder), (QStringList{"Halle 2", "Blatt1", "MOTOREN", "PUMPEN"}));
+        QList<int> types;
+        for (int r = 0; r < m.rowCount(folder); ++r) types << m.index(r, 0, folder).data(TKorDirModel::TypeRole).toInt();
+        QCOMPARE(types, (QList<int>{0, 1, 5, 5}));
+
+        const QModelIndex table = Child(m, folder, "PUMPEN");
+        QVERIFY(!m.hasChildren(table));
+        QVERIFY(m.flags(table) & Qt::ItemNeverHasChildren);
+        QVERIFY(!m.canFetchMore(table));
+        QVERIFY(!table.data(Qt::DecorationRole).value<QIcon>().isNull());
+
+        // Rows are known by their entry numbers.
+        const int32_t entry = dir.Locate(TableKey({"ANLAGEN", "PUMPEN"}));
+        QCOMPARE(static_cast<int32_t>(table.internalId()), entry);
+        QCOMPARE(m.EntryOf(table), entry);
+        QCOMPARE(m.IndexOfEntry(entry), table);
+        QCOMPARE(m.parent(table), folder);
+        QCOMPARE(dir.Locate(m.KeyParts(table)), entry);
+        QCOMPARE(m.PathNames(table), (std::vector<std::string>{"ANLAGEN", "PUMPEN"}));
+
+        // A sub-folder with its schedule and system table.
+        const QModelIndex sub = Child(m, folder, "Halle 2");
+        m.fetchMore(sub);
+        QCOMPARE(Names(m, sub), (QStringList{"SCHEDULE", "SYSTABLE"}));
+        QCOMPARE(m.index(0, 0, sub).data(TKorDirModel::StoredTextRole).toString(), QStringLiteral("SCHEDULE, 7"));
+    }
+
+    void longTextsAreShownForDrawingsOnly() {
+        ProjectBuilder b;
+        b.AddTable({"F", "TAB"}, {{"Name", 10}}, {}, "Lange Tabelle");
+        b.AddDrawing({"F", "Blatt1"});
+        b.SetLongText(DrawingKey({"F", "Blatt1"}), "Rührwerk");
+        TKorDirFile dir;
+        dir.SetProject(b.Dir());
+        dir.Open();
+        TKorDirModel m;
+        m.SetDirFile(&dir);
+        m.SetShowLongTexts(true);
+        m.Reload();
+        const QModelIndex folder = m.index(0, 0);
+        m.fetchMore(folder);
+        const QModelIndex page = Child(m, folder, "Blatt1");
+        QCOMPARE(page.data().toString(), QStringLiteral("Blatt1 : Rührwerk"));
+        QCOMPARE(page.data(TKorDirModel::StoredTextRole).toString(), QStringLiteral("Blatt1 : Rührwerk, 1"));
+        QCOMPARE(page.data(TKorDirModel::NameRole).toString(), QStringLiteral("Blatt1"));
+        QCOMPARE(Child(m, folder, "TAB").data().toString(), QStringLiteral("TAB"));
+        m.SetShowLongTexts(false);
+        m.Reload();
+        m.fetchMore(m.index(0, 0));
+        QCOMPARE(Child(m, m.index(0, 0), "Blatt1").data().toString(), QStringLiteral("Blatt1"));
+    }
+
+    void collapsingForgetsAndReexpandingReadsAnew() {
+        ProjectBuilder b;
+        b.AddTable({"A", "T1"}, {{"Name", 10}}, {});
+        b.AddTable({"B", "T2"}, {{"Name", 10}}, {});
+        TKorDirFile dir;
+        dir.SetProject(b.Dir());
+        dir.Open();
+        TKorDirModel m;
+        m.SetDirFile(&dir);
+        m.Reload();
+        // The tester checks every change from here on (it reads all levels,
+        // as a view that expands everything would).
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QModelIndex a = Child(m, {}, "A");
+        const QModelIndex bFolder = Child(m, {}, "B");
+        m.fetchMore(a);
+        m.fetchMore(bFolder);
+        const int32_t t1 = m.EntryOf(Child(m, a, "T1"));
+        QVERIFY(t1 > 0);
+
+        // The table of A goes and B gets tables; the freed entry numbers are
+        // used again, while A still shows its old rows.
+        dir.DeleteTable({"A", "T1"});
+        std::string data, key;
+        for (const char* name : {"T3", "T4", "T5"}) dir.CreateTableEntries({"B", name}, "", data, key);
+        m.Collapse(bFolder);
+        QCOMPARE(m.rowCount(bFolder), 0);
+        QVERIFY(m.hasChildren(bFolder));
+        m.fetchMore(bFolder);
+        QVERIFY(Names(m, bFolder).contains(QStringLiteral("T5")));
+        // Every entry is one row: a number now used in B is no longer a row of A.
+        QSet<qint64> seen;
+        for (const QModelIndex& parent : {QModelIndex(), a, bFolder})
+            for (int r = 0; r < m.rowCount(parent); ++r) {
+                const QModelIndex i = m.index(r, 0, parent);
+                QVERIFY(!seen.contains(static_cast<qint64>(i.internalId())));
+                seen.insert(static_cast<qint64>(i.internalId()));
+                QCOMPARE(m.parent(i), parent);
+            }
+        m.Collapse(a);
+        m.fetchMore(a);
+        QVERIFY(!Names(m, a).contains(QStringLiteral("T1")));
+    }
+
+    void aLevelThatLinksToItselfIsReadUpToTheDamage() {
+        ProjectBuilder b;
+        b.AddTable({"F", "T1"}, {{"Name", 10}}, {}, "", false);
+        b.AddTable({"F", "T2"}, {{"Name", 10}}, {}, "", false);
+        TKorDirFile dir;
+        dir.SetProject(b.Dir());
+        dir.Open();
+        const int32_t folder = dir.Locate({FolderPart("F")});
+        const int32_t root = dir.Nodes().GetDown(folder);
+        // The level's root becomes its own left neighbour and the folder its
+        // right one: a ring inside the level and a link back to an ancestor.
+        dir.Nodes().SetLeft(root, root);
+        dir.Nodes().SetRight(root, folder);
+        TKorDirModel m;
+        m.SetDirFile(&dir);
+        m.Reload();
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QModelIndex f = m.index(0, 0);
+        m.fetchMore(f);
+        QVERIFY(m.rowCount(f) >= 1);
+        QVERIFY(m.rowCount(f) <= 2);
+        for (int r = 0; r < m.rowCount(f); ++r) QVERIFY(m.EntryOf(m.index(r, 0, f)) != folder);
+    }
+
+    void aClosedCatalogueShowsNothing() {
+        TKorDirFile dir;
+        TKorDirModel m;
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m.SetDirFile(&dir);
+        m.Reload();
+        QCOMPARE(m.rowCount(), 0);
+        m.SetDirFile(nullptr);
+        m.Reload();
+        QCOMPARE(m.rowCount(), 0);
+    }
+
+    void twentyDistinctNodeImages() {
+        QList<QImage> images;
+        for (int i = 0; i < kNodeImageCount; ++i) {
+            const QImage image = NodeImage(i, 16).toImage();
+            QCOMPARE(image.size(), QSize(16, 16));
+            for (const QImage& other : images) QVERIFY(image != other);
+            images << image;
+        }
+        QCOMPARE(NodeImage(42).toImage(), NodeImage(9).toImage());
+        QCOMPARE(NodeImage(-1).toImage(), NodeImage(9).toImage());
+        const QIcon icon = NodeIcon(5);
+        QCOMPARE(icon.pixmap(16, QIcon::Normal).toImage(), NodeImage(5).toImage());
+        QCOMPARE(icon.pixmap(16, QIcon::Selected).toImage(), NodeImage(15).toImage());
+    }
+
+    void storeTextsBecomeUnicode() {
+        QCOMPARE(FromOem("\x84\x94\x81\x8E\x99\x9A\xE1"), QStringLiteral("äöüÄÖÜß"));
+        QCOMPARE(FromOem(std::string_view("ab\0cd", 5)), QStringLiteral("ab"));
+        QCOMPARE(FromAnsi("\xE4\xF6\xFC\x80"), QStringLiteral("äöü€"));
+        // Bytes Windows-1252 leaves undefined keep their number.
+        QCOMPARE(FromAnsi("\x81").front().unicode(), char16_t(0x81));
+        QCOMPARE(FromCatalogue("R\xC3\xBChrwerk"), QStringLiteral("Rührwerk"));
+        QCOMPARE(FromCatalogue("R\xFChrwerk"), QStringLiteral("Rührwerk"));
+        QCOMPARE(FromCatalogue("\xC3"), QStringLiteral("Ã"));  // a cut UTF-8 sequence
+        QCOMPARE(FromCatalogue("AUC_SYSTEM"), QStringLiteral("AUC_SYSTEM"));
+    }
+};
+
+QTEST_MAIN(TestDirModel)
+#include "test_dir_model.moc"

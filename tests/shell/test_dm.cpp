@@ -1,0 +1,123 @@
+// The standard tables: opened once by their catalogue paths, left closed when
+// a project lacks them, closed together.
+#include <QTest>
+#include <cstdio>
+
+#include "shell/dm.h"
+#include "shell/form_main.h"
+#include "shell/models/kor_dataset.h"
+#include "shell/support/project_builder.h"
+#include "shell/support/qt_test_env.h"
+#include "store/kor_table.h"
+
+using namespace korin;
+using namespace korin::testing;
+
+namespace {
+
+std::unique_ptr<TFormMain> OpenMain(const ProjectBuilder& b) {
+    TFormMain::Options options;
+    options.projectFolder = QString::fromStdString(b.Dir()).chopped(1);
+    options.saveSettings = false;
+    auto main = std::make_unique<TFormMain>(options);
+    main->Startup();
+    return main;
+}
+
+}  // namespace
+
+class TestDM : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { scope_.Clear(); }
+
+    void everyStandardTableHasItsPath() {
+        QCOMPARE(TDM::Path(TDM::MPoint), (std::vector<std::string>{"AUC_SYSTEM", "MESSTELLE"}));
+        QCOMPARE(TDM::Path(TDM::SignRep), (std::vector<std::string>{"AUC_SYSTEM", "SIGNALREPRESENTATION"}));
+        QCOMPARE(TDM::Path(TDM::MSRRef), (std::vector<std::string>{"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}));
+        QCOMPARE(TDM::Path(TDM::Conn), (std::vector<std::string>{"AUC_SYSTEM", "PRO_DOKU", "KLEMMEN"}));
+    }
+
+    void aTableIsOpenedOnce() {
+        ProjectBuilder b;
+        const auto files = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Bezeichner_Stelle", 20}},
+                                      {{"FIC101"}, {"TIC200"}});
+        auto main = OpenMain(b);
+        TDM& dm = main->DataModule();
+        dm.OpenMPoint();
+        QVERIFY(dm.KorTab(TDM::MPoint).IsOpen());
+        QVERIFY(dm.KorDataSet(TDM::MPoint).Active());
+        QCOMPARE(dm.KorDataSet(TDM::MPoint).rowCount(), 2);
+
+        // The file goes away under the open table: a second open that opened the
+        // file again would find nothing.
+        QCOMPARE(std::remove(b.FilePath(files.first).c_str()), 0);
+        dm.OpenMPoint();
+        QVERIFY(dm.KorTab(TDM::MPoint).IsOpen());
+        QVERIFY(dm.KorDataSet(TDM::MPoint).Active());
+        QCOMPARE(dm.KorDataSet(TDM::MPoint).index(1, 0).data().toString(), QStringLiteral("TIC200"));
+    }
+
+    void missingTablesStayClosed() {
+        ProjectBuilder b;
+        // KLEMMEN directly in AUC_SYSTEM instead of PRO_DOKU; ANLAGE without its
+        // data file.
+        b.AddTable({"AUC_SYSTEM", "KLEMMEN"}, {{"Klemme", 10}}, {{"X1"}});
+        const auto anlage = b.AddTable({"AUC_SYSTEM", "ANLAGE"}, {{"Anlage", 10}}, {{"A1"}});
+        std::remove(b.FilePath(anlage.first).c_str());
+        auto main = OpenMain(b);
+        TDM& dm = main->DataModule();
+        dm.OpenConn();
+        QVERIFY(!dm.KorTab(TDM::Conn).IsOpen());
+        QVERIFY(!dm.KorDataSet(TDM::Conn).Active());
+        dm.OpenUnit();
+        QVERIFY(!dm.KorTab(TDM::Unit).IsOpen());
+        dm.OpenSignal();
+        QVERIFY(!dm.KorTab(TDM::Signal).IsOpen());
+    }
+
+    void noProjectOpensNothing() {
+        TFormMain main;
+        main.Startup();
+        main.DataModule().OpenMPoint();
+        QVERIFY(!main.DataModule().KorTab(TDM::MPoint).IsOpen());
+    }
+
+    void closeAllTablesClosesEveryPair() {
+        ProjectBuilder b;
+        b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"M", 10}}, {{"1"}});
+        b.AddTable({"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}, {{"R", 10}}, {{"1"}});
+        auto main = OpenMain(b);
+        TDM& dm = main->DataModule();
+        dm.OpenMPoint();
+        dm.OpenMSRRef();
+        QVERIFY(dm.KorTab(TDM::MSRRef).IsOpen());
+        dm.CloseAllTables();
+        for (int t = 0; t < TDM::Count; ++t) {
+            QVERIFY(!dm.KorTab(static_cast<TDM::Table>(t)).IsOpen());
+            QVERIFY(!dm.KorDataSet(static_cast<TDM::Table>(t)).Active());
+        }
+        // They open again on the next use.
+        dm.OpenMSRRef();
+        QVERIFY(dm.KorDataSet(TDM::MSRRef).Active());
+    }
+
+    void aTableOpenedElsewhereOnlyGetsItsDataset() {
+        ProjectBuilder b;
+        b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Kabel", 10}}, {{"W1"}, {"W2"}, {"W3"}});
+        auto main = OpenMain(b);
+        TDM& dm = main->DataModule();
+        QVERIFY(dm.OpenProjectTable(TDM::Path(TDM::Cable), dm.KorTab(TDM::Cable), false));
+        QVERIFY(!dm.KorDataSet(TDM::Cable).Active());
+        dm.OpenCable();
+        QCOMPARE(dm.KorDataSet(TDM::Cable).rowCount(), 3);
+    }
+
+private:
+    SettingsScope scope_;
+    RecordingDialogs dialogs_;
+};
+
+QTEST_MAIN(TestDM)
+#include "test_dm.moc"

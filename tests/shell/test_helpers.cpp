@@ -1,0 +1,186 @@
+// The shell's small helpers: comma texts, the log file, the module key paths,
+// the project selection dialog's memory, and exceptions that reach the event
+// loop.
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "shell/comma_text.h"
+#include "shell/form_main.h"
+#include "shell/form_module.h"
+#include "shell/form_project_select.h"
+#include "shell/kor_application.h"
+#include "shell/kor_log.h"
+#include "shell/kor_settings.h"
+#include "shell/support/qt_test_env.h"
+#include "store/kor_error.h"
+
+using namespace korin;
+using namespace korin::testing;
+
+namespace {
+
+std::string ReadAll(const std::string& file) {
+    std::ifstream in(file);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// An object whose event handler fails as a menu handler might.
+class Failing : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) throw EKorTabError("KorTable: Datensatz 7 existiert nicht!");
+        return QObject::event(e);
+    }
+};
+
+}  // namespace
+
+class TestHelpers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        scope_.Clear();
+        dialogs_.Clear();
+    }
+
+    void commaTextsJoinAndSplit_data() {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("comma");
+        QTest::newRow("plain") << QStringList{"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}
+                               << QStringLiteral("AUC_SYSTEM,PRO_DOKU,MSR_REF");
+        QTest::newRow("blank") << QStringList{"Halle 2", "Blatt1"} << QStringLiteral("\"Halle 2\",Blatt1");
+        QTest::newRow("comma and quote") << QStringList{"a,b", "say \"x\""}
+                                         << QStringLiteral("\"a,b\",\"say \"\"x\"\"\"");
+        QTest::newRow("empty text") << QStringList{"A", "", "B"} << QStringLiteral("A,\"\",B");
+        QTest::newRow("one empty") << QStringList{""} << QStringLiteral("\"\"");
+        QTest::newRow("none") << QStringList{} << QString();
+        QTest::newRow("umlaut") << QStringList{"Rührwerk"} << QStringLiteral("Rührwerk");
+    }
+    void commaTextsJoinAndSplit() {
+        QFETCH(QStringList, texts);
+        QFETCH(QString, comma);
+        QCOMPARE(JoinCommaText(texts), comma);
+        QCOMPARE(SplitCommaText(comma), texts);
+    }
+
+    void commaTextsSplitAtUnquotedBlanks() {
+        QCOMPARE(SplitCommaText(QStringLiteral("  a b , c,")), (QStringList{"a", "b", "c", ""}));
+        QCOMPARE(SplitCommaText(QStringLiteral("\"x")), QStringList{"x"});
+    }
+
+    void logLinesHaveDateTimeSourceAndMessage() {
+        QTemporaryDir dir;
+        const std::string file = dir.filePath(QStringLiteral("KorPro.Log")).toStdString();
+        AppendLogLine(file, "ModDir", "Benutzter Eintrag: 3");  // creates the file
+        AppendLogLine(file, "KorPro", "Programm normal beendet.");
+        const QStringList lines = QString::fromStdString(ReadAll(file)).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        const QRegularExpression stamp(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d "));
+        QVERIFY(stamp.match(lines[0]).hasMatch());
+        QCOMPARE(lines[0].mid(20), QStringLiteral("ModDir Benutzter Eintrag: 3"));
+        QCOMPARE(lines[1].mid(20), QStringLiteral("KorPro Programm normal beendet."));
+        StartLog(file);
+        QVERIFY(QString::fromStdString(ReadAll(file)).endsWith(QStringLiteral(" KorPro gestartet\n")));
+        QCOMPARE(QString::fromStdString(ReadAll(file)).count(u'\n'), 1);
+        QCOMPARE(LogDateTime(0).size(), size_t(19));
+    }
+
+    void anUnwritableLogStopsTheWriter() {
+        const std::string file = "/nonexistent-folder/KorPro.Log";
+        QVERIFY_THROWS_EXCEPTION(Exception, AppendLogLine(file, "KorPro", "x"));
+        try {
+            StartLog(file);
+            QFAIL("no error");
+        } catch (const Exception& e) {
+            QCOMPARE(QString::fromUtf8(e.what()),
+                     QStringLiteral("KorPro: In die Protokolldatei /nonexistent-folder/KorPro.Log konnte nicht "
+                                    "geschrieben werden!"));
+        }
+    }
+
+    void projectDialogRemembersItsPanelWhicheverButtonCloses() {
+        QTemporaryDir a;
+        {
+            TFormProjectSelect dialog;
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Projekt auswählen"));
+            QCOMPARE(dialog.SelectedPath(), QString());  // first run: nothing remembered
+            dialog.SelectFolder(a.path());
+            QCOMPARE(dialog.SelectedPath(), QDir::cleanPath(a.path()));
+            dialog.reject();  // Cancel still remembers the panel
+        }
+        QCOMPARE(scope_.Open()->value(kLastPathKey).toString(), QDir::cleanPath(a.path()));
+        {
+            TFormProjectSelect dialog;
+            QCOMPARE(dialog.SelectedPath(), QDir::cleanPath(a.path()));
+            dialog.SetSelectedPath(QStringLiteral("/tmp"));
+            dialog.accept();
+        }
+        QCOMPARE(scope_.Open()->value(kLastPathKey).toString(), QStringLiteral("/tmp"));
+    }
+
+    void aRememberedFolderThatIsGoneIsIgnored() {
+        scope_.Open()->setValue(kLastPathKey, QStringLiteral("/nonexistent-folder/Projekt"));
+        TFormProjectSelect dialog;
+        QCOMPARE(dialog.SelectedPath(), QString());
+        QVERIFY(dialogs_.errors.isEmpty());
+    }
+
+    void nestedModulesHaveNestedKeyPaths() {
+        class Probe : public TFormModule {
+        public:
+            using TFormModule::TFormModule;
+        };
+        TFormMain host;
+        Probe outer(host, QStringLiteral("MSR"));
+        Probe inner(host, QStringLiteral("CreatePages"), &outer);
+        QCOMPARE(outer.KeyPath(), QStringLiteral("MSR"));
+        QCOMPARE(inner.KeyPath(), QStringLiteral("MSR/CreatePages"));
+        QVERIFY(!inner.Active());
+
+        // Loading reads "ANSIPath" from the module's own key, and an inactive
+        // module saves nothing.
+        auto s = scope_.Open();
+        s->setValue(QStringLiteral("MSR/CreatePages/ANSIPath"), QStringLiteral("/daten/export"));
+        inner.LoadSettings(*s);
+        QCOMPARE(inner.ExportFolder(), QStringLiteral("/daten/export"));
+        s->remove(QStringLiteral("MSR"));
+        inner.SaveSettings(*s);
+        QVERIFY(s->allKeys().isEmpty());
+    }
+
+    void exceptionsInEventHandlersAreShownAndTheProgramGoesOn() {
+        auto* app = qobject_cast<TKorApplication*>(QCoreApplication::instance());
+        QVERIFY(app);
+        Failing failing;
+        QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+        bool later = false;
+        QTimer::singleShot(0, [&later] { later = true; });
+        QTRY_VERIFY(later);
+        QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("KorTable: Datensatz 7 existiert nicht!")});
+    }
+
+    void storeMessagesBecomeDialogs() {
+        ShowErrorMessage("Achtung! In der Tabelle X kam es zu\r einem Schlüsselkonflikt.");
+        QCOMPARE(dialogs_.errors,
+                 QStringList{QStringLiteral("Achtung! In der Tabelle X kam es zu\n einem Schlüsselkonflikt.")});
+        dialogs_.answerYes = true;
+        QVERIFY(MessageSink().AskYesNo("Weiter?"));
+        dialogs_.answerYes = false;
+        QVERIFY(!MessageSink().AskYesNo("Weiter?"));
+    }
+
+private:
+    SettingsScope scope_;
+    RecordingDialogs dialogs_;
+};
+
+int main(int argc, char** argv) {
+    TKorApplication app(argc, argv);
+    TestHelpers test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_helpers.moc"
