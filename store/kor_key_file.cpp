@@ -80,6 +80,8 @@ void TKorKeyFile::Open() {
 }
 
 void TKorKeyFile::Close() {
+    ForgetCursor();
+    rankPending_ = false;
     TKorMMF::Close();
     nodes_.Attach(nullptr, 0);
     countsAnchor_ = -1;
@@ -199,6 +201,7 @@ std::vector<std::string> TKorKeyFile::TakeKey(TKeyList& list, size_t& at) const 
 }
 
 bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
+    ForgetCursor();
     stale_ = true;
     inserted_ = false;
     dataIndex_ = dataIndex;
@@ -207,6 +210,7 @@ bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
         while (at < list.size()) {
             SetParts(TakeKey(list, at));
             if (PartsLeft() == 0) continue;
+            ForgetCursor();
             Grow(static_cast<int32_t>(PartsLeft()));
             int32_t root = nodes_.GetDown(0);
             int depth = 0;
@@ -244,6 +248,7 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
     const int32_t firstBefore = wasLive ? ResultNode(0) : -1;
 
     inserted_ = false;
+    ForgetCursor();
     size_t at = 0;
     try {
         while (at < list.size()) {
@@ -263,6 +268,7 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
     }
     list.clear();
     if (remembered > 0) {
+        rankPending_ = false;
         position_ = remembered;
         currentRecord_ = nodes_.GetIndex(rememberedNode) - 1;
     }
@@ -604,6 +610,7 @@ void TKorKeyFile::CollectNodes(int32_t k) {
 }
 
 TIntegerList& TKorKeyFile::MaterialResults() {
+    ForgetCursor();
     mode_ = Mode::Material;
     material_.Clear();
     anchor_ = 0;
@@ -611,6 +618,7 @@ TIntegerList& TKorKeyFile::MaterialResults() {
 }
 
 void TKorKeyFile::MakeLive(int32_t anchor) {
+    ForgetCursor();
     mode_ = Mode::Live;
     anchor_ = anchor;
     material_.Clear();
@@ -670,8 +678,13 @@ int32_t TKorKeyFile::LiveCount() {
 }
 
 int32_t TKorKeyFile::LiveSelect(int32_t i) {
+    ForgetCursor();
     if (i < 0) return -1;
     EnsureCounts(anchor_);
+    // Descend by the counts, keeping the walk's frames, so that the cursor can
+    // go on from the entry found.
+    cursor_.clear();
+    const int32_t target = i;
     int32_t y = LiveRoot();
     int64_t steps = 0;
     const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
@@ -680,6 +693,7 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
         const int32_t left = nodes_.GetLeft(y);
         const int32_t cl = Cnt(left);
         if (i < cl) {
+            cursor_.push_back({y, 1});
             y = left;
             continue;
         }
@@ -687,12 +701,19 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
         const int32_t down = nodes_.GetDown(y);
         const int32_t cd = Cnt(down);
         if (i < cd) {
+            cursor_.push_back({y, 2});
             y = down;
             continue;
         }
         i -= cd;
         if (Collected(y)) {
-            if (i == 0) return y;
+            if (i == 0) {
+                const int32_t right = nodes_.GetRight(y);
+                if (right > 0) cursor_.push_back({right, 0});
+                cursorPos_ = target;
+                cursorNode_ = y;
+                return y;
+            }
             --i;
         }
         y = nodes_.GetRight(y);
@@ -700,22 +721,56 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
     return -1;
 }
 
+int32_t TKorKeyFile::LiveNext() {
+    // Goes on with the walk (Left, Down, the node, Right) to the next collected node.
+    int64_t steps = 0;
+    const int64_t limit = 3 * (static_cast<int64_t>(nodes_.Count()) + 1);
+    while (!cursor_.empty()) {
+        if (++steps > limit) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+        WalkFrame& f = cursor_.back();
+        const int32_t node = f.node;
+        if (f.stage == 0) {
+            f.stage = 1;
+            CheckRing(node);
+            const int32_t left = nodes_.GetLeft(node);
+            if (left > 0) cursor_.push_back({left, 0});
+        } else if (f.stage == 1) {
+            f.stage = 2;
+            const int32_t down = nodes_.GetDown(node);
+            if (down > 0) cursor_.push_back({down, 0});
+        } else {
+            cursor_.pop_back();
+            const int32_t right = nodes_.GetRight(node);
+            if (right > 0) cursor_.push_back({right, 0});
+            if (Collected(node)) return node;
+        }
+    }
+    return -1;
+}
+
 int32_t TKorKeyFile::LiveFirst() {
-    if (countsAnchor_ == anchor_) return LiveSelect(0);
-    // Without counts: the walk stops at the first collected node, which for the
-    // usual selections is the leftmost one.
-    int32_t first = -1;
-    WalkTree(LiveRoot(), true, [&](int32_t n) {
-        if (!Collected(n)) return true;
-        first = n;
-        return false;
-    });
+    // The walk from the root stops at the first collected node, which for the
+    // usual selections is the leftmost one; it leaves the cursor there.
+    cursor_.clear();
+    const int32_t root = LiveRoot();
+    if (root > 0) cursor_.push_back({root, 0});
+    const int32_t first = LiveNext();
+    cursorPos_ = first >= 0 ? 0 : -1;
+    cursorNode_ = first;
     return first;
 }
 
 int32_t TKorKeyFile::ResultNode(int32_t i) {
     switch (mode_) {
     case Mode::Live:
+        if (i < 0) return -1;
+        if (cursorPos_ >= 0 && i == cursorPos_) return cursorNode_;
+        if (cursorPos_ >= 0 && i == cursorPos_ + 1) {
+            const int32_t next = LiveNext();
+            cursorPos_ = next >= 0 ? i : -1;
+            cursorNode_ = next;
+            return next;
+        }
         return i == 0 ? LiveFirst() : LiveSelect(i);
     case Mode::Material:
         return material_.Items(i);
@@ -807,7 +862,15 @@ void TKorKeyFile::ResetSelection() {
     RebuildResults(true);
 }
 
+void TKorKeyFile::ResolvePosition() {
+    if (!rankPending_) return;
+    rankPending_ = false;
+    const int32_t rank = RankOf(rankParts_);
+    if (rank >= 0) position_ = rank;
+}
+
 bool TKorKeyFile::Navigate(int32_t position) {
+    rankPending_ = false;
     position_ = position;
     currentRecord_ = nodes_.GetIndex(ResultNode(position)) - 1;
     return true;
@@ -835,6 +898,7 @@ bool TKorKeyFile::Last() {
 }
 
 bool TKorKeyFile::Next() {
+    ResolvePosition();
     eof_ = bof_ = false;
     RebuildResults(stale_);
     const int32_t n = RecordCount();
@@ -846,6 +910,7 @@ bool TKorKeyFile::Next() {
 }
 
 bool TKorKeyFile::Prior() {
+    ResolvePosition();
     eof_ = bof_ = false;
     RebuildResults(stale_);
     const int32_t n = RecordCount();
@@ -870,6 +935,7 @@ void TKorKeyFile::GoTo(int32_t i) {
 void TKorKeyFile::PositionOnFirst() {
     const int32_t first = ResultNode(0);
     if (first < 0) return;
+    rankPending_ = false;
     position_ = 0;
     currentRecord_ = nodes_.GetIndex(first) - 1;
 }
@@ -880,8 +946,8 @@ int32_t TKorKeyFile::Locate(const TKeyList& parts) {
     const int32_t found = FindParts();
     if (found == 0) return -2;
     currentRecord_ = nodes_.GetIndex(found) - 1;
-    const int32_t rank = RankOf(parts);
-    if (rank >= 0) position_ = rank;
+    rankParts_ = parts;
+    rankPending_ = true;
     return currentRecord_;
 }
 

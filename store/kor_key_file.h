@@ -113,7 +113,12 @@ public:
     bool Inserted() const { return inserted_; }
     bool Stale() const { return stale_; }
     int32_t CurrentRecord() const { return currentRecord_; }
-    int32_t Position() const { return position_; }
+    // The place of the current entry in the result list (after a Locate, the
+    // located key's place, worked out when first needed).
+    int32_t Position() {
+        ResolvePosition();
+        return position_;
+    }
     int32_t StartNode() const { return startNode_; }
     int32_t DataIndex() const { return dataIndex_; }
 
@@ -178,7 +183,10 @@ protected:
     [[noreturn]] static void RaiseDamaged(const std::string& what);
 
     void SetCurrentRecord(int32_t r) { currentRecord_ = r; }
-    void SetPosition(int32_t p) { position_ = p; }
+    void SetPosition(int32_t p) {
+        position_ = p;
+        rankPending_ = false;
+    }
     void SetStale(bool stale) { stale_ = stale; }
     void SetStartNode(int32_t k) { startNode_ = k; }
     void SetInserted(bool v) { inserted_ = v; }
@@ -213,7 +221,10 @@ private:
     int32_t LiveCount();
     int32_t LiveSelect(int32_t i);
     int32_t LiveFirst();
+    int32_t LiveNext();
+    void ForgetCursor() { cursorPos_ = -1; }
     int32_t RankOf(const TKeyList& parts);
+    void ResolvePosition();
     void MakeLive(int32_t anchor);
 
     TKorKeyTable nodes_;
@@ -242,6 +253,21 @@ private:
     int32_t frozenFirst_ = -1;
 
     int32_t countsAnchor_ = -1;  // -1: no counts
+
+    // A cursor on the live list: the walk's state right after visiting the entry
+    // at cursorPos_, so that stepping to the next entry costs O(1) amortised.
+    struct WalkFrame {
+        int32_t node;
+        uint8_t stage;  // 0: go left, 1: go down, 2: visit and go right
+    };
+    std::vector<WalkFrame> cursor_;
+    int32_t cursorPos_ = -1;  // -1: no cursor
+    int32_t cursorNode_ = -1;
+
+    // Locate leaves the located key here; Position is worked out from it when
+    // navigation first needs it.
+    bool rankPending_ = false;
+    TKeyList rankParts_;
     std::vector<int32_t> cnt80_;    // nodes of Type 80 in the subtree
     std::vector<int32_t> cntLeaf_;  // nodes without Down in the subtree
 };
