@@ -11,6 +11,7 @@ namespace korin {
 TDM::TDM(IKorHost& host) : host_(host) {
     for (int t = 0; t < Count; ++t) {
         tables_[t] = std::make_unique<TKorTable>();
+        tables_[t]->SetProgressBar(&host.Progress());
         datasets_[t] = std::make_unique<TKorDataSet>();
         datasets_[t]->SetKorTab(tables_[t].get());
     }

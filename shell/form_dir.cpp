@@ -79,8 +79,10 @@ TFormDir::TFormDir(IKorHost& host, QWidget* parent)
     connect(actDelete_, &QAction::triggered, this, &TFormDir::DeleteSelected);
     connect(actCheck_, &QAction::triggered, this, &TFormDir::ShowCheckWindow);
     connect(actLongTexts_, &QAction::toggled, this, &TFormDir::SetShowLongTexts);
-    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &TFormDir::CurrentChanged);
+    // The selection, not the focus: a view that takes the focus makes its first
+    // row current without selecting it, and that must not publish anything.
+    connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFormDir::SelectionChanged);
     connect(tree_, &QTreeView::doubleClicked, this, &TFormDir::Activated);
     connect(tree_, &QTreeView::collapsed, this, &TFormDir::Collapsed);
 }
@@ -183,11 +185,9 @@ void TFormDir::SelectPath(const QString& commaText) {
     SelectionChange(complete ? found : QModelIndex());
 }
 
-void TFormDir::CurrentChanged(const QModelIndex& current, const QModelIndex&) {
-    SelectionChange(current);
-}
+void TFormDir::SelectionChanged() { SelectionChange(SelectedIndex()); }
 
-void TFormDir::Activated(const QModelIndex&) { SelectionChange(tree_->currentIndex()); }
+void TFormDir::Activated(const QModelIndex&) { SelectionChange(SelectedIndex()); }
 
 void TFormDir::Collapsed(const QModelIndex& index) {
     if (updating_) return;

@@ -88,7 +88,7 @@ public:
     void ShowCheckWindow();
 
 private:
-    void CurrentChanged(const QModelIndex& current, const QModelIndex& previous);
+    void SelectionChanged();
     void Activated(const QModelIndex& index);
     void Collapsed(const QModelIndex& index);
     // The selection change for a node, or for none (then nothing happens).

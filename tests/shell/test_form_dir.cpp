@@ -243,6 +243,28 @@ private slots:
         QVERIFY(!check.Save());
     }
 
+    void clickingARowPublishesItFocusingDoesNot() {
+        Fixture f;
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+        QTreeView* view = f.Tree().Tree();
+        view->setFocus();
+        QTRY_VERIFY(view->hasFocus());
+        QCOMPARE(f.Tree().SelectedType(), -1);
+
+        const QModelIndex folder = f.Tree().Model().index(0, 0);
+        view->expand(folder);
+        QModelIndex table;
+        for (int r = 0; r < f.Tree().Model().rowCount(folder); ++r)
+            if (f.Tree().Model().index(r, 0, folder).data().toString() == QStringLiteral("KABEL"))
+                table = f.Tree().Model().index(r, 0, folder);
+        QVERIFY(table.isValid());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(table).center());
+        QCOMPARE(f.Tree().SelectedType(), 5);
+        QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);
+        QCOMPARE(f.main->MenuView(), 0);
+    }
+
     void toolBarHasTheHints() {
         Fixture f;
         QStringList hints;
