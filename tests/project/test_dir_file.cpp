@@ -414,6 +414,24 @@ TEST_F(ProjectTest, ARingInTheTreeEndsTheWalk) {
     EXPECT_EQ(Report().front(), kFree);
 }
 
+TEST_F(ProjectTest, ARingWithinALevelIsRefusedByTheListings) {
+    cat.CreateEntry("", FolderKey({"B"}));
+    cat.CreateEntry("", FolderKey({"A"}));  // A is B's left child
+    cat.Close();
+    auto ref = ReadBytes(dir / "Dir.ref");
+    PutWord(ref, 2, 8, 1);  // A's Left is B again
+    WriteBytes(dir / "Dir.ref", ref);
+    cat.Open();
+    EXPECT_EQ(sink.errors.size(), 1u);
+    std::vector<std::string> names;
+    try {
+        cat.ListChildren({}, dirref::kFolder, names);
+        FAIL();
+    } catch (const EKorKeyError& e) {
+        EXPECT_STREQ(e.what(), "KorKeyFile: Die Indexdatei ist beschädigt. Ein Baum enthält einen Ringverweis!");
+    }
+}
+
 TEST_F(ProjectTest, ALinkOutsideTheFileRefusesIt) {
     cat.CreateEntry("", {FolderPart("A"), FolderPart("B")});
     cat.Close();
