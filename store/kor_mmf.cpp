@@ -17,7 +17,12 @@ namespace {
 // Extends a file to `size` bytes of which the new ones are zero. Blocks are
 // reserved so that a full disk shows here as an error, not later as a fault
 // while writing through the mapping. Returns an errno value, 0 on success.
-int ExtendFile(int fd, off_t oldSize, off_t size) {
+int ExtendFile(int fd, off_t size) {
+    // Another object mapping the same file may have grown it already: what the
+    // file holds now is the size to keep if this extension fails.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return errno;
+    const off_t oldSize = st.st_size;
     if (size <= oldSize) return 0;
     int rc = ::posix_fallocate(fd, oldSize, size - oldSize);
     if (rc == EOPNOTSUPP || rc == ENOSYS || rc == EINVAL) {
@@ -84,7 +89,7 @@ uint8_t* TKorMMF::MapFile(int32_t size, int& fileHandle, size_t& mapHandle) {
     }
     off_t length = st.st_size;
     if (size > 0 && size > length) {
-        if (ExtendFile(fileHandle, st.st_size, size) != 0) {
+        if (ExtendFile(fileHandle, size) != 0) {
             uint8_t* none = nullptr;
             ReleaseHandles(fileHandle, mapHandle, none);
             RaiseMappingError(path);
@@ -204,7 +209,7 @@ void TKorMMF::GrowFile(int64_t newSize) {
         view_ = static_cast<uint8_t*>(moved);
         mapHandle_ = capacity;
     }
-    if (ExtendFile(fileHandle_, fileSize_, newSize) != 0) RaiseMappingError(path);
+    if (ExtendFile(fileHandle_, newSize) != 0) RaiseMappingError(path);
     fileSize_ = static_cast<int32_t>(newSize);
 }
 

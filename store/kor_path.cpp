@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 
 namespace korin::path {
@@ -39,7 +40,16 @@ bool AnyExists(const std::string& path) {
 }
 
 bool ExistsIgnoringCase(const std::string& dir, const std::string& name) {
-    if (FileExists(AsDirectory(dir) + name)) return true;
+    // The usual spellings are tried before the directory is listed: a project
+    // folder holds thousands of numbered files.
+    const std::string base = AsDirectory(dir);
+    if (FileExists(base + name)) return true;
+    std::string capital = name, upper = name, lower = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!capital.empty()) capital[0] = upper[0];
+    for (const std::string& spelling : {capital, upper, lower})
+        if (FileExists(base + spelling)) return true;
     for (const std::string& entry : ListDirectory(dir))
         if (::strcasecmp(entry.c_str(), name.c_str()) == 0) return true;
     return false;
