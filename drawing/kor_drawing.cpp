@@ -168,14 +168,7 @@ void ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 TKorDrawing::~TKorDrawing() = default;
 
 void TKorDrawing::SetProject(const std::string& value) {
-    if (value.empty()) return;
-    const std::string dir = path::AsDirectory(value);
-    if (path::DirectoryExists(dir)) {
-        project_ = dir;
-        projectValid_ = true;
-    } else {
-        projectValid_ = false;
-    }
+    SetProjectDirectory(value);
 }
 
 bool TKorDrawing::CheckContent() {

@@ -27,14 +27,7 @@ int64_t DiskSize(const std::string& path) {
 TKorDirDat::TKorDirDat() { SetFileName(dirdat::kFileName); }
 
 void TKorDirDat::SetProject(const std::string& value) {
-    if (value.empty()) return;
-    const std::string dir = path::AsDirectory(value);
-    if (path::DirectoryExists(dir)) {
-        projectValid_ = true;
-        project_ = dir;
-    } else {
-        projectValid_ = false;
-    }
+    SetProjectDirectory(value);
 }
 
 void TKorDirDat::Grow(int32_t n) {

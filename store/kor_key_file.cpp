@@ -34,14 +34,7 @@ void TKorKeyFile::RaiseDamaged(const std::string& what) {
 // ---- file hooks ---------------------------------------------------------------
 
 void TKorKeyFile::SetProject(const std::string& value) {
-    if (value.empty()) return;
-    const std::string dir = path::AsDirectory(value);
-    if (path::DirectoryExists(dir)) {
-        projectValid_ = true;
-        project_ = dir;
-    } else {
-        projectValid_ = false;
-    }
+    SetProjectDirectory(value);
 }
 
 void TKorKeyFile::InitContent() { le::PutI32(View() + keynode::kUp, 1); }

@@ -58,6 +58,17 @@ void TKorComponent::SetProject(const std::string& value) {
     }
 }
 
+void TKorComponent::SetProjectDirectory(const std::string& value) {
+    if (value.empty()) return;
+    const std::string dir = path::AsDirectory(value);
+    if (path::DirectoryExists(dir)) {
+        projectValid_ = true;
+        project_ = dir;
+    } else {
+        projectValid_ = false;
+    }
+}
+
 TKorMMF::~TKorMMF() { ReleaseHandles(fileHandle_, mapHandle_, view_); }
 
 void TKorMMF::ReleaseHandles(int& fileHandle, size_t& mapHandle, uint8_t*& view) {

@@ -48,6 +48,12 @@ public:
     std::string Name;  // the component's name, for owners that look objects up
 
 protected:
+    // The rule of files that also live outside a catalogued project (key files,
+    // tables, drawings, "Dir.dat"): any existing directory is taken. Empty:
+    // nothing changes; a directory that does not exist sets ProjectValid false
+    // and keeps the old value.
+    void SetProjectDirectory(const std::string& value);
+
     std::string project_;
     bool projectValid_ = false;
 };

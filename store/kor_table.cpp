@@ -110,14 +110,7 @@ TKorTable::~TKorTable() = default;
 // ---- project and names -----------------------------------------------------
 
 void TKorTable::SetProject(const std::string& value) {
-    if (value.empty()) return;
-    const std::string dir = path::AsDirectory(value);
-    if (path::DirectoryExists(dir)) {
-        project_ = dir;
-        projectValid_ = true;
-    } else {
-        projectValid_ = false;
-    }
+    SetProjectDirectory(value);
     keyFile_.SetProject(value);
 }
 
