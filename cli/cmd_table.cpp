@@ -29,10 +29,15 @@ constexpr const char* kUsage =
 
 // A table object on DATAFILE with its key file KEYFILE (same directory).
 void Name(korin::TKorTable& table, const std::string& dataFile, const std::string& keyFile) {
+    auto folderOf = [](const std::string& file) {
+        const auto slash = file.find_last_of('/');
+        return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    };
+    if (folderOf(dataFile) != folderOf(keyFile))
+        throw UsageError("DATAFILE and KEYFILE must lie in the same directory");
     std::string dir, name, keyDir, keyName;
     SplitPath(dataFile, dir, name);
     SplitPath(keyFile, keyDir, keyName);
-    if (dir != keyDir) throw UsageError("DATAFILE and KEYFILE must lie in the same directory");
     if (name.empty() || keyName.empty()) throw UsageError("missing file name");
     table.SetProject(dir);
     table.SetFileName(name);

@@ -31,7 +31,8 @@ struct UsageError : std::runtime_error {
 };
 
 // Splits FILE into its directory (with a trailing "/", "./" when none) and its
-// last component.
+// last component. A directory that does not exist raises korin::Exception
+// "korintool: Das Verzeichnis DIR existiert nicht!".
 void SplitPath(const std::string& file, std::string& dir, std::string& name);
 
 // Parses a number argument; a usage error when it is not a whole number.

@@ -8,6 +8,7 @@
 #include "cli/command.h"
 #include "store/kor_error.h"
 #include "store/kor_key_file.h"
+#include "store/kor_path.h"
 
 namespace korintool {
 namespace {
@@ -38,6 +39,10 @@ void SplitPath(const std::string& file, std::string& dir, std::string& name) {
         dir = file.substr(0, slash + 1);
         name = file.substr(slash + 1);
     }
+    // A store object keeps its former directory when it is given one that does
+    // not exist, and would then work on a file of that name in the current one.
+    if (!korin::path::DirectoryExists(dir))
+        throw korin::Exception("korintool: Das Verzeichnis " + dir + " existiert nicht!");
 }
 
 int64_t ParseInt(const std::string& text, const char* what) {

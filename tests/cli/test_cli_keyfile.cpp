@@ -238,3 +238,23 @@ TEST_F(KeyfileCommand, UsageErrorsExitWith2AndChangeNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A store object keeps its former directory when it is given one that does not
+// exist; the tool must not fall back to a file of that name in its own folder.
+TEST(CliFolders, AFileInAMissingFolderIsRefusedNotMadeHere) {
+    korin::testing::TempDir dir;
+    const std::string missing = dir / "no-such-folder/k.idx";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"keyfile", "create", missing},
+          {"table", "create", dir / "no-such-folder/t.dat", dir / "no-such-folder/t.key", "A:string:3"}}) {
+        const auto r = korin::testing::RunTool(args);
+        EXPECT_EQ(r.exitCode, 1) << args[0];
+        EXPECT_NE(r.err.find("existiert nicht!"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists("k.idx"));
+    EXPECT_FALSE(std::filesystem::exists("t.dat"));
+}
+
+}  // namespace
