@@ -1,6 +1,9 @@
 #include "store/kor_key_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <map>
 #include <cerrno>
 #include <cstdlib>
 
@@ -47,6 +50,53 @@ bool TKorKeyFile::CheckContent() {
     return le::I32(v + keynode::kUp) <= FileSize() / keynode::kSize;
 }
 
+namespace {
+
+// One change counter per file (device and inode) for all key file objects of
+// the process.
+std::shared_ptr<uint64_t> ChangeCounterOf(const std::string& path) {
+    static std::map<std::pair<dev_t, ino_t>, std::weak_ptr<uint64_t>> counters;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::make_shared<uint64_t>(0);
+    auto& slot = counters[{st.st_dev, st.st_ino}];
+    std::shared_ptr<uint64_t> counter = slot.lock();
+    if (!counter) {
+        counter = std::make_shared<uint64_t>(0);
+        slot = counter;
+    }
+    return counter;
+}
+
+}  // namespace
+
+void TKorKeyFile::NoteOwnChange() {
+    if (!changes_) return;
+    ++*changes_;
+    changesSeen_ = *changes_;
+}
+
+void TKorKeyFile::CatchUpWithOthers() {
+    if (!changes_ || *changes_ == changesSeen_) return;
+    changesSeen_ = *changes_;
+    countsAnchor_ = -1;
+    ForgetCursor();
+    // The other object may have grown the file: map what it holds now.
+    if (IsOpen() && SizeOnDisk() > FileSize()) {
+        GrowFile(SizeOnDisk());
+        Attach();
+    }
+    if (IsOpen() && mode_ == Mode::Live) {
+        SetParts(selection_);
+        const int32_t found = FindParts();
+        if (found == 0 || (leafMode_ && nodes_.GetDown(found) == 0)) {
+            stale_ = true;
+            RebuildResults(true);
+        } else {
+            anchor_ = found;
+        }
+    }
+}
+
 void TKorKeyFile::Attach() {
     nodes_.Attach(View(), FileSize());
     if (countsAnchor_ >= 0) {
@@ -65,6 +115,8 @@ void TKorKeyFile::Open() {
     countsAnchor_ = -1;
     cnt80_.clear();
     cntLeaf_.clear();
+    changes_ = ChangeCounterOf(FullPath());
+    changesSeen_ = *changes_;
     Attach();
     stale_ = true;
     RebuildResults(true);
@@ -194,6 +246,7 @@ std::vector<std::string> TKorKeyFile::TakeKey(TKeyList& list, size_t& at) const 
 }
 
 bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
+    CatchUpWithOthers();
     ForgetCursor();
     stale_ = true;
     inserted_ = false;
@@ -218,13 +271,16 @@ bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
         }
     } catch (...) {
         list.clear();
+        NoteOwnChange();
         throw;
     }
     list.clear();
+    NoteOwnChange();
     return inserted_;
 }
 
 void TKorKeyFile::DeleteKeys(TKeyList& list) {
+    CatchUpWithOthers();
     if (!IsOpen()) {
         list.clear();
         return;
@@ -255,11 +311,13 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
         }
     } catch (...) {
         list.clear();
+        NoteOwnChange();
         stale_ = true;
         if (mode_ == Mode::Live) mode_ = Mode::Material, material_.Clear();
         throw;
     }
     list.clear();
+    NoteOwnChange();
     if (remembered > 0) {
         rankPending_ = false;
         position_ = remembered;
@@ -579,6 +637,7 @@ bool TKorKeyFile::Collected(int32_t k) const {
 }
 
 void TKorKeyFile::RebuildResults(bool force) {
+    CatchUpWithOthers();
     if (!force) return;
     if (!IsOpen()) {
         MaterialResults();
@@ -754,6 +813,7 @@ int32_t TKorKeyFile::LiveFirst() {
 }
 
 int32_t TKorKeyFile::ResultNode(int32_t i) {
+    CatchUpWithOthers();
     switch (mode_) {
     case Mode::Live:
         if (i < 0) return -1;
@@ -774,6 +834,7 @@ int32_t TKorKeyFile::ResultNode(int32_t i) {
 }
 
 int32_t TKorKeyFile::RecordCount() {
+    CatchUpWithOthers();
     switch (mode_) {
     case Mode::Live:
         return LiveCount();
@@ -786,6 +847,7 @@ int32_t TKorKeyFile::RecordCount() {
 }
 
 int32_t TKorKeyFile::RankOf(const TKeyList& parts) {
+    CatchUpWithOthers();
     // The place the located node will have in the result list that navigation
     // reads next: the current one, or the one a pending refresh makes.
     int32_t anchor = 0;
@@ -934,6 +996,7 @@ void TKorKeyFile::PositionOnFirst() {
 }
 
 int32_t TKorKeyFile::Locate(const TKeyList& parts) {
+    CatchUpWithOthers();
     if (!IsOpen()) return -2;
     SetParts(parts);
     const int32_t found = FindParts();
@@ -947,6 +1010,7 @@ int32_t TKorKeyFile::Locate(const TKeyList& parts) {
 // ---- start node and its listings -----------------------------------------------
 
 bool TKorKeyFile::SetStart(const TKeyList& parts) {
+    CatchUpWithOthers();
     ClearParts();
     if (!IsOpen()) return false;
     const int32_t root = nodes_.GetDown(0);
@@ -970,6 +1034,7 @@ void TKorKeyFile::CollectTexts(int32_t k) {
 }
 
 void TKorKeyFile::GetRecords(TIntegerList& list) {
+    CatchUpWithOthers();
     list.Clear();
     ClearParts();
     CollectTexts(startNode_);
@@ -985,6 +1050,7 @@ void TKorKeyFile::GetRecords(TIntegerList& list) {
 }
 
 void TKorKeyFile::GetIndexValues(TIntegerList& list) {
+    CatchUpWithOthers();
     list.Clear();
     if (nodes_.GetDown(startNode_) < 1) {
         list.Add(nodes_.GetIndex(startNode_) - 1);
@@ -998,6 +1064,7 @@ void TKorKeyFile::GetIndexValues(TIntegerList& list) {
 }
 
 void TKorKeyFile::ListLevel(std::vector<std::string>& lines) {
+    CatchUpWithOthers();
     lines.clear();
     if (startNode_ <= 0) nodes_.GetLeft(startNode_);
     WalkTree(startNode_, false, [&](int32_t n) {

@@ -21,7 +21,8 @@
 // tree under the selection, counted per node, so that inserting, deleting,
 // locating and stepping to any position cost O(levels · log n). The counts are
 // made for the selection's tree with the first navigation that needs them and
-// kept with every change.
+// kept with every change. Another object of this process that changes the same
+// file makes them be made anew (the list then shows the file as it is now).
 //
 // Refusals:
 //   EKorKeyError "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : " + FileName
@@ -35,6 +36,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -223,6 +225,11 @@ private:
     int32_t LiveFirst();
     int32_t LiveNext();
     void ForgetCursor() { cursorPos_ = -1; }
+    // Objects of this process that map the same file share a change counter:
+    // counts and cursor made before another object changed the tree are dropped
+    // and the selection's node is found again.
+    void NoteOwnChange();
+    void CatchUpWithOthers();
     int32_t RankOf(const TKeyList& parts);
     void ResolvePosition();
     void MakeLive(int32_t anchor);
@@ -263,6 +270,9 @@ private:
     std::vector<WalkFrame> cursor_;
     int32_t cursorPos_ = -1;  // -1: no cursor
     int32_t cursorNode_ = -1;
+
+    std::shared_ptr<uint64_t> changes_;  // shared by every object on this file
+    uint64_t changesSeen_ = 0;
 
     // Locate leaves the located key here; Position is worked out from it when
     // navigation first needs it.

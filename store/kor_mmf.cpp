@@ -205,6 +205,12 @@ void TKorMMF::Close() {
     fileSize_ = 0;
 }
 
+int64_t TKorMMF::SizeOnDisk() const {
+    struct stat st {};
+    if (fileHandle_ < 0 || ::fstat(fileHandle_, &st) != 0) return fileSize_;
+    return st.st_size;
+}
+
 void TKorMMF::GrowFile(int64_t newSize) {
     const std::string path = FullPath();
     if (fileHandle_ < 0 || view_ == nullptr || newSize > INT32_MAX) RaiseMappingError(path);

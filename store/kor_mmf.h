@@ -105,6 +105,10 @@ protected:
     // mapping error above is raised.
     void GrowFile(int64_t newSize);
 
+    // The size of the open file as the system sees it now (another object
+    // mapping it may have grown it); FileSize when it cannot be learnt.
+    int64_t SizeOnDisk() const;
+
     // Points View at other bytes for the duration of InitContent.
     void SetViewForInit(uint8_t* view) { view_ = view; }
 
