@@ -18,6 +18,14 @@ constexpr int32_t kHeaderZeroFrom = 8;  // bytes 8..63 of node 0 are zero
 constexpr int32_t kNewFileSize = 72;
 }  // namespace
 
+namespace {
+// The record number a DIndex stands for. A damaged file may hold any value; the
+// subtraction wraps as the 32-bit word does instead of overflowing.
+int32_t RecordOf(int32_t dindex) {
+    return static_cast<int32_t>(static_cast<uint32_t>(dindex) - 1u);
+}
+}  // namespace
+
 std::string KeyPart(char letter, uint8_t number, std::string_view text) {
     std::string part;
     part.reserve(2 + text.size());
@@ -321,7 +329,7 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
     if (remembered > 0) {
         rankPending_ = false;
         position_ = remembered;
-        currentRecord_ = nodes_.GetIndex(rememberedNode) - 1;
+        currentRecord_ = RecordOf(nodes_.GetIndex(rememberedNode));
     }
     stale_ = true;
     if (wasLive) {
@@ -927,7 +935,7 @@ void TKorKeyFile::ResolvePosition() {
 bool TKorKeyFile::Navigate(int32_t position) {
     rankPending_ = false;
     position_ = position;
-    currentRecord_ = nodes_.GetIndex(ResultNode(position)) - 1;
+    currentRecord_ = RecordOf(nodes_.GetIndex(ResultNode(position)));
     return true;
 }
 
@@ -992,7 +1000,7 @@ void TKorKeyFile::PositionOnFirst() {
     if (first < 0) return;
     rankPending_ = false;
     position_ = 0;
-    currentRecord_ = nodes_.GetIndex(first) - 1;
+    currentRecord_ = RecordOf(nodes_.GetIndex(first));
 }
 
 int32_t TKorKeyFile::Locate(const TKeyList& parts) {
@@ -1001,7 +1009,7 @@ int32_t TKorKeyFile::Locate(const TKeyList& parts) {
     SetParts(parts);
     const int32_t found = FindParts();
     if (found == 0) return -2;
-    currentRecord_ = nodes_.GetIndex(found) - 1;
+    currentRecord_ = RecordOf(nodes_.GetIndex(found));
     rankParts_ = parts;
     rankPending_ = true;
     return currentRecord_;
@@ -1044,7 +1052,7 @@ void TKorKeyFile::GetRecords(TIntegerList& list) {
         const long v = std::strtol(text.c_str(), &end, 10);
         if (text.empty() || *end != 0 || errno != 0)
             throw Exception("'" + text + "' ist kein gültiger Integerwert");
-        list.Add(static_cast<int32_t>(v) - 1);
+        list.Add(RecordOf(static_cast<int32_t>(v)));
     }
     ClearParts();
 }
@@ -1053,13 +1061,13 @@ void TKorKeyFile::GetIndexValues(TIntegerList& list) {
     CatchUpWithOthers();
     list.Clear();
     if (nodes_.GetDown(startNode_) < 1) {
-        list.Add(nodes_.GetIndex(startNode_) - 1);
+        list.Add(RecordOf(nodes_.GetIndex(startNode_)));
         return;
     }
     if (startNode_ <= 0) nodes_.GetLeft(startNode_);
     WalkTree(startNode_, true, [&](int32_t n) {
         const int32_t d = nodes_.GetIndex(n);
-        if (nodes_.GetType(n) == 0 && d > 0) list.Add(d - 1);
+        if (nodes_.GetType(n) == 0 && d > 0) list.Add(RecordOf(d));
     });
 }
 
