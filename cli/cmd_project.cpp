@@ -94,22 +94,10 @@ int Files(const Args& args) {
 int CreateTable(const Args& args) {
     if (args.size() < 3) throw UsageError("missing DIR or PATH");
     const auto path = SplitCataloguePath(args[2]);
-    std::string longText;
-    int32_t primary = 1;
-    std::vector<korin::TKorNewField> fields;
-    for (size_t i = 3; i < args.size(); ++i) {
-        if (args[i] == "--text" || args[i] == "--primary") {
-            if (i + 1 >= args.size()) throw UsageError("missing value of " + args[i]);
-            if (args[i] == "--text")
-                longText = args[i + 1];
-            else
-                primary = ParseInt32(args[i + 1], "--primary", 0, 255);
-            ++i;
-        } else {
-            fields.push_back(ParseField(args[i]));
-        }
-    }
-    if (fields.empty()) throw UsageError("missing FIELD");
+    const TableDefinition definition = ParseTableDefinition(args, 3, "--text");
+    const std::string& longText = definition.text;
+    const int32_t primary = definition.primary;
+    const std::vector<korin::TKorNewField>& fields = definition.fields;
     // Definitions that the table would refuse are refused before the catalogue
     // changes.
     korin::TKorTable::CheckNewFields(fields);

@@ -60,22 +60,10 @@ int Create(const Args& args) {
     if (args.size() < 3) throw UsageError("missing DATAFILE or KEYFILE");
     korin::TKorTable table;
     Name(table, args[1], args[2]);
-    std::string title;
-    int32_t primary = 1;
-    std::vector<korin::TKorNewField> fields;
-    for (size_t i = 3; i < args.size(); ++i) {
-        if (args[i] == "--title" || args[i] == "--primary") {
-            if (i + 1 >= args.size()) throw UsageError("missing value of " + args[i]);
-            if (args[i] == "--title")
-                title = args[i + 1];
-            else
-                primary = ParseInt32(args[i + 1], "--primary", 0, 255);
-            ++i;
-        } else {
-            fields.push_back(ParseField(args[i]));
-        }
-    }
-    if (fields.empty()) throw UsageError("missing FIELD");
+    const TableDefinition definition = ParseTableDefinition(args, 3, "--title");
+    const std::string& title = definition.text;
+    const int32_t primary = definition.primary;
+    const std::vector<korin::TKorNewField>& fields = definition.fields;
     table.SetFieldDefs(fields);
     table.SetPrimaryKeyField(primary);
     table.SetTitle(title);

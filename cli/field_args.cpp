@@ -40,4 +40,23 @@ korin::TKorNewField ParseField(const std::string& arg) {
     return def;
 }
 
+TableDefinition ParseTableDefinition(const std::vector<std::string>& args, size_t from,
+                                     const std::string& textOption) {
+    TableDefinition def;
+    for (size_t i = from; i < args.size(); ++i) {
+        if (args[i] == textOption || args[i] == "--primary") {
+            if (i + 1 >= args.size()) throw UsageError("missing value of " + args[i]);
+            if (args[i] == textOption)
+                def.text = args[i + 1];
+            else
+                def.primary = ParseInt32(args[i + 1], "--primary", 0, 255);
+            ++i;
+        } else {
+            def.fields.push_back(ParseField(args[i]));
+        }
+    }
+    if (def.fields.empty()) throw UsageError("missing FIELD");
+    return def;
+}
+
 }  // namespace korintool

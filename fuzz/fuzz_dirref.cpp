@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "project/kor_dir_file.h"
+#include "fuzz/fuzz_support.h"
 #include "store/kor_error.h"
 #include "store/kor_path.h"
 #include "store/kor_ui.h"
@@ -33,21 +34,8 @@
 
 namespace {
 
-#define CHECK(cond)                                                                      \
-    do {                                                                                 \
-        if (!(cond)) {                                                                   \
-            std::fprintf(stderr, "invariant broken: %s (line %d)\n", #cond, __LINE__); \
-            __builtin_trap();                                                            \
-        }                                                                                \
-    } while (0)
-
 const std::string& ScratchDir() {
-    static const std::string dir = [] {
-        std::string pattern = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
-        pattern += "/fuzz-dirref-XXXXXX";
-        CHECK(::mkdtemp(pattern.data()) != nullptr);
-        return pattern + "/";
-    }();
+    static const std::string dir = FuzzScratchDir("korin-fuzz-dirref");
     return dir;
 }
 
@@ -119,7 +107,7 @@ void Drive(korin::TKorDirFile& cat, Input& in) {
     case 1:
         cat.RepairFreeChain();
         cat.CheckReport(lines);
-        CHECK(ReportIsClean(lines));
+        FUZZ_CHECK(ReportIsClean(lines));
         break;
     case 2:
         cat.TableFiles(MakePath(in), a, b);
@@ -238,10 +226,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         cat.Open();
     } catch (const korin::Exception&) {
-        CHECK(!cat.IsOpen() && !cat.DirDat().IsOpen());
+        FUZZ_CHECK(!cat.IsOpen() && !cat.DirDat().IsOpen());
         return 0;
     }
-    CHECK(cat.DirDat().RecordCount() >= cat.Nodes().Count());
+    FUZZ_CHECK(cat.DirDat().RecordCount() >= cat.Nodes().Count());
     for (int op = 0; op < 32 && in.More(); ++op) {
         try {
             Drive(cat, in);
@@ -249,7 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // A damaged catalogue is refused with a message; the object stays usable.
         }
         if (!cat.IsOpen()) break;
-        CHECK(cat.DirDat().RecordCount() >= cat.Nodes().Count());
+        FUZZ_CHECK(cat.DirDat().RecordCount() >= cat.Nodes().Count());
     }
     cat.Close();
     return 0;

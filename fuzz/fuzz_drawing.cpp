@@ -24,27 +24,15 @@
 #include <vector>
 
 #include "drawing/kor_drawing.h"
+#include "fuzz/fuzz_support.h"
 #include "store/kor_error.h"
 #include "store/le.h"
 #include "tests/drawing/drawing_gen.h"
 
 namespace {
 
-#define CHECK(cond)                                                            \
-    do {                                                                       \
-        if (!(cond)) {                                                         \
-            std::fprintf(stderr, "invariant broken: %s (line %d)\n", #cond, __LINE__); \
-            __builtin_trap();                                                  \
-        }                                                                      \
-    } while (0)
-
 const std::string& ScratchDir() {
-    static const std::string dir = [] {
-        std::string pattern = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
-        pattern += "/fuzz-drawing-XXXXXX";
-        CHECK(::mkdtemp(pattern.data()) != nullptr);
-        return pattern + "/";
-    }();
+    static const std::string dir = FuzzScratchDir("korin-fuzz-drawing");
     return dir;
 }
 
@@ -56,23 +44,23 @@ std::vector<uint8_t> ReadAll(const std::string& file) {
 void WriteAll(const std::string& file, const uint8_t* data, size_t size) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    CHECK(static_cast<bool>(out));
+    FUZZ_CHECK(static_cast<bool>(out));
 }
 
 void SameModel(const korin::TKorDrawing& a, const korin::TKorDrawing& b) {
-    CHECK(a.Symbols().Count() == b.Symbols().Count());
-    CHECK(a.Trailer() == b.Trailer());
-    CHECK(std::equal(a.Header().begin(), a.Header().begin() + korin::drawfmt::kCrcAt, b.Header().begin()));
+    FUZZ_CHECK(a.Symbols().Count() == b.Symbols().Count());
+    FUZZ_CHECK(a.Trailer() == b.Trailer());
+    FUZZ_CHECK(std::equal(a.Header().begin(), a.Header().begin() + korin::drawfmt::kCrcAt, b.Header().begin()));
     for (int32_t i = 0; i < a.Symbols().Count(); ++i) {
         const korin::TKorDrawSym& x = *a.SymbolAt(i);
         const korin::TKorDrawSym& y = *b.SymbolAt(i);
-        CHECK(x.RawRecord() == y.RawRecord());
-        CHECK(x.Kind() == y.Kind() && x.SymbolType() == y.SymbolType() && x.Name() == y.Name());
-        CHECK(x.CodeCount() == y.CodeCount());
+        FUZZ_CHECK(x.RawRecord() == y.RawRecord());
+        FUZZ_CHECK(x.Kind() == y.Kind() && x.SymbolType() == y.SymbolType() && x.Name() == y.Name());
+        FUZZ_CHECK(x.CodeCount() == y.CodeCount());
         for (int32_t c = 0; c < x.CodeCount(); ++c) {
-            CHECK(x.CodeNumberAt(c) == y.CodeNumberAt(c));
-            CHECK(x.WordAAt(c) == y.WordAAt(c) && x.WordBAt(c) == y.WordBAt(c));
-            CHECK(x.CodeTextAt(c) == y.CodeTextAt(c));
+            FUZZ_CHECK(x.CodeNumberAt(c) == y.CodeNumberAt(c));
+            FUZZ_CHECK(x.WordAAt(c) == y.WordAAt(c) && x.WordBAt(c) == y.WordBAt(c));
+            FUZZ_CHECK(x.CodeTextAt(c) == y.CodeTextAt(c));
         }
     }
 }
@@ -121,22 +109,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         d.Open();
     } catch (const korin::Exception&) {
-        CHECK(d.Symbols().Count() == 0 && !d.IsOpen());
-        CHECK(ReadAll(file) == input);
+        FUZZ_CHECK(d.Symbols().Count() == 0 && !d.IsOpen());
+        FUZZ_CHECK(ReadAll(file) == input);
         return 0;
     }
-    CHECK(!d.IsOpen());
-    CHECK(d.Symbols().Count() == static_cast<int32_t>(d.SymbolCount()));
+    FUZZ_CHECK(!d.IsOpen());
+    FUZZ_CHECK(d.Symbols().Count() == static_cast<int32_t>(d.SymbolCount()));
     for (int32_t i = 0; i < d.Symbols().Count(); ++i) {
         korin::TKorDrawSym& s = *d.SymbolAt(i);
-        CHECK(s.RawRecord().size() == 2u * static_cast<size_t>(s.RecordWords()));
+        FUZZ_CHECK(s.RawRecord().size() == 2u * static_cast<size_t>(s.RecordWords()));
         for (int32_t c = 0; c < s.CodeCount(); ++c) {
-            CHECK(s.CodeTextAt(c).size() <= 139);
+            FUZZ_CHECK(s.CodeTextAt(c).size() <= 139);
             const int32_t number = s.CodeNumberAt(c);
-            CHECK(number >= 0 && number <= 0xFFFF && s.HasCode(number));
+            FUZZ_CHECK(number >= 0 && number <= 0xFFFF && s.HasCode(number));
             int32_t first = 0;
             while (s.CodeNumberAt(first) != number) ++first;
-            CHECK(first <= c && s.GetCode(number) == s.CodeTextAt(first));
+            FUZZ_CHECK(first <= c && s.GetCode(number) == s.CodeTextAt(first));
         }
         // Texts from the input, at a place chosen by it: a NUL, a long run and
         // an empty text all occur.
@@ -155,18 +143,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const korin::Exception& e) {
         // Only a code area past the 16-bit index may be refused, and then the
         // file stays as it was.
-        CHECK(std::strstr(e.what(), "passen nicht in den") != nullptr);
-        CHECK(ReadAll(file) == input);
+        FUZZ_CHECK(std::strstr(e.what(), "passen nicht in den") != nullptr);
+        FUZZ_CHECK(ReadAll(file) == input);
         return 0;
     }
-    CHECK(saved == (d.Symbols().Count() > 0));
+    FUZZ_CHECK(saved == (d.Symbols().Count() > 0));
     if (!saved) {
-        CHECK(ReadAll(file) == input);
+        FUZZ_CHECK(ReadAll(file) == input);
         return 0;
     }
     const std::vector<uint8_t> written = ReadAll(file);
-    CHECK(written == d.BuildImage());
-    CHECK(korin::le::U32(written.data() + korin::drawfmt::kCrcAt) ==
+    FUZZ_CHECK(written == d.BuildImage());
+    FUZZ_CHECK(korin::le::U32(written.data() + korin::drawfmt::kCrcAt) ==
           korin::TKorDrawing::ImageCrc(written.data(), written.size()));
 
     korin::TKorDrawing back;
@@ -174,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     back.SetFileName(name);
     back.Open();  // a file this system wrote must open
     SameModel(d, back);
-    CHECK(back.Save());
-    CHECK(ReadAll(file) == written);
+    FUZZ_CHECK(back.Save());
+    FUZZ_CHECK(ReadAll(file) == written);
     return 0;
 }

@@ -7,17 +7,14 @@
 #include <cstdio>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "store/kor_error.h"
 #include "store/kor_key_file.h"
 
 namespace {
 
-std::string ScratchDir() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/korin-fuzz-keyfile-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        return std::string(made ? made : "/tmp") + "/";
-    }();
+const std::string& ScratchDir() {
+    static const std::string dir = FuzzScratchDir("korin-fuzz-keyfile");
     return dir;
 }
 

@@ -11,21 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "store/kor_error.h"
 #include "store/kor_table.h"
 #include "store/kor_ui.h"
 
 namespace {
 
-std::string ScratchDir() {
-    static const std::string dir = [] {
-        // tmpfs when there is one: the restructuring operations flush every file.
-        char shm[] = "/dev/shm/korin-fuzz-table-XXXXXX";
-        if (const char* made = ::mkdtemp(shm)) return std::string(made) + "/";
-        char pattern[] = "/tmp/korin-fuzz-table-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        return std::string(made ? made : "/tmp") + "/";
-    }();
+const std::string& ScratchDir() {
+    static const std::string dir = FuzzScratchDir("korin-fuzz-table");
     return dir;
 }
 

@@ -308,6 +308,9 @@ public:
 
     static std::string SlotMissingText(int32_t slot);
 
+    // Raises the refusals above when the header at `view` is unsound.
+    static void CheckHeader(const uint8_t* view, int64_t size, const std::string& fileName);
+
 protected:
     int32_t InitialSize() override;
     void InitContent() override;
@@ -320,8 +323,6 @@ private:
     void RequireKeyFile() const;
     void RequireRecord(const char* action) const;
 
-    // Raises the refusals above when the header at `view` is unsound.
-    static void CheckHeader(const uint8_t* view, int64_t size, const std::string& fileName);
     // Reads the packed secondary key definitions; false when malformed.
     static bool ParseKeys(const uint8_t* view, int32_t fieldCount, std::vector<TKorSecondaryKey>& keys);
     static int64_t PackedKeysEnd(const std::vector<TKorSecondaryKey>& keys);

@@ -103,8 +103,17 @@ void ReplaceFile(const std::string& from, const std::string& to) {
 class SourceTable : public TKorMMF {
 public:
     // The table's own directory, catalogued or not.
-    void SetProject(const std::string& value) override {
-        if (!value.empty() && path::DirectoryExists(value)) project_ = path::AsDirectory(value);
+    void SetProject(const std::string& value) override { SetProjectDirectory(value); }
+
+    // Opens fileName of `project` and checks its header; `records` then reads it.
+    void OpenChecked(const std::string& project, const std::string& fileName, TKorRecords& records) {
+        SetProject(project);
+        SetFileName(fileName);
+        Open();
+        if (!IsOpen())
+            throw EKorTabError("KorTable: Die Datei " + fileName + " konnte nicht geöffnet werden!");
+        TKorTable::CheckHeader(View(), FileSize(), fileName);
+        records.Init(View(), FileSize(), View()[kFieldCount], 0);
     }
 
 protected:
@@ -298,15 +307,9 @@ void TKorTable::Reindex() {
 void TKorTable::CopyRecordsFrom(const std::string& fileName) {
     if (!IsOpen()) return;
     SourceTable source;
-    source.SetProject(Project());
-    source.SetFileName(fileName);
-    source.Open();
-    if (!source.IsOpen())
-        throw EKorTabError("KorTable: Die Datei " + fileName + " konnte nicht geöffnet werden!");
-    CheckHeader(source.View(), source.FileSize(), fileName);
     TKorRecords from;
+    source.OpenChecked(Project(), fileName, from);
     const int32_t sourceFields = source.View()[kFieldCount];
-    from.Init(source.View(), source.FileSize(), sourceFields, 0);
     const int32_t slots = SlotCount();
     if (le::I32(source.View() + kSlotCount) < slots)
         throw EKorTabError("KorTable: Die Datei " + fileName + " hat weniger Datensätze als die Tabelle!");
@@ -330,14 +333,8 @@ void TKorTable::CopyRecordsFrom(const std::string& fileName) {
 void TKorTable::CopyHeaderFrom(const std::string& fileName) {
     if (!IsOpen()) return;
     SourceTable source;
-    source.SetProject(Project());
-    source.SetFileName(fileName);
-    source.Open();
-    if (!source.IsOpen())
-        throw EKorTabError("KorTable: Die Datei " + fileName + " konnte nicht geöffnet werden!");
-    CheckHeader(source.View(), source.FileSize(), fileName);
     TKorRecords from;
-    from.Init(source.View(), source.FileSize(), source.View()[kFieldCount], 0);
+    source.OpenChecked(Project(), fileName, from);
     const int64_t b = from.RecordsOffset();
     if (b > FileSize())
         throw EKorTabError("KorTable: Die Datei " + FullPath() + " ist kleiner als der Tabellenkopf von " +
