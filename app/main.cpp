@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/register_modules.h"
 #include "shell/form_main.h"
 #include "shell/kor_application.h"
 #include "shell/kor_dialogs.h"
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
     }
 
     korin::TKorApplication app(argc, argv);
+    korin::RegisterProgramModules();
     QCoreApplication::setApplicationName(QStringLiteral("KorinPro"));
     QCoreApplication::setOrganizationName(QStringLiteral("RVK-Nordwerk"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORIN_VERSION));

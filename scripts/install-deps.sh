@@ -6,11 +6,13 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git ca-certificates
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libsqlite3-dev
+  zlib1g-dev libsqlite3-dev sqlite3
+  mdbtools-dev mdbtools pxlib-dev libshp-dev
   clang libclang-rt-14-dev
+  ccache linux-perf
 )
 if [ "${KORIN_WITH_GUI:-1}" = 1 ]; then
-  PACKAGES+=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)
+  PACKAGES+=(qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev xvfb xauth poppler-utils)
 fi
 
 missing=()

@@ -1,25 +1,45 @@
 #include "shell/module_factory.h"
 
-#include "cable/ui/form_cable.h"
-#include "msr/ui/form_msr.h"
-#include "msr/ui/form_msr_view.h"
-#include "shell/modules/form_drawing.h"
-#include "tables/ui/form_dbase_symbol.h"
-#include "tables/ui/form_table.h"
+#include <array>
+#include <cstring>
+
+#include "shell/kor_module.h"
 
 namespace korin {
+namespace {
+
+std::array<ModuleFactory, kViewCount>& Factories() {
+    static std::array<ModuleFactory, kViewCount> factories;
+    return factories;
+}
+
+// The registry names of the seven slots; an unregistered slot keeps its place
+// in the protocol under the name its module would have.
+constexpr const char* kModuleNames[kViewCount] = {"Table", "Cable", "MSR", "MSRView", "Drawing", "Symbol", "DBase"};
+constexpr const char* kCommandNames[kViewCount] = {"table", "cable", "msr", "overview", "drawing", "symbol", "master"};
+
+}  // namespace
+
+void RegisterModule(int view, ModuleFactory factory) {
+    if (view < 0 || view >= kViewCount) return;
+    Factories()[static_cast<size_t>(view)] = std::move(factory);
+}
 
 TKorModule* CreateModule(int view, IKorHost& host) {
-    switch (view) {
-        case kViewTable: return new TFormTable(host);
-        case kViewCable: return new TFormCable(host);
-        case kViewMSR: return new TFormMSR(host);
-        case kViewMSRView: return new TFormMSRView(host);
-        case kViewDrawing: return new TFormDrawing(host);
-        case kViewSymbol: return new TFormSymbol(host);
-        case kViewDBase: return new TFormDBase(host);
-        default: return nullptr;
-    }
+    if (view < 0 || view >= kViewCount) return nullptr;
+    const auto& factory = Factories()[static_cast<size_t>(view)];
+    if (factory) return factory(host);
+    return new TKorPanelModule(host, QString::fromLatin1(kModuleNames[view]));
+}
+
+const char* ModuleCommandName(int view) {
+    return view >= 0 && view < kViewCount ? kCommandNames[view] : "";
+}
+
+int ModuleViewByCommandName(const char* name) {
+    for (int v = 0; v < kViewCount; ++v)
+        if (std::strcmp(kCommandNames[v], name) == 0) return v;
+    return -1;
 }
 
 }  // namespace korin

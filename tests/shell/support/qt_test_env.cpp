@@ -1,8 +1,13 @@
 #include "shell/support/qt_test_env.h"
 
+#include "app/register_modules.h"
 #include "shell/kor_settings.h"
 
 namespace korin::testing {
+namespace {
+// Every Qt test sees the program's own modules in the main window.
+const bool kModulesRegistered = (RegisterProgramModules(), true);
+}  // namespace
 
 SettingsScope::SettingsScope() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path());

@@ -1,4 +1,4 @@
-#include "shell/modules/form_drawing.h"
+#include "drawing/ui/form_drawing.h"
 
 #include <QToolBar>
 
