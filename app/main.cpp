@@ -1,9 +1,13 @@
-// korinpro [PROJECTFOLDER] [--screenshot FILE]
+// korinpro [PROJECTFOLDER] [--module NAME] [--select PATH] [--view N] [--screenshot FILE]
 //
 // Starts the desktop program. A project folder given here is opened instead of
-// the remembered project. --screenshot renders the main window after start-up
-// into a PNG and ends without writing the settings; without a display it uses
-// Qt's offscreen platform by itself.
+// the remembered project. After the start-up, --select selects the catalogue
+// entry PATH ("AUC_SYSTEM/MESSTELLE") in the project tree, --module shows the
+// module NAME ("table", "cable", "msr", "overview", "drawing", "symbol",
+// "master") and --view chooses that module's view N (its menu's radio item,
+// from 0). --screenshot renders the main window once all of that is shown into
+// a PNG and ends without writing the settings; without a display it uses Qt's
+// offscreen platform by itself.
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +21,7 @@
 #include "shell/form_main.h"
 #include "shell/kor_application.h"
 #include "shell/kor_dialogs.h"
+#include "shell/module_factory.h"
 
 namespace {
 
@@ -88,6 +93,17 @@ int main(int argc, char** argv) {
                                   QStringLiteral("Bild des Hauptfensters nach dem Start als PNG speichern und beenden"),
                                   QStringLiteral("FILE"));
     parser.addOption(screenshot);
+    QCommandLineOption module(QStringLiteral("module"),
+                              QStringLiteral("Modul zeigen: table, cable, msr, overview, drawing, symbol, master"),
+                              QStringLiteral("NAME"));
+    parser.addOption(module);
+    QCommandLineOption select(QStringLiteral("select"),
+                              QStringLiteral("Eintrag des Projektbaums wählen, z. B. AUC_SYSTEM/MESSTELLE"),
+                              QStringLiteral("PATH"));
+    parser.addOption(select);
+    QCommandLineOption view(QStringLiteral("view"), QStringLiteral("Ansicht N des Moduls wählen (ab 0)"),
+                            QStringLiteral("N"));
+    parser.addOption(view);
     parser.process(app);
     if (parser.positionalArguments().size() > 1) {
         std::fprintf(stderr, "korinpro: Höchstens ein Projektordner.\n");
@@ -103,6 +119,29 @@ int main(int argc, char** argv) {
             return 1;
         }
         options.projectFolder = folder.absoluteFilePath();
+    }
+    if (parser.isSet(module)) {
+        options.module = korin::ModuleViewByCommandName(parser.value(module).toUtf8().constData());
+        if (options.module < 0) {
+            std::fprintf(stderr, "korinpro: Unbekanntes Modul %s (table, cable, msr, overview, drawing, symbol, master).\n",
+                         qPrintable(parser.value(module)));
+            return 2;
+        }
+    }
+    if (parser.isSet(select)) {
+        options.selectPath = parser.value(select).split(u'/', Qt::SkipEmptyParts);
+        if (options.selectPath.isEmpty()) {
+            std::fprintf(stderr, "korinpro: Der Pfad für --select ist leer.\n");
+            return 2;
+        }
+    }
+    if (parser.isSet(view)) {
+        bool ok = false;
+        options.view = parser.value(view).toInt(&ok);
+        if (!ok || options.view < 0) {
+            std::fprintf(stderr, "korinpro: --view erwartet eine Zahl ab 0.\n");
+            return 2;
+        }
     }
     const QString shotFile = parser.value(screenshot);
     options.saveSettings = shotFile.isEmpty();

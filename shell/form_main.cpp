@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "drawing/kor_drawing.h"
+#include "shell/comma_text.h"
 #include "shell/dm.h"
 #include "shell/form_dir.h"
 #include "shell/form_project_select.h"
@@ -283,6 +284,11 @@ void TFormMain::Startup() {
     OpenTreeProject();
     formDir_->SelectPath(selectedItem);
     if (menuView_ >= 0 && menuView_ < kViewCount) ViewSelect(menuView_);
+
+    if (!options_.selectPath.isEmpty()) formDir_->SelectPath(JoinCommaText(options_.selectPath));
+    if (options_.module >= 0 && options_.module < kViewCount) ViewSelect(options_.module);
+    if (options_.view >= 0 && menuView_ >= 0 && menuView_ < kViewCount)
+        modules_[static_cast<size_t>(menuView_)]->SelectView(options_.view);
 }
 
 bool TFormMain::OpenTreeProject() {

@@ -28,6 +28,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -62,6 +63,12 @@ public:
         QString projectFolder;
         // False: the window reads the settings but never writes them.
         bool saveSettings = true;
+        // After the start-up steps, in this order: the tree selects this
+        // catalogue path (texts top level first), the module of this View item
+        // is shown, and that module chooses this view. Empty or -1: left alone.
+        QStringList selectPath;
+        int module = -1;
+        int view = -1;
     };
 
     TFormMain();

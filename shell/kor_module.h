@@ -38,6 +38,9 @@ public:
     virtual void SelectionChanged() = 0;
     virtual void PrintModule() {}
     virtual void ExportModule() {}
+    // Chooses the module's view k (the k-th radio item of its menu, from 0);
+    // a module without views ignores it.
+    virtual void SelectView(int view) {}
 
     bool Active() const { return active_; }
     const QString& ModuleName() const { return moduleName_; }
