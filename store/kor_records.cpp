@@ -1,4 +1,5 @@
 #include "store/kor_records.h"
+#include "store/kor_table_watch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -70,11 +71,11 @@ bool TKorRecords::IsActive() const {
     return s != nullptr && le::U16(s + slot::kInUse) == 1;
 }
 
-std::string TKorRecords::GetField(int32_t i) const {
+std::string_view TKorRecords::GetFieldView(int32_t i) const {
     const uint8_t* s = SlotOrNull();
     if (s == nullptr || i < 0 || i >= FieldCount()) return {};
     const auto* text = reinterpret_cast<const char*>(s + slot::kHeaderSize + FieldOffset(i));
-    return std::string(text, ::strnlen(text, static_cast<size_t>(FieldWidth(i))));
+    return std::string_view(text, ::strnlen(text, static_cast<size_t>(FieldWidth(i))));
 }
 
 void TKorRecords::PutFieldText(int32_t i, std::string_view text) {
@@ -126,9 +127,14 @@ uint32_t TKorRecords::ComputeChecksum() const {
     return total == 0 ? 0u : static_cast<uint32_t>(crc);
 }
 
+void TKorRecords::Announce() const {
+    if (!watchPath_.empty()) AnnounceTableChange(watchPath_, TKorTableChange::Records);
+}
+
 void TKorRecords::UpdateChecksum() {
     uint8_t* s = SlotFor();
     le::PutU32(s + slot::kChecksum, ComputeChecksum());
+    Announce();
 }
 
 void TKorRecords::GetHeader(uint8_t* out) const {
@@ -159,6 +165,7 @@ void TKorRecords::InitSlot(int32_t slotNumber) {
     std::memset(s + slot::kFill, slot::kFillValue, slot::kFillBytes);
     le::PutI32(s + slot::kStamp, RecordTimeStamp());
     le::PutU16(s + slot::kInUse, 1);
+    Announce();
 }
 
 void TKorRecords::DeleteSlot() {
@@ -167,6 +174,7 @@ void TKorRecords::DeleteSlot() {
     le::PutU32(s + slot::kChecksum, 0);
     le::PutI32(s + slot::kStamp, le::I32(view_ + kFreeHead));
     le::PutI32(view_ + kFreeHead, slot_ + 1);
+    Announce();
 }
 
 }  // namespace korin

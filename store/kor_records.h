@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/kor_table_format.h"
@@ -38,6 +39,9 @@ public:
     // A null view detaches. `fileSize` bounds every slot access.
     void Init(uint8_t* view, int64_t fileSize, int32_t fieldCount, int32_t slot);
     void Detach() { Init(nullptr, 0, 0, 0); }
+    // The data file's full path under which record writes are announced
+    // (store/kor_table_watch.h); empty: not announced.
+    void SetWatchPath(std::string path) { watchPath_ = std::move(path); }
     bool Attached() const { return view_ != nullptr; }
 
     // Makes `slot` the current slot (no check: see SlotInFile).
@@ -60,7 +64,9 @@ public:
     // The in-use word of the current slot is 1.
     bool IsActive() const;
     // Field i's text up to its NUL (at most its width); empty outside.
-    std::string GetField(int32_t i) const;
+    std::string GetField(int32_t i) const { return std::string(GetFieldView(i)); }
+    // The same text read in place; valid until the table grows or closes.
+    std::string_view GetFieldView(int32_t i) const;
     // Time stamp := now; at most width_i characters of the text and a NUL into
     // field i (the bytes behind the NUL stay as they were); checksum anew.
     void SetField(int32_t i, std::string_view text);
@@ -94,10 +100,12 @@ public:
     void DeleteSlot();
 
 private:
+    void Announce() const;
     uint8_t* SlotFor();  // raises outside the file
     const uint8_t* SlotOrNull() const;
 
     uint8_t* view_ = nullptr;
+    std::string watchPath_;
     int64_t fileSize_ = 0;
     int32_t slot_ = 0;
     int32_t dataSize_ = 0;

@@ -260,6 +260,7 @@ void TKorTable::CheckHeader(const uint8_t* v, int64_t size, const std::string& f
 void TKorTable::Attach(int32_t slotNumber) {
     fieldDefs_.Attach(View());
     records_.Init(View(), FileSize(), fieldDefs_.FieldCount(), slotNumber);
+    records_.SetWatchPath(View() ? FullPath() : std::string());
     cachedCount_ = View() ? le::I32(View() + kRecordCount) : 0;
 }
 

@@ -16,6 +16,7 @@
 #include "store/kor_path.h"
 #include "store/kor_table.h"
 #include "store/kor_table_format.h"
+#include "store/kor_table_watch.h"
 #include "store/le.h"
 
 namespace korin {
@@ -90,13 +91,8 @@ void SyncFile(const std::string& path) {
 void ReplaceFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0)
         throw EKorTabError("KorTable: Die Datei " + from + " konnte nicht umbenannt werden!");
-    const auto slash = to.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : to.substr(0, slash + 1);
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
+    if (const int err = SyncDirectoryOf(to); err != 0)
+        throw EKorTabError(WithCause("KorTable: Die Datei " + to + " konnte nicht geschrieben werden!", err));
 }
 
 // Another table file, mapped for reading its header and slots.
@@ -203,6 +199,7 @@ void TKorTable::AddField(const std::string& name, int32_t id, int32_t width, int
     Close();
     ReplaceFile(tmp, FullPath());
     Open();
+    AnnounceTableChange(FullPath(), TKorTableChange::Structure);
 }
 
 // ---- Empty -------------------------------------------------------------------
@@ -242,6 +239,7 @@ void TKorTable::Empty() {
     ReplaceFile(keyTmp, keyPath);
     ReplaceFile(tableTmp, tablePath);
     Open();
+    AnnounceTableChange(FullPath(), TKorTableChange::Structure);
 }
 
 // ---- Reindex -----------------------------------------------------------------
@@ -300,6 +298,7 @@ void TKorTable::Reindex() {
     cachedCount_ = count;
     records_.Select(current);
     EndProgress();
+    AnnounceTableChange(FullPath(), TKorTableChange::Structure);
 }
 
 // ---- file-level helpers ------------------------------------------------------
@@ -328,6 +327,7 @@ void TKorTable::CopyRecordsFrom(const std::string& fileName) {
     }
     records_.Select(current);
     EndProgress();
+    AnnounceTableChange(FullPath(), TKorTableChange::Structure);
 }
 
 void TKorTable::CopyHeaderFrom(const std::string& fileName) {
@@ -344,6 +344,7 @@ void TKorTable::CopyHeaderFrom(const std::string& fileName) {
     std::memset(View() + copied, 0, static_cast<size_t>(b - copied));
     Attach(records_.CurrentSlot());
     if (!ParseKeys(View(), FieldCount(), keys_)) keys_.clear();
+    AnnounceTableChange(FullPath(), TKorTableChange::Structure);
 }
 
 void TKorTable::CreateRawFile(int32_t size, bool overwrite) {
