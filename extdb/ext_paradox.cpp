@@ -1,0 +1,229 @@
+// Paradox tables through pxlib, read-only. A .DB file is one table, named after
+// the file. Texts are recoded here from the table's DOS code page (pxlib's own
+// recoding leaves field names and memos alone). The blob file (.MB) is never
+// opened: Debian's pxlib 0.6.8 overflows its stack in PX_set_blob_file, so a
+// memo reads as far as its leader in the record holds it.
+extern "C" {
+#include <paradox.h>
+}
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "extdb/ext_readers.h"
+#include "store/kor_error.h"
+
+namespace korin::extdb {
+
+namespace {
+
+// Days from 1.1.0001 as pxlib counts them, minus these, are OLE days.
+constexpr double kOleEpoch = 693594.0;
+
+void QuietErrors(pxdoc_t*, int, const char*, void* data) {
+    if (data) *static_cast<bool*>(data) = true;
+}
+
+TExtFieldKind KindOf(char type) {
+    switch (type) {
+        case pxfAlpha: return TExtFieldKind::Text;
+        case pxfShort: return TExtFieldKind::SmallInt;
+        case pxfLong:
+        case pxfAutoInc: return TExtFieldKind::Integer;
+        case pxfNumber: return TExtFieldKind::Float;
+        case pxfCurrency: return TExtFieldKind::Currency;
+        case pxfLogical: return TExtFieldKind::Boolean;
+        case pxfDate:
+        case pxfTime:
+        case pxfTimestamp: return TExtFieldKind::Date;
+        case pxfMemoBLOb:
+        case pxfFmtMemoBLOb: return TExtFieldKind::Memo;
+        case pxfBLOb:
+        case pxfOLE:
+        case pxfGraphic:
+        case pxfBytes: return TExtFieldKind::Binary;
+        default: return TExtFieldKind::Other;
+    }
+}
+
+class TParadoxTable final : public IExtTable, public IExtSource {
+public:
+    explicit TParadoxTable(const std::string& path) : path_(path) {
+        doc_ = PX_new3(QuietErrors, nullptr, nullptr, nullptr, &failed_);
+        if (doc_ == nullptr) ThrowDamaged(path);
+        if (PX_open_file(doc_, path.c_str()) < 0 || doc_->px_head == nullptr) {
+            PX_delete(doc_);
+            ThrowNotOfFormat(path, TExtFormat::Paradox);
+        }
+        pxhead_t* head = doc_->px_head;
+        if (head->px_filetype != pxfFileTypIndexDB && head->px_filetype != pxfFileTypNonIndexDB) {
+            Release();
+            ThrowNotOfFormat(path, TExtFormat::Paradox);
+        }
+        char cp[16];
+        std::snprintf(cp, sizeof cp, "CP%d", head->px_doscodepage > 0 ? head->px_doscodepage : 1252);
+        charset_ = cp;
+        name_ = BaseName(path);
+        int offset = 0;
+        for (int i = 0; i < head->px_numfields; ++i) {
+            const pxfield_t& f = head->px_fields[i];
+            TExtField field{Text(f.px_fname ? f.px_fname : ""), KindOf(f.px_ftype), 0, false};
+            if (field.kind == TExtFieldKind::Text) field.size = f.px_flen;
+            else if (field.kind == TExtFieldKind::SmallInt || field.kind == TExtFieldKind::Integer ||
+                     field.kind == TExtFieldKind::Float)
+                field.size = f.px_flen;
+            fields_.push_back(field);
+            types_.push_back(f.px_ftype);
+            lens_.push_back(f.px_flen);
+            offsets_.push_back(offset);
+            offset += f.px_flen;
+        }
+        if (offset > head->px_recordsize || head->px_recordsize <= 0) {
+            Release();
+            ThrowDamaged(path);
+        }
+        if (head->px_primarykeyfields > 0 && head->px_primarykeyfields <= head->px_numfields) {
+            TExtIndex primary{"PRIMARY", true, true, {}};
+            for (int i = 0; i < head->px_primarykeyfields; ++i) primary.fields.push_back(fields_[i].name);
+            indexes_.push_back(std::move(primary));
+        }
+        record_.assign(static_cast<size_t>(head->px_recordsize), '\0');
+    }
+    ~TParadoxTable() override { Release(); }
+
+    // As a source: the one table of the file.
+    TExtFormat Format() const override { return TExtFormat::Paradox; }
+    const std::string& Path() const override { return path_; }
+    std::vector<std::string> TableNames() override { return {name_}; }
+    std::unique_ptr<IExtTable> OpenTable(const std::string& name) override {
+        if (!SameName(name, name_)) ThrowNoTable(name, path_);
+        return std::make_unique<TParadoxTable>(path_);
+    }
+
+    const std::string& Name() const override { return name_; }
+    const std::vector<TExtField>& Fields() const override { return fields_; }
+    const std::vector<TExtIndex>& Indexes() const override { return indexes_; }
+    int64_t RowCount() override { return PX_get_num_records(doc_); }
+    void Rewind() override { next_ = 0; }
+
+    bool NextRow(std::vector<TExtValue>& row) override {
+        if (next_ >= PX_get_num_records(doc_)) return false;
+        if (PX_get_record(doc_, next_, record_.data()) == nullptr) ThrowDamaged(path_);
+        ++next_;
+        row.assign(fields_.size(), TExtValue{});
+        for (size_t i = 0; i < fields_.size(); ++i) row[i] = Value(i);
+        return true;
+    }
+
+private:
+    void Release() {
+        if (doc_) {
+            PX_close(doc_);
+            PX_delete(doc_);
+            doc_ = nullptr;
+        }
+    }
+
+    std::string Text(const std::string& bytes) const { return ToUtf8(bytes, charset_.c_str()); }
+
+    TExtValue Value(size_t i) {
+        char* data = record_.data() + offsets_[i];
+        const int len = lens_[i];
+        TExtValue v;
+        switch (types_[i]) {
+            case pxfAlpha: {
+                char* s = nullptr;
+                if (PX_get_data_alpha(doc_, data, len, &s) > 0 && s) {
+                    v = {Text(s), false};
+                    doc_->free(doc_, s);
+                }
+                break;
+            }
+            case pxfShort: {
+                short n = 0;
+                if (PX_get_data_short(doc_, data, len, &n) > 0) v = {std::to_string(n), false};
+                break;
+            }
+            case pxfLong:
+            case pxfAutoInc: {
+                long n = 0;
+                if (PX_get_data_long(doc_, data, len, &n) > 0) v = {std::to_string(n), false};
+                break;
+            }
+            case pxfNumber:
+            case pxfCurrency: {
+                double d = 0;
+                if (PX_get_data_double(doc_, data, len, &d) > 0) v = {DoubleText(d), false};
+                break;
+            }
+            case pxfLogical: {
+                char b = 0;
+                if (PX_get_data_byte(doc_, data, len, &b) > 0) v = {b ? "1" : "0", false};
+                break;
+            }
+            case pxfDate: {
+                long n = 0;
+                if (PX_get_data_long(doc_, data, len, &n) > 0) v = {OleDateText(double(n) - kOleEpoch), false};
+                break;
+            }
+            case pxfTime: {
+                long ms = 0;
+                if (PX_get_data_long(doc_, data, len, &ms) > 0 && ms >= 0) {
+                    char buf[16];
+                    const long s = ms / 1000;
+                    std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", s / 3600 % 24, s / 60 % 60, s % 60);
+                    v = {buf, false};
+                }
+                break;
+            }
+            case pxfTimestamp: {
+                double ms = 0;
+                if (PX_get_data_double(doc_, data, len, &ms) > 0) v = {OleDateText(ms / 86400000.0 - kOleEpoch), false};
+                break;
+            }
+            case pxfMemoBLOb:
+            case pxfFmtMemoBLOb: {
+                if (len <= 10) break;
+                char* s = nullptr;
+                int mod = 0, size = 0;
+                if (PX_get_data_blob(doc_, data, len, &mod, &size, &s) > 0 && s) {
+                    if (size > 0 && size <= len - 10) v = {Text(std::string(s, static_cast<size_t>(size))), false};
+                    doc_->free(doc_, s);
+                }
+                break;
+            }
+            case pxfBCD: {
+                char* s = nullptr;
+                if (PX_get_data_bcd(doc_, reinterpret_cast<unsigned char*>(data), lens_[i], &s) > 0 && s) {
+                    v = {s, false};
+                    doc_->free(doc_, s);
+                }
+                break;
+            }
+            default: break;
+        }
+        // Memo texts end at their NUL in the leader.
+        if (auto nul = v.text.find('\0'); nul != std::string::npos) v.text.resize(nul);
+        return v;
+    }
+
+    std::string path_;
+    std::string name_;
+    std::string charset_;
+    pxdoc_t* doc_ = nullptr;
+    bool failed_ = false;
+    std::vector<TExtField> fields_;
+    std::vector<TExtIndex> indexes_;
+    std::vector<char> types_;
+    std::vector<int> lens_;
+    std::vector<int> offsets_;
+    std::vector<char> record_;
+    int next_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<IExtSource> OpenParadoxSource(const std::string& path) { return std::make_unique<TParadoxTable>(path); }
+
+}  // namespace korin::extdb
