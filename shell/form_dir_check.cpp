@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -19,6 +20,10 @@ TFormDirCheck::TFormDirCheck(TKorDirFile& dir, QWidget* parent) : QDialog(parent
     list_->setObjectName(QStringLiteral("ListBoxReport"));
     list_->setUniformItemSizes(true);
 
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("LabelSummary"));
+    summary_->setContentsMargins(8, 4, 8, 0);
+
     auto* bottom = new QWidget(this);
     bottom->setFixedHeight(41);
     auto* buttons = new QHBoxLayout(bottom);
@@ -35,6 +40,7 @@ TFormDirCheck::TFormDirCheck(TKorDirFile& dir, QWidget* parent) : QDialog(parent
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(list_, 1);
+    layout->addWidget(summary_);
     layout->addWidget(bottom);
 
     connect(repair_, &QPushButton::clicked, this, &TFormDirCheck::Repair);
@@ -48,11 +54,53 @@ void TFormDirCheck::FillReport() {
     dir_.CheckReport(lines);
     list_->clear();
     for (const std::string& line : lines) list_->addItem(FromCatalogue(line));
+    const int findings = CountFindings(Lines());
+    summary_->setText(findings == 0 ? QStringLiteral("Keine Fehler gefunden")
+                                    : QStringLiteral("%1 Befund(e) gefunden").arg(findings));
+}
+
+QString TFormDirCheck::Summary() const { return summary_->text(); }
+
+int TFormDirCheck::CountFindings(const QStringList& lines) {
+    // Section headings of the report, and whether the lines below them are faults.
+    static const QString kFree = QStringLiteral("Freie Einträge:");
+    static const QString kUnlinked =
+        QStringLiteral("Nicht verlinkte freie Einträge und belegte Einträge, die als frei markiert sind:");
+    static const QString kForeign = QStringLiteral("Nicht zum Projekt gehörende Dateien:");
+    static const QString kRing = QStringLiteral("Achtung: In Dir.Ref existiert ein Ringverweis");
+    int findings = 0;
+    bool faults = false;
+    for (const QString& line : lines) {
+        if (line == kFree) {
+            faults = false;
+        } else if (line == kUnlinked || line == kForeign) {
+            faults = true;
+        } else if (line.startsWith(kRing)) {
+            ++findings;  // the ring's warning is three lines, one finding
+        } else if (faults) {
+            ++findings;
+        }
+    }
+    return findings;
 }
 
 void TFormDirCheck::Repair() {
+    const int before = CountFindings(Lines());
     dir_.RepairFreeChain();
     FillReport();
+    const int after = CountFindings(Lines());
+    QString text;
+    if (before == 0)
+        text = QStringLiteral("Es gab nichts zu reparieren: die Kette der freien Einträge wurde neu geknüpft.");
+    else
+        text = QStringLiteral("Die Kette der freien Einträge wurde neu geknüpft: %1 von %2 Befund(en) behoben.")
+                   .arg(before - after)
+                   .arg(before);
+    if (after > 0)
+        text += QStringLiteral("\n%1 Befund(e) bleiben; Dateien, die keinem Eintrag gehören, "
+                               "werden nicht gelöscht.")
+                    .arg(after);
+    Dialogs().ShowMessage(this, text);
 }
 
 QStringList TFormDirCheck::Lines() const {

@@ -1,5 +1,7 @@
 #include "shell/form_main.h"
 
+#include "shell/form_help.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -183,7 +185,7 @@ void TFormMain::BuildMenus() {
     QMenu* web = helpMenu_->addMenu(QStringLiteral("Korin Pro im &Web"));
     for (const char* text : {"Neue Entwicklungen", "Support", "Feedback senden ..."})
         connect(web->addAction(QString::fromUtf8(text)), &QAction::triggered, this,
-                [this] { ShowHelp(helpFile_); });
+                [this] { ShowHelp(QStringLiteral("Web")); });
     helpMenu_->addSeparator();
     connect(helpMenu_->addAction(QStringLiteral("Ü&ber Korin Pro ...")), &QAction::triggered, this,
             &TFormMain::ShowAbout);
@@ -386,7 +388,13 @@ void TFormMain::CloseDown() {
 // ---- help ------------------------------------------------------------------------
 
 void TFormMain::ShowHelp(const QString& file) {
-    Dialogs().ShowMessage(this, QStringLiteral("Die Hilfedatei \"%1\" ist nicht installiert.").arg(file));
+    // The help files of the menu are pages of the handbook that ships with the
+    // program; one help window serves them all.
+    if (!helpWindow_) helpWindow_ = new TFormHelp(this);
+    helpWindow_->ShowTopic(TFormHelp::TopicOfHelpFile(file));
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
     helpFile_ = QStringLiteral("KorinPro32.hlp");
 }
 

@@ -49,6 +49,7 @@ namespace korin {
 
 class TDM;
 class TFormDir;
+class TFormHelp;
 class TKorDrawing;
 class TKorModule;
 class TKorProgressBar;
@@ -133,6 +134,7 @@ private:
     void ProjectOpened();
     bool OpenTreeProject();
     void SplitProjectFolder(const QString& folder);
+    // Opens the handbook at the page of a help file of the menu.
     void ShowHelp(const QString& file);
     void ShowAbout();
 
@@ -144,6 +146,7 @@ private:
     bool closed_ = false;
     int menuView_ = -1;
     QString helpFile_ = QStringLiteral("KorinPro32.hlp");
+    TFormHelp* helpWindow_ = nullptr;
     QString databasePath_;  // the project database's "PATH=" parameter
 
     QSplitter* splitter_;

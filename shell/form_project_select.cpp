@@ -6,7 +6,8 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QLabel>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSortFilterProxyModel>
@@ -39,13 +40,11 @@ TFormProjectSelect::TFormProjectSelect(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(420, 460);
 
-    panel_ = new QLabel(this);
+    panel_ = new QLineEdit(this);
     panel_->setObjectName(QStringLiteral("PanelPath"));
-    panel_->setFrameShape(QFrame::StyledPanel);
-    panel_->setFrameShadow(QFrame::Sunken);
     panel_->setMinimumHeight(26);
-    panel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    panel_->setMargin(4);
+    panel_->setClearButtonEnabled(true);
+    panel_->setPlaceholderText(QStringLiteral("Pfad eingeben oder im Baum wählen"));
 
     fs_ = new QFileSystemModel(this);
     fs_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -69,6 +68,7 @@ TFormProjectSelect::TFormProjectSelect(QWidget* parent) : QDialog(parent) {
     layout->addWidget(tree_, 1);
     layout->addWidget(buttons);
 
+    panel_->installEventFilter(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -82,7 +82,7 @@ TFormProjectSelect::TFormProjectSelect(QWidget* parent) : QDialog(parent) {
     }
 }
 
-QString TFormProjectSelect::SelectedPath() const { return panel_->text(); }
+QString TFormProjectSelect::SelectedPath() const { return panel_->text().trimmed(); }
 
 void TFormProjectSelect::SetSelectedPath(const QString& path) {
     if (!path.isEmpty()) panel_->setText(path);
@@ -94,7 +94,24 @@ void TFormProjectSelect::SelectFolder(const QString& path) {
     const QModelIndex index = proxy_->mapFromSource(source);
     if (!index.isValid()) return;
     tree_->setCurrentIndex(index);
-    tree_->scrollTo(index);
+    tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+bool TFormProjectSelect::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the path field selects that folder instead of pressing OK.
+    if (watched == panel_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            PathEdited();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormProjectSelect::PathEdited() {
+    const QString text = panel_->text().trimmed();
+    if (!text.isEmpty() && QFileInfo(text).isDir()) SelectFolder(text);
 }
 
 void TFormProjectSelect::showEvent(QShowEvent* event) {

@@ -7,13 +7,17 @@
 // Path" when that folder still exists; when the dialog is shown, the folder in
 // the panel (or else the home folder) is selected in the tree. Whichever button
 // closes the dialog, a non-empty panel is remembered as "Last Path".
+//
+// The panel is a path field: a folder can be typed or pasted there, and Enter
+// selects it in the tree when it exists. The current folder is scrolled into
+// view.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 
 class QFileSystemModel;
-class QLabel;
+class QLineEdit;
 class QSortFilterProxyModel;
 class QTreeView;
 
@@ -28,6 +32,7 @@ public:
     // Puts a folder into the panel (an empty text leaves the panel as it is).
     void SetSelectedPath(const QString& path);
     QTreeView* Tree() const { return tree_; }
+    QLineEdit* PathField() const { return panel_; }
     // Selects a folder in the tree (the panel follows).
     void SelectFolder(const QString& path);
 
@@ -35,11 +40,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CurrentChanged();
+    void PathEdited();
 
-    QLabel* panel_;
+    QLineEdit* panel_;
     QTreeView* tree_;
     QFileSystemModel* fs_;
     QSortFilterProxyModel* proxy_;

@@ -1,5 +1,9 @@
 #include "shell/kor_application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include "shell/kor_dialogs.h"
 
 namespace korin {
@@ -7,6 +11,14 @@ namespace korin {
 TKorApplication::TKorApplication(int& argc, char** argv)
     : QApplication(argc, argv), messages_(new TKorStoreMessages) {
     SetMessageSink(messages_);
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(translator);
+        qtTranslationLoaded_ = true;
+    } else {
+        delete translator;
+    }
 }
 
 TKorApplication::~TKorApplication() {
