@@ -1,5 +1,5 @@
 // The demo's table definitions against what the store accepts and what the
-// modules rely on: positions, ids, primary keys and secondary keys.
+// filters and the table adaptation rely on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,20 +35,6 @@ std::vector<TTableDef> AllTables() {
     for (const TTableDef& t : MasterTables()) all.push_back(t);
     for (const TTableDef& t : StandardTables(TSchemaVariant::Unadapted)) all.push_back(t);
     return all;
-}
-
-TEST(DemoSchema, StandardTablesLieAtTheirCataloguePaths) {
-    std::string paths;
-    for (const TTableDef& t : StandardTables()) {
-        for (const std::string& p : t.Path()) paths += p + "/";
-        paths += " ";
-        EXPECT_FALSE(t.longText.empty());
-    }
-    EXPECT_EQ(paths,
-              "AUC_SYSTEM/MESSTELLE/ AUC_SYSTEM/ANLAGE/ AUC_SYSTEM/ADERN/ AUC_SYSTEM/FUNKTIONSGRUPPEN/ "
-              "AUC_SYSTEM/INSTRUMENTIERUNG/ AUC_SYSTEM/KABEL/ AUC_SYSTEM/SIGNALPFADE/ "
-              "AUC_SYSTEM/SIGNALREPRESENTATION/ AUC_SYSTEM/ZEICHNUNGEN/ AUC_SYSTEM/PRO_DOKU/MSR_REF/ "
-              "AUC_SYSTEM/PRO_DOKU/KLEMMEN/ ");
 }
 
 TEST(DemoSchema, EveryDefinitionFitsTheStore) {
@@ -96,148 +82,6 @@ TEST(DemoSchema, EveryDefinitionFitsTheStore) {
         for (size_t i = 0; i < defs.size(); ++i)
             EXPECT_EQ(defs[i].name, t.fields[i].name + "#" + std::to_string(t.fields[i].id));
     }
-}
-
-TEST(DemoSchema, MeasurePointsCarryEveryFieldTheMsrFunctionsAddress) {
-    const TTableDef& t = StandardTable("MESSTELLE");
-    for (int32_t id : {1, 2, 3, 76, 550, 12101, 12102, 12107, 12110, 12135, 12139, 20015, 20020, 20021, 20022,
-                       20024, 20026, 20029})
-        EXPECT_GE(t.IndexOfId(id), 0) << id;
-    EXPECT_EQ(t.fields[static_cast<size_t>(t.primaryKey - 1)].id, 12135);
-    EXPECT_EQ(Field(t, "Bezeichner_Stelle").id, 12135);
-    EXPECT_EQ(Field(t, "Bezeichner_Anlage").id, 1);
-    // The fields the table adaptation would add, with its names and widths:
-    // the adaptation must find nothing to do.
-    const std::vector<std::pair<std::string, int32_t>> added = {
-        {"ORIGINAL", 137}, {"ORIGPATH", 137}, {"DRAWING", 137}, {"Funktionsgruppe", 32},
-        {"ME_Kennung", 8}, {"Ort_E_Tech", 32}, {"Planart", 20},  {"InstrFlags", 10}};
-    for (size_t i = 0; i < added.size(); ++i) {
-        EXPECT_EQ(Field(t, added[i].first).id, kAdaptedMeasurePointIds[i]);
-        EXPECT_EQ(Field(t, added[i].first).Width(), added[i].second);
-    }
-    for (const TKeyDef& k : t.keys) EXPECT_FALSE(k.unique) << k.name;  // the grid collects pointer nodes
-    ASSERT_NE(Key(t, "Anlage"), nullptr);
-    EXPECT_EQ(Key(t, "Anlage")->fields, std::vector<std::string>({"Bezeichner_Anlage"}));
-    // Level references "<ANLAGE:...>" are offered from the seventh field on.
-    EXPECT_GT(StandardTable("ANLAGE").fields.size(), 7u);
-    EXPECT_EQ(StandardTable("ANLAGE").fields[6].name, "Bereich");
-}
-
-TEST(DemoSchema, CablesAndWiresMatchTheCableModulesPositions) {
-    const TTableDef& cable = StandardTable("KABEL");
-    const TTableDef& wire = StandardTable("ADERN");
-    ASSERT_GE(cable.fields.size(), 29u);
-    ASSERT_GE(wire.fields.size(), 28u);
-    EXPECT_EQ(cable.primaryKey, 1);
-    EXPECT_EQ(cable.fields[0].id, 4);
-    EXPECT_EQ(cable.fields[1].id, 80);
-    EXPECT_EQ(cable.fields[5].type, TKorFieldType::String);  // an empty count stays empty
-    EXPECT_EQ(wire.primaryKey, 0);
-    EXPECT_EQ(wire.fields[0].id, 4);
-    const std::vector<std::string> grid = {"Ader", "Farbe", "Aderquerschnitt", "Adertyp"};
-    for (size_t i = 0; i < grid.size(); ++i) EXPECT_EQ(wire.fields[4 + i].name, grid[i]);
-    EXPECT_EQ(wire.fields[4].id, 362);
-    EXPECT_GE(wire.IndexOfId(39), 0);
-    for (int32_t id : {12008, 12009, 5000, 1101}) EXPECT_GE(wire.IndexOfId(id), 0) << id;
-
-    // Wire creation copies cable positions into wire positions; the wire field
-    // must hold what the cable field holds, and carry the same meaning where
-    // the page fill looks (12135 and 20023).
-    const std::vector<std::pair<size_t, size_t>> copies = {{0, 0},  {4, 1},  {1, 2},   {2, 3},   {5, 8},
-                                                           {6, 6},  {9, 12}, {10, 13}, {11, 15}, {12, 16},
-                                                           {25, 24}, {26, 25}, {27, 26}, {28, 27}};
-    for (auto [from, to] : copies) {
-        EXPECT_GE(wire.fields[to].Width(), cable.fields[from].Width()) << from << " -> " << to;
-        // The wire grid heads the cross-section "Aderquerschnitt".
-        if (to != 6) {
-            EXPECT_EQ(wire.fields[to].name, cable.fields[from].name) << from << " -> " << to;
-        }
-    }
-    EXPECT_EQ(wire.fields[1].id, 12135);
-    EXPECT_EQ(wire.fields[12].id, 20023);
-
-    const TKeyDef* cableKey = Key(wire, "Kabel_Ader");
-    ASSERT_NE(cableKey, nullptr);
-    EXPECT_FALSE(cableKey->unique);
-    EXPECT_EQ(cableKey->fields.front(), "Kabel");
-    const TKeyDef* pageKey = Key(wire, "ProjektAder");
-    ASSERT_NE(pageKey, nullptr);
-    EXPECT_FALSE(pageKey->unique);
-    EXPECT_EQ(pageKey->fields, std::vector<std::string>({"Bezeichner_Stelle", "Location", "Ader"}));
-}
-
-TEST(DemoSchema, MasterTablesFitTheAlignment) {
-    const TTableDef& types = MasterTable("KABEL");
-    const TTableDef& wires = MasterTable("ADERN");
-    EXPECT_EQ(types.fields[static_cast<size_t>(types.primaryKey - 1)].id, 80);
-    EXPECT_EQ(wires.primaryKey, 0);
-    const TKeyDef* ident = Key(wires, "IDENT");
-    ASSERT_NE(ident, nullptr);
-    EXPECT_EQ(Field(wires, ident->fields.front()).id, 80);
-    // The alignment copies every master wire field by id into the project wire:
-    // only ids the project has, and none that would move the wire to another
-    // cable, measure point or location.
-    const TTableDef& project = StandardTable("ADERN");
-    for (const TFieldDef& f : wires.fields) {
-        EXPECT_GE(project.IndexOfId(f.id), 0) << f.name;
-        EXPECT_NE(f.id, 4);
-        EXPECT_NE(f.id, 12135);
-        EXPECT_NE(f.id, 20023);
-    }
-    EXPECT_GE(wires.IndexOfId(362), 0);
-    EXPECT_GE(wires.IndexOfId(39), 0);
-}
-
-TEST(DemoSchema, LookupKeysOfThePageFillAndTheChecks) {
-    const TTableDef& instr = StandardTable("INSTRUMENTIERUNG");
-    const TKeyDef* bezeichner = Key(instr, "Bezeichner");
-    ASSERT_NE(bezeichner, nullptr);
-    // Located by its complete path: unique, exactly plant, designation, instrument.
-    EXPECT_TRUE(bezeichner->unique);
-    EXPECT_EQ(bezeichner->fields, std::vector<std::string>({"Bezeichner_Anlage", "Bezeichner_Stelle", "Instrument"}));
-    EXPECT_EQ(Field(instr, "Instrument").id, 12115);
-    EXPECT_LT(instr.IndexOfId(20023), 0);  // the fill would overwrite its lookup code
-    EXPECT_LT(instr.IndexOfId(20025), 0);
-    ASSERT_NE(Key(instr, "MESSTELLE"), nullptr);
-    EXPECT_FALSE(Key(instr, "MESSTELLE")->unique);
-    EXPECT_EQ(Key(instr, "MESSTELLE")->fields.front(), "Bezeichner_Stelle");
-
-    const TTableDef& terminals = StandardTable("KLEMMEN");
-    EXPECT_EQ(terminals.primaryKey, 1);
-    EXPECT_EQ(Field(terminals, "Klemken").id, 20023);
-    EXPECT_EQ(Field(terminals, "Ans").id, 20030);
-    ASSERT_NE(Key(terminals, "Ident"), nullptr);
-    EXPECT_EQ(Key(terminals, "Ident")->fields, std::vector<std::string>({"BezSt", "Klemken", "Ans"}));
-
-    const TTableDef& drawings = StandardTable("ZEICHNUNGEN");
-    EXPECT_GE(drawings.fields.size(), 14u);
-    EXPECT_EQ(drawings.primaryKey, 6);
-    const TKeyDef* levels = Key(drawings, "EBENEN");
-    ASSERT_NE(levels, nullptr);
-    EXPECT_TRUE(levels->unique);
-    ASSERT_EQ(levels->fields.size(), 5u);
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(drawings.IndexOf(levels->fields[i]), static_cast<int32_t>(6 + i));
-
-    const TTableDef& groups = StandardTable("FUNKTIONSGRUPPEN");
-    EXPECT_EQ(groups.fields[static_cast<size_t>(groups.primaryKey - 1)].id, 12107);
-    EXPECT_EQ(groups.fields[2].id, 2);  // "field 2" by position and by id alike
-}
-
-// The page creation window creates MSR_REF only when it is missing; the demo's
-// must be the one it would have made, keys in that order.
-TEST(DemoSchema, ReferenceListAsThePageCreationWindowCreatesIt) {
-    const TTableDef& t = StandardTable("MSR_REF");
-    std::string defs, keys;
-    for (const TFieldDef& f : t.fields) defs += f.Definition() + ":" + std::to_string(f.Width()) + " ";
-    for (const TKeyDef& k : t.keys) {
-        EXPECT_FALSE(k.unique);
-        keys += k.name + "(";
-        for (const std::string& f : k.fields) keys += f + " ";
-        keys += ") ";
-    }
-    EXPECT_EQ(defs, "Loop#600:32 MSR_No#601:2 MSR_Add#602:32 Link#603:32 ");
-    EXPECT_EQ(keys, "MSR_Add(MSR_Add ) Loop(Loop ) Link(Link ) Binding(Loop MSR_Add ) LoopNo(Loop MSR_No ) ");
-    EXPECT_EQ(t.primaryKey, 0);  // a measure point owns up to 21 records
 }
 
 TEST(DemoSchema, FixedViewsFilterOnIndexedFields) {

@@ -81,7 +81,6 @@ TEST_F(DrawingSave, UnchangedRoundTripIsByteIdenticalWithAFreshCrc) {
 TEST_F(DrawingSave, GrowingACodeRecordShiftsTheLaterCodeIndexEntries) {
     const gen::Drawing page = TitlePage();
     const auto before = gen::Build(page);
-    const gen::Layout at = gen::LayoutOf(before);
     TKorDrawing d;
     Load(d, before);
     ASSERT_EQ(d.SymbolAt(0)->CodeRecordWords(1), 7);
@@ -89,21 +88,9 @@ TEST_F(DrawingSave, GrowingACodeRecordShiftsTheLaterCodeIndexEntries) {
     ASSERT_TRUE(d.Save());
     const auto six = ReadBytes(path());
 
-    // The record of code 61 grew from 7 to 8 words; entries 0 stays, 1 … 5 move.
+    // The record of code 61 grew from 7 to 8 words: the later code index
+    // entries move, nothing before them does.
     ASSERT_EQ(six.size(), before.size() + 2);
-    EXPECT_EQ(gen::Get16(six, at.codeIndexAt), gen::Get16(before, at.codeIndexAt));
-    for (size_t j = 1; j < 6; ++j)
-        EXPECT_EQ(gen::Get16(six, at.codeIndexAt + 2 * j), gen::Get16(before, at.codeIndexAt + 2 * j) + 1)
-            << "entry " << j;
-    // The symbol index and records do not move.
-    EXPECT_TRUE(std::equal(before.begin() + 32, before.begin() + static_cast<ptrdiff_t>(at.codeIndexAt),
-                           six.begin() + 32));
-    const size_t second = at.codesAt + 2u * gen::Get16(before, at.codesAt);
-    EXPECT_EQ(gen::Get16(six, second), 8);
-    EXPECT_EQ(std::string(six.begin() + static_cast<ptrdiff_t>(second) + 8,
-                          six.begin() + static_cast<ptrdiff_t>(second) + 16),
-              std::string("SECHS6\0\0", 8));
-
     gen::Drawing expected = page;
     expected.symbols[0].codes[1].text = "SECHS6";
     EXPECT_EQ(six, gen::Build(expected));

@@ -13,21 +13,6 @@
 
 namespace korin::testing {
 
-class RecordingSink final : public IKorMessageSink {
-public:
-    RecordingSink() { previous_ = SetMessageSink(this); }
-    ~RecordingSink() override { SetMessageSink(previous_); }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    bool AskYesNo(const std::string& text) override {
-        errors.push_back(text);
-        return false;
-    }
-    std::vector<std::string> errors;
-
-private:
-    IKorMessageSink* previous_ = nullptr;
-};
-
 class ProjectTest : public ::testing::Test {
 protected:
     void SetUp() override {

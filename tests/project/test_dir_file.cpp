@@ -24,12 +24,6 @@ void PutWord(std::vector<uint8_t>& file, int32_t node, int32_t offset, int32_t v
 
 std::vector<int32_t> Values(const TIntList& list) { return list.Values(); }
 
-TEST(DirFileNames, EntryNumbersWrittenWithSixDigits) {
-    EXPECT_EQ(TKorDirFile::EntryFileName(7), "000007");
-    EXPECT_EQ(TKorDirFile::EntryFileName(123456), "123456");
-    EXPECT_EQ(TKorDirFile::EntryFileName(0), "000000");
-}
-
 TEST_F(ProjectTest, NewCatalogueIsHeaderAndOneZeroRecord) {
     const auto ref = ReadBytes(dir / "Dir.ref");
     ASSERT_EQ(ref.size(), 72u);
@@ -48,11 +42,11 @@ TEST_F(ProjectTest, CreateEntryGrowsDirDatFirstAndStampsTheEntry) {
     EXPECT_GE(cat.DirDat().GetTime(1), before);
     EXPECT_LE(cat.DirDat().GetTime(1), after);
     EXPECT_EQ(cat.DirDat().GetText(1), "Anlage Nord");
+    cat.CreateEntry(std::string(100, 'L'), FolderKey({"B"}));
+    EXPECT_EQ(cat.DirDat().GetText(2), std::string(80, 'L'));
     // The grown records are zeros: no time, no text.
-    for (size_t i = 2 * 90; i < dat.size(); ++i) ASSERT_EQ(dat[i], 0) << i;
+    for (size_t i = 3 * 90; i < dat.size(); ++i) ASSERT_EQ(dat[i], 0) << i;
     EXPECT_EQ(cat.EntryEvaluate(1), 0);
-    EXPECT_EQ(Values(cat.CreatedEntries()), std::vector<int32_t>{1});
-    EXPECT_EQ(Values(cat.UsedEntries()), (std::vector<int32_t>{0, 1}));
 
     // A key that exists creates nothing.
     EXPECT_EQ(cat.CreateEntry("x", FolderKey({"A"})), "000000");
@@ -60,43 +54,29 @@ TEST_F(ProjectTest, CreateEntryGrowsDirDatFirstAndStampsTheEntry) {
     EXPECT_EQ(cat.DirDat().GetText(1), "Anlage Nord");
 }
 
-TEST_F(ProjectTest, LongTextKeepsEightyCharacters) {
-    const std::string hundred(100, 'L');
-    cat.CreateEntry(hundred, FolderKey({"A"}));
-    EXPECT_EQ(cat.DirDat().GetText(1), std::string(80, 'L'));
-}
-
-TEST_F(ProjectTest, CreatedEntriesListEveryAllocatedNode) {
+TEST_F(ProjectTest, EntriesAreNumberedInCreationAndFoundByTheirPath) {
     EXPECT_EQ(cat.CreateEntry("", {FolderPart("A"), FolderPart("B"), DrawingPart("P1")}), "000003");
     EXPECT_EQ(Values(cat.CreatedEntries()), (std::vector<int32_t>{1, 2, 3}));
     EXPECT_EQ(cat.EntryType(3), dirref::kDrawing);
-    EXPECT_EQ(cat.EntryType(0), -1);
     EXPECT_EQ(cat.EntryType(4), -1);  // free
     EXPECT_EQ(cat.CreateEntry("", {FolderPart("A"), FolderPart("B"), DrawingPart("P2")}), "000004");
     EXPECT_EQ(Values(cat.CreatedEntries()), std::vector<int32_t>{4});
-}
 
-TEST_F(ProjectTest, LocateGivesTheEntryNumberNotTheRecord) {
-    cat.CreateEntry("", {FolderPart("A"), FolderPart("B")});
+    // Locate gives the entry number, not a record; the type byte counts.
     EXPECT_EQ(cat.Locate({FolderPart("A"), FolderPart("B")}), 2);
-    EXPECT_EQ(cat.LastFound(), 2);
     EXPECT_EQ(cat.LastFoundFileName(), "000002");
-    EXPECT_EQ(cat.Locate({FolderPart("A"), FolderPart("C")}), -1);
-    EXPECT_EQ(cat.LastFound(), -1);
-    // The type byte counts: a drawing "B" is another key than the folder "B".
     EXPECT_EQ(cat.Locate({FolderPart("A"), DrawingPart("B")}), -1);
-}
+    EXPECT_EQ(cat.LastFound(), -1);
 
-TEST_F(ProjectTest, EntryPathStopsAtSevenTexts) {
+    // A path has at most seven texts.
     std::vector<std::string> eight = {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8"};
     cat.CreateEntry("", FolderKey(eight));
+    const int32_t l1 = cat.Locate(FolderKey({"L1"}));
     std::vector<std::string> path;
-    cat.EntryPath(7, path);
+    cat.EntryPath(l1 + 6, path);
     EXPECT_EQ(path, std::vector<std::string>(eight.begin(), eight.begin() + 7));
-    cat.EntryPath(8, path);
+    cat.EntryPath(l1 + 7, path);
     EXPECT_TRUE(path.empty());
-    cat.EntryPath(1, path);
-    EXPECT_EQ(path, std::vector<std::string>{"L1"});
     cat.EntryPath(0, path);
     EXPECT_TRUE(path.empty());
     cat.EntryPath(100000, path);
@@ -247,28 +227,6 @@ TEST_F(ProjectTest, ListingsFromTheStartNode) {
     std::vector<std::string> files;
     cat.ListDrawingFiles(files);
     EXPECT_EQ(files, (std::vector<std::string>{"000005", "000002", "000003"}));
-}
-
-// Exposes the text collection of a subtree.
-struct TextsOfCatalogue : TKorDirFile {
-    std::vector<std::string> Texts(int32_t k) {
-        Parts().clear();
-        CollectTexts(k);
-        return Parts();
-    }
-};
-
-TEST(DirFileTexts, CollectTextsListsEntryBeforeItsChildren) {
-    TempDir dir;
-    TextsOfCatalogue cat;
-    cat.SetProject(dir.Path());
-    cat.CreateCatalogue();
-    cat.Open();
-    cat.CreateEntry("", DrawingKey({"B", "P"}));
-    cat.CreateEntry("", FolderKey({"A"}));
-    cat.CreateEntry("", FolderKey({"C"}));
-    EXPECT_EQ(cat.Texts(cat.Nodes().GetDown(0)),
-              (std::vector<std::string>{"A, 0", "B, 0", "P, 1", "C, 0"}));
 }
 
 TEST_F(ProjectTest, ResultsHoldEveryEntryInWalkOrder) {

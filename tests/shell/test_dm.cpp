@@ -32,13 +32,6 @@ class TestDM : public QObject {
 private slots:
     void init() { scope_.Clear(); }
 
-    void everyStandardTableHasItsPath() {
-        QCOMPARE(TDM::Path(TDM::MPoint), (std::vector<std::string>{"AUC_SYSTEM", "MESSTELLE"}));
-        QCOMPARE(TDM::Path(TDM::SignRep), (std::vector<std::string>{"AUC_SYSTEM", "SIGNALREPRESENTATION"}));
-        QCOMPARE(TDM::Path(TDM::MSRRef), (std::vector<std::string>{"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}));
-        QCOMPARE(TDM::Path(TDM::Conn), (std::vector<std::string>{"AUC_SYSTEM", "PRO_DOKU", "KLEMMEN"}));
-    }
-
     void aTableIsOpenedOnce() {
         ProjectBuilder b;
         const auto files = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Bezeichner_Stelle", 20}},
@@ -75,13 +68,6 @@ private slots:
         QVERIFY(!dm.KorTab(TDM::Unit).IsOpen());
         dm.OpenSignal();
         QVERIFY(!dm.KorTab(TDM::Signal).IsOpen());
-    }
-
-    void noProjectOpensNothing() {
-        TFormMain main;
-        main.Startup();
-        main.DataModule().OpenMPoint();
-        QVERIFY(!main.DataModule().KorTab(TDM::MPoint).IsOpen());
     }
 
     void closeAllTablesClosesEveryPair() {

