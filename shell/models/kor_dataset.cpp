@@ -1,7 +1,10 @@
 #include "shell/models/kor_dataset.h"
 
+#include <QMetaObject>
+
 #include "shell/models/codepage.h"
 #include "store/kor_table.h"
+#include "store/kor_table_watch.h"
 
 namespace korin {
 
@@ -9,7 +12,8 @@ TKorDataSet::TKorDataSet(QObject* parent) : QAbstractTableModel(parent) {}
 
 TKorDataSet::~TKorDataSet() {
     // The table may already be gone when its owner destroys both in the wrong
-    // order; the model only forgets it then.
+    // order; the model only forgets it then. The reader is the model's own.
+    if (watch_) UnwatchTable(watch_);
     active_ = false;
 }
 
@@ -61,30 +65,54 @@ void TKorDataSet::Close() {
     endResetModel();
 }
 
-void TKorDataSet::OpenCursor() {
-    if (!table_->IsOpen()) table_->Open();
-    if (!table_->IsOpen()) return;
-    if (!filter_.empty()) table_->SetFilter(filter_);
-
-    const auto& defs = table_->FieldDefs();
+void TKorDataSet::OpenReader() {
+    reader_ = std::make_unique<TKorTable>();
+    reader_->SetProject(table_->Project());
+    reader_->SetFileName(table_->FileName());
+    reader_->SetKeyFileName(table_->KeyFileName());
+    reader_->Open();
+    if (!reader_->IsOpen()) {
+        reader_.reset();
+        return;
+    }
+    if (!filter_.empty()) reader_->SetFilter(filter_);
+    const auto& defs = reader_->FieldDefs();
     for (int32_t i = 0; i < defs.FieldCount(); ++i) {
         names_ << FromCatalogue(defs.FieldName(i));
         widths_.push_back(defs.FieldWidth(i));
     }
-    count_ = table_->RecordCount();
+    count_ = reader_->RecordCount();
+    CollectAccepted();
+}
+
+void TKorDataSet::CollectAccepted() {
+    accepted_.clear();
     useAccepted_ = filtered_ && static_cast<bool>(onFilterRecord_);
-    if (useAccepted_) {
-        for (int32_t i = 0; i < count_; ++i) {
-            table_->GoTo(i);
-            if (onFilterRecord_(*table_)) accepted_.push_back(i);
-        }
+    if (!useAccepted_) return;
+    for (int32_t i = 0; i < count_; ++i) {
+        reader_->GoTo(i);
+        if (onFilterRecord_(*reader_)) accepted_.push_back(i);
     }
+}
+
+void TKorDataSet::OpenCursor() {
+    if (!table_->IsOpen()) table_->Open();
+    if (!table_->IsOpen()) return;
+    if (!filter_.empty()) table_->SetFilter(filter_);
+    OpenReader();
+    if (!reader_) return;
+    watch_ = WatchTable(reader_->FullPath(), [this](TKorTableChange change) { Noted(change); });
+    pendingRecords_ = pendingStructure_ = false;
     active_ = true;
 }
 
 void TKorDataSet::CloseCursor() {
     const bool wasActive = active_;
     active_ = false;
+    if (watch_) UnwatchTable(watch_);
+    watch_ = 0;
+    pendingRecords_ = pendingStructure_ = false;
+    reader_.reset();
     names_.clear();
     widths_.clear();
     accepted_.clear();
@@ -93,6 +121,72 @@ void TKorDataSet::CloseCursor() {
     cachedRow_ = -1;
     cachedTexts_.clear();
     if (wasActive && table_) table_->Close();
+}
+
+// Runs inside the writing operation: only note the change and come back once
+// the operation has ended.
+void TKorDataSet::Noted(TKorTableChange change) {
+    if (change == TKorTableChange::Structure)
+        pendingStructure_ = true;
+    else
+        pendingRecords_ = true;
+    cachedRow_ = -1;
+    if (refreshPosted_) return;
+    refreshPosted_ = true;
+    QMetaObject::invokeMethod(this, [this] { Refresh(); }, Qt::QueuedConnection);
+}
+
+void TKorDataSet::Refresh() {
+    refreshPosted_ = false;
+    if (!active_ || (!pendingRecords_ && !pendingStructure_)) return;
+    cachedRow_ = -1;
+    if (pendingStructure_) {
+        // The file was replaced: the reader still maps the old one.
+        beginResetModel();
+        names_.clear();
+        widths_.clear();
+        count_ = 0;
+        pendingRecords_ = pendingStructure_ = false;
+        try {
+            OpenReader();
+        } catch (...) {
+            endResetModel();
+            Close();
+            throw;
+        }
+        if (!reader_) {
+            endResetModel();
+            Close();
+            return;
+        }
+        endResetModel();
+        return;
+    }
+    pendingRecords_ = false;
+    const int before = rowCount();
+    count_ = reader_->RecordCount();
+    if (useAccepted_) {
+        // Which records a handler accepts can change anywhere.
+        beginResetModel();
+        CollectAccepted();
+        endResetModel();
+        return;
+    }
+    const int after = count_;
+    count_ = before;
+    if (after > before) {
+        beginInsertRows(QModelIndex(), before, after - 1);
+        count_ = after;
+        endInsertRows();
+    } else if (after < before) {
+        beginRemoveRows(QModelIndex(), after, before - 1);
+        count_ = after;
+        endRemoveRows();
+    }
+    // Records may have moved in key order or changed their texts: every shown
+    // row is read anew when the view paints it.
+    if (count_ > 0 && !names_.isEmpty())
+        emit dataChanged(index(0, 0), index(count_ - 1, static_cast<int>(names_.size()) - 1));
 }
 
 int32_t TKorDataSet::RecordPosition(int row) const {
@@ -106,7 +200,6 @@ bool TKorDataSet::SelectRow(int row) {
     const int32_t position = RecordPosition(row);
     if (position < 0) return false;
     table_->GoTo(position);
-    cachedRow_ = -1;
     return true;
 }
 
@@ -129,10 +222,11 @@ const QStringList& TKorDataSet::RowTexts(int row) const {
     if (row != cachedRow_) {
         cachedTexts_.clear();
         const int32_t position = RecordPosition(row);
-        if (position >= 0) {
-            table_->GoTo(position);
+        // Until a replaced file is opened again no row is read from the old one.
+        if (position >= 0 && reader_ && !pendingStructure_ && position < reader_->RecordCount()) {
+            reader_->GoTo(position);
             for (int32_t j = 0; j < static_cast<int32_t>(names_.size()); ++j)
-                cachedTexts_ << FromOem(table_->GetField(j));
+                cachedTexts_ << FromOem(reader_->Records().GetFieldView(j));
         }
         cachedRow_ = row;
     }

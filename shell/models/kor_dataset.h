@@ -2,18 +2,25 @@
 //
 // Row i is the i-th record of the table in key order (or of the table's filter,
 // store/kor_table_filter.h); column j is field j as text. Nothing is copied: a
-// row is read when a view asks for it, by moving the table to position i of its
+// row is read when a view asks for it, by moving a reader to position i of its
 // key file's result list (O(log n)), so a table of a million records opens and
 // scrolls at once. The texts are converted from the OEM code page (850) here.
 //
+// The reader is the model's own table object on the table's files: reading a
+// row never moves the table that was given (KorTab), whose position belongs to
+// the code that works with it. SelectRow moves KorTab on purpose.
+//
 // The model never writes: flags carry no ItemIsEditable and setData refuses.
-// Records are changed through the table's own operations; the model shows such
-// changes after it is reopened (the record count is taken once, at open).
+// Records are changed through the table's own operations, by any object on the
+// same file; the store announces each change (store/kor_table_watch.h) and the
+// model follows it once the operation has ended (from the event loop, or at
+// once through Refresh): rows appear or go at the end and the shown rows are read
+// anew; a replaced file (empty, reindex, a field added) opens the reader again.
 //
 // A filter-record handler, active while Filtered is set, decides per record
 // whether it is shown. It cannot be answered lazily, so the accepted positions
-// are collected once at open; the Filter text (a key prefix of the table) costs
-// nothing and is the way to narrow large tables.
+// are collected at open (and after each change); the Filter text (a key prefix
+// of the table) costs nothing and is the way to narrow large tables.
 //
 // The model does not own its table. It opens the table on Open when the table is
 // not open yet and closes it on Close; the owner closes or destroys the model
@@ -25,12 +32,14 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace korin {
 
 class TKorTable;
+enum class TKorTableChange;
 
 class TKorDataSet : public QAbstractTableModel {
     Q_OBJECT
@@ -72,6 +81,9 @@ public:
     bool SelectRow(int row);
 
     int32_t FieldWidth(int column) const;
+    // Follows the changes announced since the last call now, instead of from
+    // the event loop.
+    void Refresh();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -84,9 +96,17 @@ public:
 private:
     void OpenCursor();
     void CloseCursor();
+    void OpenReader();
+    void CollectAccepted();
+    void Noted(TKorTableChange change);
     const QStringList& RowTexts(int row) const;
 
     TKorTable* table_ = nullptr;
+    std::unique_ptr<TKorTable> reader_;
+    int64_t watch_ = 0;
+    bool pendingRecords_ = false;
+    bool pendingStructure_ = false;
+    bool refreshPosted_ = false;
     std::string filter_;
     bool filtered_ = false;
     FilterRecordHandler onFilterRecord_;

@@ -1,0 +1,36 @@
+#include "tables/ui/table_print_tool.h"
+
+#include <QGuiApplication>
+#include <QString>
+#include <cstdlib>
+#include <memory>
+
+#include "tables/table_grids.h"
+#include "tables/ui/grid_printer.h"
+
+namespace korin {
+namespace {
+
+// Fonts need a GUI application object; a command-line program makes one on
+// the offscreen platform unless it has a display.
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance()) return;
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || !*platform) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "korintool";
+    static char* argv[] = {name, nullptr};
+    static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+void PrintTableContentsToPdf(const TKorTable& table, const std::string& title, const std::string& pdfFile) {
+    EnsureGuiApplication();
+    TTableContentsGrid grid(table);
+    grid.RepeatHeader = true;
+    grid.PrintTitle = title;
+    PrintGridToPdf(grid, QString::fromLocal8Bit(pdfFile.c_str()));
+}
+
+}  // namespace korin
