@@ -12,6 +12,10 @@
 #include "store/kor_table.h"
 
 namespace korintool {
+
+// -1 when args[0] is none of its commands.
+int RunProjectTables(const Args& args);
+
 namespace {
 
 constexpr const char* kUsage =
@@ -26,7 +30,13 @@ constexpr const char* kUsage =
     "  project add-drawing DIR SOURCE PATH\n"
     "  project delete-drawing DIR PATH\n"
     "  project check DIR\n"
-    "  project repair DIR\n";
+    "  project repair DIR\n"
+    "  project dump DIR PATH [--filter EXPR]\n"
+    "  project info DIR PATH\n"
+    "  project empty DIR PATH\n"
+    "  project reindex DIR PATH\n"
+    "  project print DIR PATH --pdf FILE\n"
+    "  project export-text DIR PATH FILE\n";
 
 void Need(const Args& args, size_t count) {
     if (args.size() != count) throw UsageError("wrong number of arguments");
@@ -172,6 +182,8 @@ int Run(const Args& args) {
         c.cat.RepairFreeChain();
         return 0;
     }
+    // The table module's commands (cli/cmd_project_tables.cpp).
+    if (const int rc = RunProjectTables(args); rc >= 0) return rc;
     throw UsageError("unknown command: " + cmd);
 }
 
