@@ -126,9 +126,20 @@ int CreateTable(const Args& args) {
     table.SetKeyFileName(keyFile);
     table.SetFieldDefs(fields);
     table.SetPrimaryKeyField(primary);
-    table.CreateNew(true);
-    table.Open();  // makes the key file
-    table.Close();
+    try {
+        table.CreateNew(true);
+        table.Open();  // makes the key file
+        table.Close();
+    } catch (...) {
+        // The catalogue names no table whose files could not be made.
+        try {
+            table.Close();
+        } catch (const korin::Exception&) {
+            // The first failure is the one to report.
+        }
+        c.cat.DeleteTable(path);
+        throw;
+    }
     PrintLine({dataFile, keyFile});
     return 0;
 }

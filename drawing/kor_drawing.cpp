@@ -154,13 +154,7 @@ void ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
         throw NotWritten(path);
     }
     // The rename itself reaches the disk with the directory.
-    const size_t slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        (void)::fsync(dfd);
-        ::close(dfd);
-    }
+    if (SyncDirectoryOf(path) != 0) throw NotWritten(path);
 }
 
 }  // namespace

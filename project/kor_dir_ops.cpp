@@ -7,6 +7,7 @@
 #include "project/kor_sys_table.h"
 #include "project/rvk_func.h"
 #include "store/kor_error.h"
+#include "store/kor_mmf.h"
 #include "store/kor_path.h"
 
 namespace korin {
@@ -60,8 +61,20 @@ bool TKorDirFile::CreateScheduleEntries(const std::vector<std::string>& folderPa
         sys.Schedule().SetFileName(scheduleFile);
         sys.SetFileName(sysTableFile);
         sys.FolderPath() = folderPath;
-        sys.CreateNew(true);
-        sys.Schedule().CreateNew(true);
+        try {
+            sys.CreateNew(true);
+            sys.Schedule().CreateNew(true);
+        } catch (...) {
+            // The catalogue names no file that could not be made.
+            path::RemoveFile(Project() + sysTableFile);
+            path::RemoveFile(Project() + scheduleFile);
+            DeleteKey(key);
+            key.back() = SchedulePart();
+            DeleteKey(key);
+            scheduleFile.clear();
+            sysTableFile.clear();
+            throw;
+        }
     }
     return true;
 }
@@ -101,8 +114,7 @@ bool TKorDirFile::CreateTableEntries(const std::vector<std::string>& path, const
 
 void TKorDirFile::DeleteEntryFile(int32_t entry) const {
     if (entry <= 0) return;
-    const std::string file = Project() + EntryFileName(entry);
-    if (path::FileExists(file)) path::RemoveFile(file);
+    RemoveFileOrRaise(Project() + EntryFileName(entry));
 }
 
 void TKorDirFile::DeleteKey(TKeyList key) {
@@ -168,10 +180,18 @@ std::string TKorDirFile::CreateDrawingEntry(const std::string& sourceFile, const
     const std::string fileName = CreateEntry(longText, keyParts);
     if (Trimmed(fileName) == kNoEntry) return fileName;
     const std::string target = Project() + fileName;
-    if (path::FileExists(target)) path::RemoveFile(target);
-    Nodes().SetEvaluate(std::atoi(fileName.c_str()), 0);
-    CopyFile(path::Native(sourceFile), target, false);
-    WriteTitleBlock(fileName, keyParts);
+    try {
+        RemoveFileOrRaise(target);
+        Nodes().SetEvaluate(std::atoi(fileName.c_str()), 0);
+        CopyFile(path::Native(sourceFile), target, false);
+        WriteTitleBlock(fileName, keyParts);
+    } catch (...) {
+        // The entry goes again with whatever was made of its file: the
+        // catalogue never names a missing or truncated drawing.
+        path::RemoveFile(target);
+        DeleteKey(keyParts);
+        throw;
+    }
     return fileName;
 }
 

@@ -7,12 +7,22 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <set>
 
 #include "store/kor_error.h"
 #include "store/kor_path.h"
 
 namespace korin {
 namespace {
+
+TKorFailureHook gFailureHook = nullptr;
+
+// Every TKorMMF of the process, for FlushAll. One thread uses the store.
+std::set<TKorMMF*>& Objects() {
+    static std::set<TKorMMF*> objects;
+    return objects;
+}
 
 // Extends a file to `size` bytes of which the new ones are zero. Blocks are
 // reserved so that a full disk shows here as an error, not later as a fault
@@ -24,6 +34,7 @@ int ExtendFile(int fd, off_t size) {
     if (::fstat(fd, &st) != 0) return errno;
     const off_t oldSize = st.st_size;
     if (size <= oldSize) return 0;
+    if (const int injected = InjectedFailure("extend")) return injected;
     int rc = ::posix_fallocate(fd, oldSize, size - oldSize);
     if (rc == EOPNOTSUPP || rc == ENOSYS || rc == EINVAL) {
         rc = ::ftruncate(fd, size) == 0 ? 0 : errno;
@@ -40,12 +51,62 @@ size_t PageRound(size_t n) {
     return (n + page - 1) / page * page;
 }
 
-[[noreturn]] void RaiseMappingError(const std::string& path) {
-    throw Exception("KorMMF: Auf die Datei " + path +
-                    " konnte kein Mapping ausgeführt werden!\rSchreibrechte überprüfen!");
+[[noreturn]] void RaiseMappingError(const std::string& path, int err) {
+    throw Exception(WithCause("KorMMF: Auf die Datei " + path +
+                                  " konnte kein Mapping ausgeführt werden!\rSchreibrechte überprüfen!",
+                              err));
 }
 
 }  // namespace
+
+std::string SystemErrorText(int err) {
+    switch (err) {
+        case ENOSPC: return "Der Datenträger ist voll";
+        case EDQUOT: return "Das Speicherkontingent auf dem Datenträger ist erschöpft";
+        case EFBIG: return "Die Datei überschreitet die erlaubte Größe";
+        case EACCES:
+        case EPERM: return "Keine Zugriffsrechte";
+        case EROFS: return "Der Datenträger ist schreibgeschützt";
+        case ENOENT: return "Datei oder Verzeichnis nicht gefunden";
+        case ENOTDIR: return "Ein Teil des Pfads ist kein Verzeichnis";
+        case EISDIR: return "Der Name bezeichnet ein Verzeichnis";
+        case EEXIST: return "Die Datei existiert bereits";
+        case EIO: return "Ein-/Ausgabefehler des Datenträgers";
+        case EMFILE:
+        case ENFILE: return "Zu viele geöffnete Dateien";
+        case ENOMEM: return "Nicht genügend Arbeitsspeicher";
+        case ENAMETOOLONG: return "Der Dateiname ist zu lang";
+        case EBUSY:
+        case ETXTBSY: return "Die Datei wird gerade benutzt";
+        case EXDEV: return "Quelle und Ziel liegen auf verschiedenen Datenträgern";
+        default: return "Systemfehler " + std::to_string(err) + ": " + std::strerror(err);
+    }
+}
+
+std::string WithCause(const std::string& message, int err) {
+    return err == 0 ? message : message + "\rUrsache: " + SystemErrorText(err);
+}
+
+int SyncDirectoryOf(const std::string& filePath) {
+    const auto slash = filePath.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : filePath.substr(0, slash + 1);
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int err = InjectedFailure("sync");
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    // Some file systems cannot flush a directory; nothing is lost there.
+    if (err == EINVAL || err == ENOTSUP) err = 0;
+    ::close(fd);
+    return err;
+}
+
+TKorFailureHook SetFailureHook(TKorFailureHook hook) {
+    const TKorFailureHook former = gFailureHook;
+    gFailureHook = hook;
+    return former;
+}
+
+int InjectedFailure(const char* step) { return gFailureHook != nullptr ? gFailureHook(step) : 0; }
 
 void TKorComponent::SetProject(const std::string& value) {
     if (value.empty()) return;
@@ -69,7 +130,40 @@ void TKorComponent::SetProjectDirectory(const std::string& value) {
     }
 }
 
-TKorMMF::~TKorMMF() { ReleaseHandles(fileHandle_, mapHandle_, view_); }
+TKorMMF::TKorMMF() { Objects().insert(this); }
+
+TKorMMF::~TKorMMF() {
+    Objects().erase(this);
+    (void)SyncNow();
+    ReleaseHandles(fileHandle_, mapHandle_, view_);
+}
+
+int TKorMMF::SyncNow() const {
+    if (view_ == nullptr || fileHandle_ < 0) return 0;
+    if (const int injected = InjectedFailure("sync")) return injected;
+    if (fileSize_ > 0 && ::msync(view_, static_cast<size_t>(fileSize_), MS_SYNC) != 0) return errno;
+    if (::fsync(fileHandle_) != 0) return errno;
+    return 0;
+}
+
+void TKorMMF::Flush() {
+    if (const int err = SyncNow())
+        throw EKorMMFError(WithCause("KorMMF: Die Datei " + FullPath() +
+                                         " konnte nicht auf den Datenträger geschrieben werden!",
+                                     err));
+}
+
+void TKorMMF::FlushAll() {
+    std::string first;
+    for (TKorMMF* object : Objects()) {
+        try {
+            object->Flush();
+        } catch (const Exception& e) {
+            if (first.empty()) first = e.what();
+        }
+    }
+    if (!first.empty()) throw EKorMMFError(first);
+}
 
 void TKorMMF::ReleaseHandles(int& fileHandle, size_t& mapHandle, uint8_t*& view) {
     if (view != nullptr && mapHandle != 0) ::munmap(view, mapHandle);
@@ -90,54 +184,75 @@ uint8_t* TKorMMF::MapFile(int32_t size, int& fileHandle, size_t& mapHandle) {
         const int err = errno;
         if (err == EACCES || err == EPERM || err == EROFS)
             throw Exception("KorMMF: Die Datei " + path + " ist schreibgeschützt!");
-        throw Exception("KorMMF: Die Datei " + path + " konnte nicht geöffnet werden!");
+        throw Exception(WithCause("KorMMF: Die Datei " + path + " konnte nicht geöffnet werden!", err));
     }
     struct stat st {};
     if (::fstat(fileHandle, &st) != 0 || st.st_size > INT32_MAX) {
+        const int err = st.st_size > INT32_MAX ? EFBIG : errno;
         uint8_t* none = nullptr;
         ReleaseHandles(fileHandle, mapHandle, none);
-        RaiseMappingError(path);
+        RaiseMappingError(path, err);
     }
     off_t length = st.st_size;
     if (size > 0 && size > length) {
-        if (ExtendFile(fileHandle, size) != 0) {
+        if (const int err = ExtendFile(fileHandle, size); err != 0) {
             uint8_t* none = nullptr;
             ReleaseHandles(fileHandle, mapHandle, none);
-            RaiseMappingError(path);
+            RaiseMappingError(path, err);
         }
         length = size;
     }
     if (length == 0) {  // an empty file cannot be mapped
         uint8_t* none = nullptr;
         ReleaseHandles(fileHandle, mapHandle, none);
-        RaiseMappingError(path);
+        RaiseMappingError(path, 0);
     }
     void* view = ::mmap(nullptr, static_cast<size_t>(length), PROT_READ | PROT_WRITE,
                         MAP_SHARED, fileHandle, 0);
     if (view == MAP_FAILED) {
+        const int err = errno;
         uint8_t* none = nullptr;
         ReleaseHandles(fileHandle, mapHandle, none);
-        throw Exception("KorMMF: Auf das Mapping der Datei " + path +
-                        " konnte kein View geöffnet werden!");
+        throw Exception(WithCause("KorMMF: Auf das Mapping der Datei " + path +
+                                      " konnte kein View geöffnet werden!",
+                                  err));
     }
     mapHandle = static_cast<size_t>(length);
     return static_cast<uint8_t*>(view);
 }
 
+namespace {
+
+// A failure of a new file's content (InitContent), as opposed to one of the
+// file system: CreateNew reports the two differently.
+struct ContentFailure {};
+
+}  // namespace
+
 bool TKorMMF::MakeFile() {
     int32_t size = InitialSize();
     if (size <= 0) size = 1;
     const std::string path = FullPath();
+    auto cannotMake = [&](int err) {
+        return EKorMMFError(WithCause("KorMMF: Konnte Datei nicht anlegen. Datei : " + fileName_, err));
+    };
     const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0) throw EKorMMFError("KorMMF: Konnte Datei nicht anlegen. Datei : " + fileName_);
+    if (fd < 0) throw cannotMake(errno);
     ::close(fd);
 
     int fh = -1;
     size_t mh = 0;
-    uint8_t* view = MapFile(size, fh, mh);
+    uint8_t* view = nullptr;
+    try {
+        view = MapFile(size, fh, mh);
+    } catch (const Exception&) {
+        // The mapping's message names the cause; the file made here goes again.
+        path::RemoveFile(path);
+        throw;
+    }
     if (view == nullptr) {
         ReleaseHandles(fh, mh, view);
-        throw EKorMMFError("KorMMF: Konnte Datei nicht anlegen. Datei : " + fileName_);
+        throw cannotMake(ENOENT);
     }
     uint8_t* former = view_;
     view_ = view;
@@ -146,10 +261,15 @@ bool TKorMMF::MakeFile() {
     } catch (...) {
         view_ = former;
         ReleaseHandles(fh, mh, view);
-        throw;
+        throw ContentFailure{};
     }
     view_ = former;
+    int err = InjectedFailure("sync");
+    if (err == 0 && ::msync(view, static_cast<size_t>(size), MS_SYNC) != 0) err = errno;
+    if (err == 0 && ::fsync(fh) != 0) err = errno;
     ReleaseHandles(fh, mh, view);
+    if (err == 0) err = SyncDirectoryOf(path);
+    if (err != 0) throw cannotMake(err);
     return true;
 }
 
@@ -158,18 +278,15 @@ void TKorMMF::CreateNew(bool overwrite) {
         throw EKorMMFError("KorMMF: Kein Dateiname angegeben! Datei kann nicht erstellt werden.");
     const std::string path = FullPath();
     if (path::FileExists(path) && !overwrite) return;
-    bool made = false;
+    const std::string exists =
+        "KorMMF: Datei existiert bereits und kann nicht neu angelegt werden. Datei: " + fileName_;
+    if (path::FileExists(path) && !path::RemoveFile(path)) throw EKorMMFError(WithCause(exists, errno));
     try {
-        if (path::FileExists(path) && !path::RemoveFile(path))
-            throw EKorMMFError("");
-        made = MakeFile();
-    } catch (...) {
-        made = false;
+        if (!MakeFile()) throw EKorMMFError(exists);
+    } catch (const ContentFailure&) {
+        path::RemoveFile(path);
+        throw EKorMMFError(exists);
     }
-    if (!made)
-        throw EKorMMFError(
-            "KorMMF: Datei existiert bereits und kann nicht neu angelegt werden. Datei: " +
-            fileName_);
 }
 
 void TKorMMF::Open() {
@@ -200,9 +317,14 @@ void TKorMMF::Open() {
 }
 
 void TKorMMF::Close() {
+    const int err = SyncNow();
+    const std::string path = FullPath();
     ReleaseHandles(fileHandle_, mapHandle_, view_);
     isOpen_ = false;
     fileSize_ = 0;
+    if (err != 0)
+        throw EKorMMFError(WithCause(
+            "KorMMF: Die Datei " + path + " konnte nicht auf den Datenträger geschrieben werden!", err));
 }
 
 int64_t TKorMMF::SizeOnDisk() const {
@@ -213,7 +335,10 @@ int64_t TKorMMF::SizeOnDisk() const {
 
 void TKorMMF::GrowFile(int64_t newSize) {
     const std::string path = FullPath();
-    if (fileHandle_ < 0 || view_ == nullptr || newSize > INT32_MAX) RaiseMappingError(path);
+    lastError_ = 0;
+    if (fileHandle_ < 0 || view_ == nullptr || newSize > INT32_MAX) {
+        RaiseMappingError(path, 0);
+    }
     if (newSize <= fileSize_) return;
     // The mapping reserves address space beyond the file, so that most growth is
     // only an extension of the file; past the reservation it is remapped with
@@ -222,11 +347,17 @@ void TKorMMF::GrowFile(int64_t newSize) {
         const size_t capacity =
             PageRound(std::max<size_t>(static_cast<size_t>(newSize), 2 * mapHandle_));
         void* moved = ::mremap(view_, mapHandle_, capacity, MREMAP_MAYMOVE);
-        if (moved == MAP_FAILED) RaiseMappingError(path);
+        if (moved == MAP_FAILED) {
+            lastError_ = errno;
+            RaiseMappingError(path, lastError_);
+        }
         view_ = static_cast<uint8_t*>(moved);
         mapHandle_ = capacity;
     }
-    if (ExtendFile(fileHandle_, newSize) != 0) RaiseMappingError(path);
+    if (const int err = ExtendFile(fileHandle_, newSize); err != 0) {
+        lastError_ = err;
+        RaiseMappingError(path, err);
+    }
     fileSize_ = static_cast<int32_t>(newSize);
 }
 

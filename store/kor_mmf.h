@@ -17,8 +17,22 @@
 //   Exception    "KorMMF: Die Datei " + path + " konnte nicht geöffnet werden!"
 //   Exception    "KorMMF: Auf die Datei " + path + " konnte kein Mapping ausgeführt werden!\rSchreibrechte überprüfen!"
 //   Exception    "KorMMF: Auf das Mapping der Datei " + path + " konnte kein View geöffnet werden!"
+//   EKorMMFError "KorMMF: Die Datei " + path + " konnte nicht auf den Datenträger geschrieben werden!"
+//       (Flush, Close, FlushAll)
+// A message whose own text does not name the cause of a failed system call is
+// followed by "\rUrsache: " and the cause (SystemErrorText): a full disk says
+// that the disk is full, missing rights say so. CreateNew reports a file that
+// cannot be made as "Konnte Datei nicht anlegen" with its cause; the "existiert
+// bereits" refusal is kept for an existing file that cannot be removed and for
+// a new file whose content cannot be written.
 // After any failure every handle taken by the failed step has been released; a
 // failed Open leaves the object closed.
+//
+// Durability. Stores through View reach the page cache at once and the disk
+// when the object is flushed: Flush (msync and fsync), which Close and the
+// destructor do, and FlushAll, which the programs call at the end of every
+// operation a user starts. A new file and its directory entry are flushed by
+// CreateNew. Single records are not flushed one by one.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +40,24 @@
 #include <string>
 
 namespace korin {
+
+// The cause of a failed system call, in German ("Der Datenträger ist voll" for
+// ENOSPC); the system's own text for a value without a German one.
+std::string SystemErrorText(int err);
+// message + "\rUrsache: " + SystemErrorText(err); the message alone for err 0.
+std::string WithCause(const std::string& message, int err);
+
+// Flushes the directory that holds `filePath` (after a rename or a new entry),
+// so that the change of the name survives a crash. Returns 0 or the errno value.
+int SyncDirectoryOf(const std::string& filePath);
+
+// Failure injection for tests of what a full disk does: when a hook is set, the
+// mapped-file layer and the file copy ask it before each step named "extend"
+// (a file grows), "write" (bytes are written) and "sync" (a flush); a non-zero
+// errno value it returns makes that step fail with it. Returns the former hook.
+using TKorFailureHook = int (*)(const char* step);
+TKorFailureHook SetFailureHook(TKorFailureHook hook);
+int InjectedFailure(const char* step);
 
 // An ownable store object that knows the project directory its file lives in.
 class TKorComponent {
@@ -60,8 +92,8 @@ protected:
 
 class TKorMMF : public TKorComponent {
 public:
-    TKorMMF() = default;
-    // Releases the handles; does not call Close.
+    TKorMMF();
+    // Flushes (errors ignored) and releases the handles; does not call Close.
     ~TKorMMF() override;
 
     const std::string& FileName() const { return fileName_; }
@@ -82,7 +114,19 @@ public:
     // Closes, then maps the file and checks its content. A missing file leaves
     // the object closed without an error.
     virtual void Open();
+    // Flushes, then releases the mapping and the file. A failed flush raises its
+    // error after the handles are released; the object is closed either way.
     virtual void Close();
+
+    // Writes the mapped bytes of the open file to the disk (msync, fsync).
+    // Nothing happens when closed.
+    void Flush();
+    // Flushes every open store object of the process; all are tried, the first
+    // failure is raised afterwards.
+    static void FlushAll();
+
+    // errno of the last failed growth of this object, 0 when none.
+    int LastSystemError() const { return lastError_; }
 
     // Opens Project + FileName read-write and maps it: size 0 maps the file at its
     // current size, a larger size first extends the file with zero bytes to that
@@ -119,6 +163,10 @@ private:
     int fileHandle_ = -1;
     size_t mapHandle_ = 0;  // the length of the mapping; 0 when none
     uint8_t* view_ = nullptr;
+    int lastError_ = 0;
+
+    // errno of a failed msync or fsync, 0 on success.
+    int SyncNow() const;
 };
 
 }  // namespace korin

@@ -220,9 +220,14 @@ public:
     // When i is a field: writes the normalised value (types 1 and 2; others
     // unchanged) into the current record; when the field belongs to the primary
     // or a secondary key, the record's keys are deleted before and added after.
-    // Key conflicts are not checked. A current slot that does not exist or is not
-    // in use is refused (above).
-    void EditField(int32_t i, const std::string& text);
+    // A value that would give the record a primary value (or an empty one) or a
+    // unique secondary key that another record holds is refused with the key
+    // conflict warning before anything is written; a key file that cannot take
+    // the new keys gets the former value and keys back and the warning
+    // "Datensatz konnte nicht geändert werden!\rDatei läßt sich nicht erweitern!".
+    // True when the value was written. A current slot that does not exist or is
+    // not in use is refused (above).
+    bool EditField(int32_t i, const std::string& text);
     void SetFieldById(int32_t id, const std::string& text) { EditField(fieldDefs_.IndexOfId(id), text); }
     // Deletes the current record: its keys, then the slot (put at the head of
     // the free chain), then the count; unless the key file is at its end, its
@@ -332,6 +337,7 @@ private:
     template <typename TextOf>
     TKeyList BuildKeys(int32_t slot, TextOf&& text) const;
     bool KeyConflict(const std::vector<std::string>& given, const std::vector<std::string>& stored);
+    bool EditConflict(int32_t i, const std::string& stored);
     int32_t PrepareSlot();
     std::string Normalised(int32_t i, const std::string& value, bool append, int32_t& counterText,
                            int32_t& counterNumber) const;

@@ -91,13 +91,8 @@ void SyncFile(const std::string& path) {
 void ReplaceFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0)
         throw EKorTabError("KorTable: Die Datei " + from + " konnte nicht umbenannt werden!");
-    const auto slash = to.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : to.substr(0, slash + 1);
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
+    if (const int err = SyncDirectoryOf(to); err != 0)
+        throw EKorTabError(WithCause("KorTable: Die Datei " + to + " konnte nicht geschrieben werden!", err));
 }
 
 // Another table file, mapped for reading its header and slots.

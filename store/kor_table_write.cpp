@@ -213,7 +213,8 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
     const int32_t f = PrepareSlot();
     if (f < 1) {
         PutHeaderI32(kFreeHead, 0);
-        ShowErrorMessage("Datensatz konnte nicht angelegt werden!\rDatei läßt sich nicht erweitern!");
+        ShowErrorMessage(WithCause("Datensatz konnte nicht angelegt werden!\rDatei läßt sich nicht erweitern!",
+                                   LastSystemError()));
         return -1;
     }
     const int32_t s = f - 1;
@@ -254,8 +255,44 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
     return result;
 }
 
-void TKorTable::EditField(int32_t i, const std::string& text) {
-    if (!IsOpen() || i < 0 || i >= FieldCount()) return;
+// A key conflict of an edit: the primary value or a unique secondary key that
+// the edited record would have is held by another record. The record's own keys
+// do not count: an edit that leaves a key as it was is no conflict.
+bool TKorTable::EditConflict(int32_t i, const std::string& stored) {
+    const int32_t s = records_.CurrentSlot();
+    const int32_t n = FieldCount();
+    std::vector<std::string> values(static_cast<size_t>(n));
+    for (int32_t f = 0; f < n; ++f) values[static_cast<size_t>(f)] = f == i ? stored : GetField(f);
+    const int32_t p = PrimaryKeyField();
+    const std::string warning = "Achtung! In der Tabelle " + Title() + " kam es zu" + "\r" +
+                                " einem Schlüsselkonflikt." +
+                                (p > 0 ? " PIndex " + (p - 1 == i ? stored : GetField(p - 1)) + " existiert bereits!"
+                                       : std::string(" Der eindeutige Sekundärschlüssel existiert bereits!"));
+    auto heldByOther = [&](const TKeyList& parts) {
+        const int32_t found = keyFile_.Locate(parts);
+        return found >= 0 && found != s;
+    };
+    bool conflict = false;
+    if (p > 0 && p - 1 == i) {
+        conflict = TrimBlanks(stored).empty() ||
+                   heldByOther({KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"),
+                                KeyPart(fieldDefs_.TypeLetter(i), kPointerType, stored)});
+    }
+    for (const auto& key : keys_) {
+        if (conflict) break;
+        if (!key.unique || std::find(key.fields.begin(), key.fields.end(), i + 1) == key.fields.end()) continue;
+        TKeyList parts{KeyPart('C', 0, "S_KEY"), KeyPart('N', 0, "0"), KeyPart('C', 0, key.name)};
+        for (int32_t number : key.fields)
+            parts.push_back(KeyPart(fieldDefs_.TypeLetter(number - 1), 0, values[static_cast<size_t>(number - 1)]));
+        conflict = heldByOther(parts);
+    }
+    records_.Select(s);
+    if (conflict) ShowErrorMessage(warning);
+    return conflict;
+}
+
+bool TKorTable::EditField(int32_t i, const std::string& text) {
+    if (!IsOpen() || i < 0 || i >= FieldCount()) return false;
     RequireRecord("geändert");
     int32_t unusedText = 0, unusedNumber = 0;
     const std::string value = Normalised(i, text, false, unusedText, unusedNumber);
@@ -264,17 +301,40 @@ void TKorTable::EditField(int32_t i, const std::string& text) {
     for (const auto& key : keys_)
         inKey = inKey || std::find(key.fields.begin(), key.fields.end(), i + 1) != key.fields.end();
     const int32_t s = records_.CurrentSlot();
-    if (inKey) {
-        RequireKeyFile();
-        TKeyList keys = RecordKeys();
-        keyFile_.DeleteKeys(keys);
+    if (!inKey) {
+        records_.SetField(i, value);
+        return true;
     }
+    RequireKeyFile();
+    // Everything that can refuse the edit is checked before the keys go: a key
+    // that another record holds could not be added back, and the record would
+    // drop out of the key order while the header still counts it.
+    if (EditConflict(i, AsStored(i, value))) return false;
+    const std::string former = GetField(i);
+    TKeyList keys = RecordKeys();
+    keyFile_.DeleteKeys(keys);
     records_.Select(s);
     records_.SetField(i, value);
-    if (inKey) {
-        TKeyList keys = RecordKeys();
-        keyFile_.AddKeys(keys, s + 1);
+    bool added = false;
+    try {
+        keys = RecordKeys();
+        added = keyFile_.AddKeys(keys, s + 1);
+    } catch (...) {
+        added = false;
     }
+    if (added) return true;
+    // The key file could not take the new keys (it cannot grow): the record
+    // and its former keys are put back, then the edit is reported as failed.
+    records_.Select(s);
+    keys = RecordKeys();
+    keyFile_.DeleteKeys(keys);
+    records_.Select(s);
+    records_.SetField(i, former);
+    keys = RecordKeys();
+    keyFile_.AddKeys(keys, s + 1);
+    records_.Select(s);
+    ShowErrorMessage("Datensatz konnte nicht geändert werden!\rDatei läßt sich nicht erweitern!");
+    return false;
 }
 
 void TKorTable::Delete() {

@@ -109,9 +109,9 @@ TEST_F(DrawingEntryTest, APageWithoutTitleBlockIsCopiedWithAFreshChecksum) {
     EXPECT_EQ(ReadBytes(dir / name), gen::Build(page));
 }
 
-TEST_F(DrawingEntryTest, AMissingOriginalFailsAfterTheEntryIsMade) {
+TEST_F(DrawingEntryTest, AMissingOriginalFailsAndTheEntryGoesAgain) {
     EXPECT_THROW(cat.CreateDrawingEntry(original / "fehlt.drw", DrawingKey({"A", "P"})), Exception);
-    EXPECT_EQ(cat.Locate(DrawingKey({"A", "P"})), 2);
+    EXPECT_LT(cat.Locate(DrawingKey({"A", "P"})), 0);
     EXPECT_EQ(cat.Verify(), "");
 }
 

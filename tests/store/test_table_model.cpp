@@ -123,26 +123,35 @@ void RunSequence(uint32_t seed, int steps) {
             m.freeSlots.push_back(m.records[k].slot);
             m.records.erase(k);
         } else if (op < 85) {
-            // Edits are not checked for conflicts; the sequence makes only those
-            // that keep the unique key unique.
+            // An edit that would give the record a key another record holds is
+            // refused with the warning, and the record keeps its value and keys.
             const std::string k = randomRecord();
             Rec& r = m.records[k];
             const bool editV = pick(2) == 0;
             const std::string v = editV ? values[pick(4)] : r.v;
             const std::string g = editV ? r.g : std::to_string(pick(6));
-            if (m.UniqueTaken(v, g, k)) continue;
+            const bool refused = m.UniqueTaken(v, g, k);
+            const size_t warnings = sink.errors.size();
             ASSERT_TRUE(t->GoToSlot(r.slot));
-            t->EditField(editV ? 1 : 2, editV ? v : g);
-            r.v = v;
-            r.g = g;
+            ASSERT_EQ(t->EditField(editV ? 1 : 2, editV ? v : g), !refused) << "step " << step;
+            ASSERT_EQ(sink.errors.size(), warnings + (refused ? 1 : 0));
+            if (!refused) {
+                r.v = v;
+                r.g = g;
+            }
         } else if (op < 93) {
             const std::string k = randomRecord();
             const std::string nk = Key(pick(400));
-            if (m.records.count(nk)) continue;
+            const bool refused = m.records.count(nk) && nk != k;
+            const size_t warnings = sink.errors.size();
             ASSERT_TRUE(t->FindByPrimary(k));
-            t->EditField(0, nk);
-            m.records[nk] = m.records[k];
-            m.records.erase(k);
+            ASSERT_EQ(t->EditField(0, nk), !refused) << "step " << step;
+            ASSERT_EQ(sink.errors.size(), warnings + (refused ? 1 : 0));
+            if (!refused) {
+                const Rec moved = m.records[k];
+                m.records.erase(k);
+                m.records[nk] = moved;
+            }
         } else if (op < 96) {
             t->Reindex();
             m.Reindexed();
