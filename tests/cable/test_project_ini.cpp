@@ -1,0 +1,38 @@
+// "project.ini" read as Windows reads INI files.
+#include <gtest/gtest.h>
+
+#include "cable/project_ini.h"
+#include "test_support.h"
+
+namespace korin::testing {
+namespace {
+
+TEST(ProjectIni, ReadsValuesAsWindowsDoes) {
+    TKorIniFile ini;
+    ini.Parse("\xEF\xBB\xBF[RVK]\r\nLevel1=<ANLAGE:Bereich>\r\n"
+              "; ProjectPath=kommentar\n"
+              "[cabledatabase]\n"
+              "  projectpath = D:\\Stamm  \r\n"
+              "ProjectPath=zweiter\r\n"
+              "ProjectName=\"Kabel\" ; kein Kommentar\r\n"
+              "Name1=a=b\r\n"
+              "Zeile ohne Gleichheitszeichen\r\n"
+              "[CableDataBase]\r\nName2=aus der zweiten Sektion\r\n");
+    EXPECT_EQ(ini.ReadString("RVK", "Level1"), "<ANLAGE:Bereich>");
+    EXPECT_EQ(ini.ReadString("CableDataBase", "ProjectPath"), "D:\\Stamm");
+    EXPECT_EQ(ini.ReadString("CableDataBase", "ProjectName"), "\"Kabel\" ; kein Kommentar");
+    EXPECT_EQ(ini.ReadString("CableDataBase", "Name1"), "a=b");
+    EXPECT_FALSE(ini.ValueExists("CableDataBase", "Name2"));
+    EXPECT_EQ(ini.ReadString("Fehlt", "Name1", "vorgabe"), "vorgabe");
+}
+
+TEST(ProjectIni, AMissingFileIsEmptyAnUnreadableOneRefused) {
+    TempDir dir;
+    TKorIniFile ini;
+    EXPECT_FALSE(ini.Load(dir / "project.ini"));
+    EXPECT_EQ(MessageOf([&] { ini.Load(dir.Path()); }),
+              "KorIni: Die Datei " + dir.Path() + " konnte nicht gelesen werden.");
+}
+
+}  // namespace
+}  // namespace korin::testing
