@@ -1,6 +1,6 @@
-// The table file against SQLite 3 on the same work: append 10^5 and 10^6
-// records, 10^5 random lookups by primary key, a walk of every record in
-// primary-key order, and a rebuild of all indexes.
+// The table file against SQLite 3 on the same work, at 10^5 and at 10^6
+// records: appending them, 10^5 random lookups by primary key, a walk of every
+// record in primary-key order, and a rebuild of all indexes.
 //
 // Both hold the same five columns (K primary key, Name, Ort, Nr, Typ) with a
 // non-unique index over Ort and a unique one over (Nr, Typ). SQLite is set up as
@@ -11,10 +11,14 @@
 // Keys are inserted in random order. Neither side flushes to the disk.
 //
 // Each benchmark runs once (wall clock); at the end one line per operation
-// prints both times and the ratio ours / SQLite, and the growth of the append
-// time from 10^5 to 10^6 records (10.0 would be linear, about 12 is n log n).
+// prints both times and the ratio ours / SQLite, then the growth of every
+// operation from 10^5 to 10^6 records (10 is linear, about 12 is n log n; the
+// lookups stay 10^5, so theirs shows only the deeper trees), and the memory our
+// side held: the peak resident memory of each operation and what stays
+// resident after the walk (mapped file pages and heap) beside the file sizes.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <malloc.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -22,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <numeric>
 #include <random>
@@ -35,6 +40,8 @@ namespace {
 constexpr int kSmall = 100'000;
 constexpr int kLarge = 1'000'000;
 constexpr int kLookups = 100'000;
+
+std::string Tag(int n) { return n == kSmall ? "10^5" : n == kLarge ? "10^6" : std::to_string(n); }
 
 const char* const kCities[] = {"Kiel", "Bonn", "Ulm", "Hamm", "Gera", "Jena", "Suhl", "Trier", "Fulda", "Hof"};
 
@@ -69,6 +76,38 @@ std::string ScratchDir() {
     return dir;
 }
 
+// A line of /proc/self/status in MB ("VmHWM", "VmRSS", "RssAnon", "RssFile").
+double StatusMb(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field + ":", 0) == 0) return std::atof(line.c_str() + field.size() + 1) / 1024.0;
+    return 0.0;
+}
+
+// Peak resident memory is measured per operation of ours: what SQLite freed
+// before is given back to the system and the peak is reset to the present.
+void StartPeak() {
+    ::malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+std::map<std::string, double>& PeakMb() {
+    static std::map<std::string, double> peak;
+    return peak;
+}
+
+std::vector<std::string>& MemoryNotes() {
+    static std::vector<std::string> notes;
+    return notes;
+}
+
+double FileMb(const std::string& name) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(ScratchDir() + name, ec);
+    return ec ? 0.0 : static_cast<double>(size) / (1024.0 * 1024.0);
+}
+
 // Seconds of each operation, ours and SQLite's.
 std::map<std::string, std::pair<double, double>>& Times() {
     static std::map<std::string, std::pair<double, double>> times;
@@ -79,6 +118,7 @@ void Record(benchmark::State& state, const std::string& op, bool ours, double se
     state.SetIterationTime(seconds);
     auto& t = Times()[op];
     (ours ? t.first : t.second) = seconds;
+    if (ours) PeakMb()[op] = StatusMb("VmHWM");
 }
 
 // The data sets on disk: n for ours, -n for SQLite's.
@@ -89,6 +129,7 @@ std::map<int, bool>& Built() {
 
 using Clock = std::chrono::steady_clock;
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
 
 // ---- ours ----------------------------------------------------------------------
 
@@ -134,49 +175,71 @@ void OursBuilt(int n) {
 
 void BM_OursAppend(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) Record(state, "append " + std::to_string(n), true, BuildOurs(n));
+    for (auto _ : state) {
+        StartPeak();
+        Record(state, "append " + Tag(n), true, BuildOurs(n));
+    }
     state.SetItemsProcessed(n);
 }
 
-void BM_OursLookup(benchmark::State& state) {
-    OursBuilt(kLarge);
-    auto t = OpenOurs(kLarge);
-    t->Open();
+std::vector<std::string> LookupKeys(int n) {
     std::mt19937 rng(99);
     std::vector<std::string> keys;
-    for (int i = 0; i < kLookups; ++i) keys.push_back(MakeRow(static_cast<int>(rng() % kLarge), 0).k);
+    for (int i = 0; i < kLookups; ++i) keys.push_back(MakeRow(static_cast<int>(rng() % static_cast<unsigned>(n)), 0).k);
+    return keys;
+}
+
+void BM_OursLookup(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    OursBuilt(n);
+    const std::vector<std::string> keys = LookupKeys(n);
+    StartPeak();
+    auto t = OpenOurs(n);
+    t->Open();
     for (auto _ : state) {
         const auto start = Clock::now();
         size_t found = 0;
-        for (const std::string& k : keys) found += t->FindByPrimary(k) && !t->GetField(1).empty();
-        Record(state, "lookup 10^5 of 10^6", true, Since(start));
+        for (const std::string& k : keys)
+            found += t->FindByPrimary(k) && !t->Records().GetFieldView(1).empty();
+        Record(state, "lookup 10^5 of " + Tag(n), true, Since(start));
         if (found != keys.size()) std::abort();
     }
 }
 
 void BM_OursWalk(benchmark::State& state) {
-    OursBuilt(kLarge);
-    auto t = OpenOurs(kLarge);
+    const int n = static_cast<int>(state.range(0));
+    OursBuilt(n);
+    StartPeak();
+    auto t = OpenOurs(n);
     t->Open();
     for (auto _ : state) {
         const auto start = Clock::now();
         size_t rows = 0, bytes = 0;
+        const korin::TKorRecords& records = t->Records();
         for (bool more = t->First(); more; more = t->Next(), ++rows)
-            for (int32_t i = 0; i < 5; ++i) bytes += t->GetField(i).size();
-        Record(state, "walk 10^6 in key order", true, Since(start));
-        if (rows != static_cast<size_t>(kLarge)) std::abort();
+            for (int32_t i = 0; i < 5; ++i) bytes += records.GetFieldView(i).size();
+        Record(state, "walk " + Tag(n) + " in key order", true, Since(start));
+        if (rows != static_cast<size_t>(n)) std::abort();
         benchmark::DoNotOptimize(bytes);
     }
+    char note[200];
+    std::snprintf(note, sizeof note,
+                  "after the walk of %s: resident %.1f MB (heap %.1f, mapped files %.1f); files %.1f MB",
+                  Tag(n).c_str(), StatusMb("VmRSS"), StatusMb("RssAnon"), StatusMb("RssFile"),
+                  FileMb(TableName(n) + ".dat") + FileMb(TableName(n) + ".key"));
+    MemoryNotes().push_back(note);
 }
 
 void BM_OursReindex(benchmark::State& state) {
-    OursBuilt(kLarge);
-    auto t = OpenOurs(kLarge);
+    const int n = static_cast<int>(state.range(0));
+    OursBuilt(n);
+    StartPeak();
+    auto t = OpenOurs(n);
     t->Open();
     for (auto _ : state) {
         const auto start = Clock::now();
         t->Reindex();
-        Record(state, "rebuild indexes of 10^6", true, Since(start));
+        Record(state, "rebuild indexes of " + Tag(n), true, Since(start));
     }
 }
 
@@ -240,18 +303,17 @@ void SqliteBuilt(int n) {
 
 void BM_SqliteAppend(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) Record(state, "append " + std::to_string(n), false, BuildSqlite(n));
+    for (auto _ : state) Record(state, "append " + Tag(n), false, BuildSqlite(n));
     state.SetItemsProcessed(n);
 }
 
 void BM_SqliteLookup(benchmark::State& state) {
-    SqliteBuilt(kLarge);
-    sqlite3* db = OpenSqlite(kLarge);
+    const int n = static_cast<int>(state.range(0));
+    SqliteBuilt(n);
+    sqlite3* db = OpenSqlite(n);
     sqlite3_stmt* find = nullptr;
     sqlite3_prepare_v2(db, "SELECT name FROM t WHERE k = ?", -1, &find, nullptr);
-    std::mt19937 rng(99);
-    std::vector<std::string> keys;
-    for (int i = 0; i < kLookups; ++i) keys.push_back(MakeRow(static_cast<int>(rng() % kLarge), 0).k);
+    const std::vector<std::string> keys = LookupKeys(n);
     for (auto _ : state) {
         const auto start = Clock::now();
         Exec(db, "BEGIN");
@@ -262,7 +324,7 @@ void BM_SqliteLookup(benchmark::State& state) {
             sqlite3_reset(find);
         }
         Exec(db, "COMMIT");
-        Record(state, "lookup 10^5 of 10^6", false, Since(start));
+        Record(state, "lookup 10^5 of " + Tag(n), false, Since(start));
         if (found != keys.size()) std::abort();
     }
     sqlite3_finalize(find);
@@ -270,8 +332,9 @@ void BM_SqliteLookup(benchmark::State& state) {
 }
 
 void BM_SqliteWalk(benchmark::State& state) {
-    SqliteBuilt(kLarge);
-    sqlite3* db = OpenSqlite(kLarge);
+    const int n = static_cast<int>(state.range(0));
+    SqliteBuilt(n);
+    sqlite3* db = OpenSqlite(n);
     sqlite3_stmt* walk = nullptr;
     sqlite3_prepare_v2(db, "SELECT k, name, ort, nr, typ FROM t ORDER BY k", -1, &walk, nullptr);
     for (auto _ : state) {
@@ -288,8 +351,8 @@ void BM_SqliteWalk(benchmark::State& state) {
         }
         sqlite3_reset(walk);
         Exec(db, "COMMIT");
-        Record(state, "walk 10^6 in key order", false, Since(start));
-        if (rows != static_cast<size_t>(kLarge)) std::abort();
+        Record(state, "walk " + Tag(n) + " in key order", false, Since(start));
+        if (rows != static_cast<size_t>(n)) std::abort();
         benchmark::DoNotOptimize(bytes);
     }
     sqlite3_finalize(walk);
@@ -297,15 +360,16 @@ void BM_SqliteWalk(benchmark::State& state) {
 }
 
 void BM_SqliteReindex(benchmark::State& state) {
-    SqliteBuilt(kLarge);
-    sqlite3* db = OpenSqlite(kLarge);
+    const int n = static_cast<int>(state.range(0));
+    SqliteBuilt(n);
+    sqlite3* db = OpenSqlite(n);
     for (auto _ : state) {
         const auto start = Clock::now();
         Exec(db, "BEGIN");
         Exec(db, "DROP INDEX t_ort; DROP INDEX t_nrtyp;");
         Exec(db, kCreateIndexes);
         Exec(db, "COMMIT");
-        Record(state, "rebuild indexes of 10^6", false, Since(start));
+        Record(state, "rebuild indexes of " + Tag(n), false, Since(start));
     }
     sqlite3_close(db);
 }
@@ -319,28 +383,45 @@ void Register() {
     for (int n : {kSmall, kLarge}) {
         Once(benchmark::RegisterBenchmark("ours/append", BM_OursAppend)->Arg(n));
         Once(benchmark::RegisterBenchmark("sqlite/append", BM_SqliteAppend)->Arg(n));
+        Once(benchmark::RegisterBenchmark("ours/lookup", BM_OursLookup)->Arg(n));
+        Once(benchmark::RegisterBenchmark("sqlite/lookup", BM_SqliteLookup)->Arg(n));
+        Once(benchmark::RegisterBenchmark("ours/walk", BM_OursWalk)->Arg(n));
+        Once(benchmark::RegisterBenchmark("sqlite/walk", BM_SqliteWalk)->Arg(n));
+        Once(benchmark::RegisterBenchmark("ours/reindex", BM_OursReindex)->Arg(n));
+        Once(benchmark::RegisterBenchmark("sqlite/reindex", BM_SqliteReindex)->Arg(n));
     }
-    Once(benchmark::RegisterBenchmark("ours/lookup", BM_OursLookup));
-    Once(benchmark::RegisterBenchmark("sqlite/lookup", BM_SqliteLookup));
-    Once(benchmark::RegisterBenchmark("ours/walk", BM_OursWalk));
-    Once(benchmark::RegisterBenchmark("sqlite/walk", BM_SqliteWalk));
-    Once(benchmark::RegisterBenchmark("ours/reindex", BM_OursReindex));
-    Once(benchmark::RegisterBenchmark("sqlite/reindex", BM_SqliteReindex));
 }
 
 void PrintRatios() {
-    std::printf("\n%-28s %12s %12s %10s\n", "operation", "ours s", "sqlite s", "ours/sqlite");
-    for (const auto& [op, t] : Times()) {
-        if (t.first > 0 && t.second > 0)
-            std::printf("%-28s %12.3f %12.3f %10.2f\n", op.c_str(), t.first, t.second, t.first / t.second);
-        else
-            std::printf("%-28s %12.3f %12.3f %10s\n", op.c_str(), t.first, t.second, "-");
+    const char* const kOps[] = {"append ", "lookup 10^5 of ", "walk ", "rebuild indexes of "};
+    auto opName = [](const char* op, const std::string& tag) {
+        return std::string(op) + tag + (std::string(op) == "walk " ? " in key order" : "");
+    };
+    std::printf("\n%-28s %10s %10s %12s %14s\n", "operation", "ours s", "sqlite s", "ours/sqlite",
+                "ours peak MB");
+    for (const std::string tag : {"10^5", "10^6"}) {
+        for (const char* op : kOps) {
+            const std::string name = opName(op, tag);
+            const auto it = Times().find(name);
+            if (it == Times().end()) continue;
+            const auto [ours, sqlite] = it->second;
+            char ratio[32] = "-";
+            if (ours > 0 && sqlite > 0) std::snprintf(ratio, sizeof ratio, "%.2f", ours / sqlite);
+            std::printf("%-28s %10.3f %10.3f %12s %14.1f\n", name.c_str(), ours, sqlite, ratio, PeakMb()[name]);
+        }
     }
-    const auto& small = Times()["append " + std::to_string(kSmall)];
-    const auto& large = Times()["append " + std::to_string(kLarge)];
-    if (small.first > 0 && large.first > 0)
-        std::printf("append 10^5 -> 10^6 grows ours x%.1f, sqlite x%.1f (10 linear, ~12 n log n)\n",
-                    large.first / small.first, small.second > 0 ? large.second / small.second : 0.0);
+    std::printf("\ngrowth 10^5 -> 10^6 (10 linear, ~12 n log n; lookups: 10^5 each)\n");
+    for (const char* op : kOps) {
+        const auto small = Times().find(opName(op, "10^5"));
+        const auto large = Times().find(opName(op, "10^6"));
+        if (small == Times().end() || large == Times().end()) continue;
+        auto growth = [](double a, double b) { return a > 0 && b > 0 ? b / a : 0.0; };
+        std::printf("%-28s ours x%-6.1f sqlite x%.1f\n", (std::string(op) + "n").c_str(),
+                    growth(small->second.first, large->second.first),
+                    growth(small->second.second, large->second.second));
+    }
+    std::printf("\n");
+    for (const std::string& note : MemoryNotes()) std::printf("%s\n", note.c_str());
 }
 
 }  // namespace

@@ -1,94 +1,60 @@
 #include "store/kor_text_compare.h"
 
-#include <array>
-#include <cstdint>
+#include <algorithm>
+#include <cstring>
 
 namespace korin {
 namespace {
 
 constexpr size_t kSignificant = 32;
 
-// A leading digit run, cut into groups of nine digits from the right.
-struct NumberRun {
-    int digits = -1;  // -1: the text has no leading digit
-    int groups = 0;
-    std::array<uint32_t, 4> group{};  // group 0 holds the last nine digits
-};
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-NumberRun TakeNumberRun(std::string_view& text) {
-    NumberRun run;
-    size_t n = 0;
-    while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;
-    if (n == 0) return run;
-    run.digits = static_cast<int>(n);
-    size_t end = n;
-    while (end > 0 && run.groups < 4) {
-        const size_t begin = end >= 9 ? end - 9 : 0;
-        uint32_t v = 0;
-        for (size_t i = begin; i < end; ++i) v = v * 10 + static_cast<uint32_t>(text[i] - '0');
-        run.group[static_cast<size_t>(run.groups++)] = v;
-        end = begin;
-    }
-    text.remove_prefix(n);
-    return run;
-}
-
-int RunCompare(const NumberRun& x, const NumberRun& y) {
-    if (x.digits != y.digits) return x.digits - y.digits;
-    if (x.groups != y.groups) return x.groups - y.groups;
-    for (int g = x.groups - 1; g >= 0; --g) {
-        const uint32_t a = x.group[static_cast<size_t>(g)], b = y.group[static_cast<size_t>(g)];
-        if (a != b) return a < b ? -1 : 1;
-    }
-    return 0;
-}
-
-int MapChar(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= '0' && u <= '9' ? u - '0' : u;
-}
-
-// Compares character by character, removing equal characters from both texts.
-// Stops (result 0, *atDigits true) where both mapped characters are below 32.
-int CharCompare(std::string_view& a, std::string_view& b, bool* atDigits) {
-    *atDigits = false;
-    const size_t m = std::min(a.size(), b.size());
-    for (size_t i = 0; i < m; ++i) {
-        const int x = MapChar(a[0]), y = MapChar(b[0]);
-        if (x < 32 && y < 32) {
-            *atDigits = true;
-            return 0;
-        }
-        if (x != y) return x - y;
-        a.remove_prefix(1);
-        b.remove_prefix(1);
-    }
-    return static_cast<int>(a.size()) - static_cast<int>(b.size());
+size_t DigitsFrom(const unsigned char* t, size_t from, size_t size) {
+    size_t n = from;
+    while (n < size && IsDigit(t[n])) ++n;
+    return n - from;
 }
 
 }  // namespace
 
+// The order depends only on the first place where the texts differ and on the
+// digit run that place belongs to, so the texts are compared as bytes up to that
+// place and the rules are applied there alone:
+//   - two digits: the longer remainder of the run sorts later (the common part
+//     before is equal), an equally long one by the digits themselves;
+//   - a digit and the end, a control character or (inside a run) anything: the
+//     longer run, i.e. the digit, sorts later; a digit and a printable character
+//     outside a run: the digit first (it maps below every printable code),
+//     except at the very start, where a text without a leading run comes first;
+//   - no digit: by byte code (control characters against each other too), the
+//     end of a text first.
+// Where no digit is involved this is a plain comparison of bytes.
 int TextCompare(std::string_view a, std::string_view b) {
-    a = a.substr(0, kSignificant);
-    b = b.substr(0, kSignificant);
-    int c = RunCompare(TakeNumberRun(a), TakeNumberRun(b));
-    if (c != 0) return c;
-    while (true) {
-        bool atDigits = false;
-        c = CharCompare(a, b, &atDigits);
-        if (!atDigits) return c;
-        const NumberRun x = TakeNumberRun(a), y = TakeNumberRun(b);
-        c = RunCompare(x, y);
-        if (c != 0) return c;
-        if (x.digits < 0) {
-            // Both stopped at control characters, which have no digit run: they
-            // order by byte code, so that the comparison always advances.
-            const int u = static_cast<unsigned char>(a[0]), v = static_cast<unsigned char>(b[0]);
-            if (u != v) return u - v;
-            a.remove_prefix(1);
-            b.remove_prefix(1);
-        }
+    const size_t na = std::min(a.size(), kSignificant), nb = std::min(b.size(), kSignificant);
+    const auto* x = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* y = reinterpret_cast<const unsigned char*>(b.data());
+    const size_t common = std::min(na, nb);
+    size_t i = 0;
+    while (i < common && x[i] == y[i]) ++i;
+    const bool da = i < na && IsDigit(x[i]), db = i < nb && IsDigit(y[i]);
+    if (!da && !db) {
+        if (i == common) return na == nb ? 0 : (na < nb ? -1 : 1);
+        return x[i] < y[i] ? -1 : 1;
     }
+    if (da && db) {
+        const size_t ra = DigitsFrom(x, i, na), rb = DigitsFrom(y, i, nb);
+        if (ra != rb) return ra < rb ? -1 : 1;
+        return x[i] < y[i] ? -1 : 1;
+    }
+    // One digit against something else: +1 when the digit is a's.
+    const int digitSide = da ? 1 : -1;
+    const bool inRun = i > 0 && IsDigit(x[i - 1]);
+    if (inRun || i == 0) return digitSide;
+    const bool otherEnded = da ? i == nb : i == na;
+    const unsigned char other = otherEnded ? 0 : (da ? y[i] : x[i]);
+    if (otherEnded || other < 32) return digitSide;
+    return -digitSide;
 }
 
 }  // namespace korin

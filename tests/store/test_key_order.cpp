@@ -1,0 +1,57 @@
+// The order of key texts against a second, independent statement of it: each
+// text encoded into bytes whose plain comparison is the order (digit runs as
+// their length and digits, control characters below runs below printable
+// characters, a leading run above every other start). Random texts mix digits,
+// control, printable and 8-bit characters, and often share long prefixes, where
+// the comparison looks at the place of the first difference only.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "store/kor_text_compare.h"
+
+namespace {
+
+bool Digit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+std::string Encoded(std::string text) {
+    text = text.substr(0, 32);
+    std::string out(1, !text.empty() && Digit(static_cast<unsigned char>(text[0])) ? '\2' : '\1');
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (Digit(c)) {
+            size_t n = i;
+            while (n < text.size() && Digit(static_cast<unsigned char>(text[n]))) ++n;
+            out += static_cast<char>(32);
+            out += static_cast<char>(n - i);
+            out += text.substr(i, n - i);
+            i = n;
+            continue;
+        }
+        out += static_cast<char>(c < 32 ? c : c < '0' ? c + 1 : c);
+        ++i;
+    }
+    return out;
+}
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+TEST(KeyOrder, AgreesWithTheByteEncodingOnMixedTexts) {
+    const std::string alphabet = std::string("a0 9/:Z\x01\x1f\x7f\xff", 11) + std::string(1, '\0');
+    std::mt19937 rng(4711);
+    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1), len(0, 40);
+    auto text = [&](size_t n) {
+        std::string s(n, ' ');
+        for (char& c : s) c = alphabet[pick(rng)];
+        return s;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const std::string a = text(len(rng) % (i % 3 == 0 ? 41 : 6));
+        const std::string b = i % 2 ? a.substr(0, a.size() * (i % 5) / 4) + text(len(rng) % 5) : text(len(rng) % 8);
+        const int want = Sign(Encoded(a).compare(Encoded(b)));
+        ASSERT_EQ(Sign(korin::TextCompare(a, b)), want) << "[" << a << "] / [" << b << "]";
+    }
+}
+
+}  // namespace
