@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Mutation check: how many small faults in a source file do its tests notice?
 #
-#   scripts/mutate.sh [-n N] [-w DIR] [-t SECONDS] [--refresh-tests] [--list] FILE...
+#   scripts/mutate.sh [-n N] [-w DIR] [-t SECONDS] [-l LABEL] [--refresh-tests [REF]] [--list] FILE...
 #
 # FILE is a source path relative to the checkout (store/kor_key_file.cpp). Each
 # mutant changes one spot of the file: a comparison flipped (== !=, < <=, > >=),
@@ -16,20 +16,22 @@
 # committed tree (HEAD) to DIR/src (default /tmp/mutate/korin) and builds it
 # there without Qt; later runs reuse that copy, so that a second run measures
 # the same sources. --refresh-tests replaces the copy's tests/ by the
-# checkout's committed tests/, keeping only the test files the copy already had
-# (new test files of others may need newer sources), so that old and new
-# suites are compared on the same code.
+# checkout's tests/ as committed in REF (default HEAD), keeping only the test
+# files the copy already had (new test files of others may need newer sources),
+# so that old and new suites are compared on the same code.
 #
 # At most N mutants per file (default 25) are taken, spread evenly over the
 # file's mutation sites: the same sources give the same sample. The last line
-# per file reads "FILE: killed K of M (P %)"; the survivors are listed in
-# DIR/results/<file>.txt.
+# per file reads "FILE: killed K of M (P %)"; every mutant and its fate is
+# listed in DIR/results/LABEL/<file>.txt (LABEL defaults to "run").
 set -euo pipefail
 
 N=25
 WORK=/tmp/mutate/korin
 TIMEOUT=""
 REFRESH=0
+REF=HEAD
+LABEL=run
 LIST=0
 files=()
 while [ $# -gt 0 ]; do
@@ -37,9 +39,14 @@ while [ $# -gt 0 ]; do
     -n) N="$2"; shift 2 ;;
     -w) WORK="$2"; shift 2 ;;
     -t) TIMEOUT="$2"; shift 2 ;;
-    --refresh-tests) REFRESH=1; shift ;;
+    -l) LABEL="$2"; shift 2 ;;
+    --refresh-tests)
+      REFRESH=1; shift
+      if [ $# -gt 0 ] && [[ "$1" != -* ]] && git -C "$(dirname "$0")" rev-parse -q --verify "$1^{commit}" >/dev/null; then
+        REF="$1"; shift
+      fi ;;
     --list) LIST=1; shift ;;
-    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,27p' "$0"; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) files+=("$1"); shift ;;
   esac
@@ -50,7 +57,8 @@ CHECKOUT="$(cd "$(dirname "$0")/.." && pwd)"
 case "$WORK" in "$CHECKOUT"|"$CHECKOUT"/*) echo "DIR must lie outside the checkout" >&2; exit 2 ;; esac
 SRC="$WORK/src"
 BUILD="$WORK/build"
-mkdir -p "$WORK/results" "$WORK/orig"
+RESULTS="$WORK/results/$LABEL"
+mkdir -p "$RESULTS" "$WORK/orig"
 
 if [ ! -d "$SRC" ]; then
   # The suites find the shared fixtures beside the source folder.
@@ -65,7 +73,7 @@ if [ "$REFRESH" = 1 ]; then
   # text or go; new helper headers come along; new .cpp files of others stay out.
   rm -rf "$WORK/tests-new"
   mkdir -p "$WORK/tests-new"
-  git -C "$CHECKOUT" archive HEAD tests | tar -x -C "$WORK/tests-new"
+  git -C "$CHECKOUT" archive "$REF" tests | tar -x -C "$WORK/tests-new"
   (cd "$SRC" && find tests -type f) | while read -r f; do
     if [ -f "$WORK/tests-new/$f" ]; then cp "$WORK/tests-new/$f" "$SRC/$f"; else rm -f "$SRC/$f"; fi
   done
@@ -195,7 +203,7 @@ for file in "${files[@]}"; do
   fi
   limit="${TIMEOUT:-$(( ($(date +%s) - t0) * 5 + 20 ))}"
 
-  result="$WORK/results/$key.txt"
+  result="$RESULTS/$key.txt"
   : >"$result"
   killed=0; counted=0; stillborn=0
   for i in "${pick[@]}"; do
@@ -205,7 +213,8 @@ for file in "${files[@]}"; do
       stillborn=$((stillborn + 1)); echo "STILLBORN $entry" >>"$result"; continue
     fi
     counted=$((counted + 1))
-    if (cd "$BUILD" && nice timeout "$limit" "./tests/$target" --gtest_fail_fast --gtest_brief=1 >"$WORK/run.log" 2>&1); then
+    # A crash is a kill too; the shell's report of the signal is not wanted.
+    if (cd "$BUILD" && nice timeout "$limit" "./tests/$target" --gtest_fail_fast --gtest_brief=1 >"$WORK/run.log" 2>&1) 2>/dev/null; then
       echo "SURVIVED  $entry" >>"$result"
     else
       killed=$((killed + 1)); echo "KILLED    $entry" >>"$result"
@@ -215,5 +224,5 @@ for file in "${files[@]}"; do
   nice ninja -C "$BUILD" "$target" >/dev/null 2>&1 || true
   pct=0
   if [ "$counted" -gt 0 ]; then pct=$(( killed * 100 / counted )); fi
-  echo "$file: killed $killed of $counted ($pct %), $stillborn stillborn, $total sites" | tee -a "$WORK/results/summary.txt"
+  echo "$file: killed $killed of $counted ($pct %), $stillborn stillborn, $total sites" | tee -a "$RESULTS/summary.txt"
 done
