@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -63,6 +64,22 @@ bool WantsScreenshot(int argc, char** argv) {
     return false;
 }
 
+// A grab holds the client area only; the picture gets a plain title bar with
+// the window's title above it, as a window manager would draw it.
+QImage WithTitleBar(const QImage& client, const QString& title) {
+    constexpr int kBar = 26;
+    QImage image(client.width(), client.height() + kBar, QImage::Format_ARGB32);
+    image.fill(QColor(0x2b, 0x3a, 0x4a));
+    QPainter painter(&image);
+    painter.drawImage(0, kBar, client);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, client.width(), kBar), Qt::AlignCenter, title);
+    return image;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,12 +129,9 @@ int main(int argc, char** argv) {
 
     korin::TFormMain::Options options;
     if (!parser.positionalArguments().isEmpty()) {
+        // A folder that does not exist or is no project is refused by the window
+        // itself, so that a desktop launcher shows the reason too.
         const QFileInfo folder(parser.positionalArguments().front());
-        if (!folder.isDir()) {
-            std::fprintf(stderr, "korinpro: Der Ordner %s existiert nicht.\n",
-                         qPrintable(parser.positionalArguments().front()));
-            return 1;
-        }
         options.projectFolder = folder.absoluteFilePath();
     }
     if (parser.isSet(module)) {
@@ -158,7 +172,7 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     window.Startup();
     QCoreApplication::processEvents();
-    const QImage image = window.grab().toImage();
+    const QImage image = WithTitleBar(window.grab().toImage(), window.windowTitle());
     if (!image.save(shotFile, "PNG")) {
         std::fprintf(stderr, "korinpro: Das Bild %s konnte nicht gespeichert werden.\n", qPrintable(shotFile));
         return 1;

@@ -8,11 +8,13 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "project/kor_dir_damage.h"
 #include "project/kor_dir_file.h"
 #include "shell/comma_text.h"
 #include "shell/form_dir_check.h"
 #include "shell/kor_dialogs.h"
 #include "shell/kor_host.h"
+#include "shell/models/codepage.h"
 #include "shell/models/kor_dir_model.h"
 #include "shell/tool_icons.h"
 #include "store/kor_error.h"
@@ -110,13 +112,27 @@ bool TFormDir::OpenProject(const std::string& folder) {
         return false;
     dir_->SetProject(folder);
     if (!dir_->ProjectValid()) return false;
+    const std::vector<std::string> damage = CatalogueDamageWarnings(folder);
     dir_->Open();
     if (!dir_->IsOpen()) return false;
     hasProject_ = true;
+    for (const std::string& warning : damage) {
+        host_.WriteLog("ModDir", warning);
+        Dialogs().ShowError(this, QString::fromStdString(warning));
+    }
     for (int32_t entry : dir_->UsedEntries().Values())
         host_.WriteLog("ModDir", "Benutzter Eintrag: " + std::to_string(entry));
     FillTop();
     return true;
+}
+
+void TFormDir::CloseProject() {
+    updating_ = true;
+    selectedType_ = -1;
+    hasProject_ = false;
+    model_->Clear();
+    dir_->Close();
+    updating_ = false;
 }
 
 void TFormDir::Refresh() {
@@ -224,13 +240,16 @@ void TFormDir::SelectionChange(const QModelIndex& index) {
 }
 
 void TFormDir::DeleteSelected() {
-    if (!Dialogs().AskYesNo(this,
-                            QStringLiteral("Achtung! Es kann eine essentiell notwendige Datei gelöscht "
-                                           "werden!\nTrotzdem weitermachen?"),
-                            true))
-        return;
     const QModelIndex index = SelectedIndex();
     if (!index.isValid()) return;
+    QStringList names;
+    for (const std::string& name : model_->PathNames(index)) names << FromCatalogue(name);
+    if (!Dialogs().AskYesNo(this,
+                            QStringLiteral("Achtung! Es kann eine essentiell notwendige Datei gelöscht "
+                                           "werden!\nTrotzdem weitermachen?") +
+                                QStringLiteral("\n\nGelöscht wird: ") + names.join(u'/'),
+                            true))
+        return;
     // The type of the node itself decides, not the published selection: after a
     // path that was only partly found, the two differ, and a folder must never be
     // deleted as if it were a table.
@@ -258,9 +277,51 @@ void TFormDir::SetShowLongTexts(bool on) {
     }
     if (model_->ShowLongTexts() == on) return;
     const QString remembered = GetSelectedPath();
+    const QList<QStringList> expanded = ExpandedPaths();
     model_->SetShowLongTexts(on);
     Refresh();
+    ExpandPaths(expanded);
     SelectPath(remembered);
+}
+
+QList<QStringList> TFormDir::ExpandedPaths() const {
+    QList<QStringList> paths;
+    // Only expanded folders have their children read, so the walk stays within
+    // what the tree shows.
+    std::vector<std::pair<QModelIndex, QStringList>> stack{{QModelIndex(), {}}};
+    while (!stack.empty()) {
+        auto [parent, names] = stack.back();
+        stack.pop_back();
+        for (int r = model_->rowCount(parent) - 1; r >= 0; --r) {
+            const QModelIndex child = model_->index(r, 0, parent);
+            if (!tree_->isExpanded(child)) continue;
+            QStringList path = names;
+            path << child.data(TKorDirModel::NameRole).toString();
+            paths << path;
+            stack.emplace_back(child, path);
+        }
+    }
+    return paths;
+}
+
+void TFormDir::ExpandPaths(const QList<QStringList>& paths) {
+    for (const QStringList& path : paths) {
+        QModelIndex node;
+        for (const QString& name : path) {
+            if (node.isValid()) model_->FetchChildren(node);
+            QModelIndex match;
+            for (int r = 0; r < model_->rowCount(node) && !match.isValid(); ++r) {
+                const QModelIndex child = model_->index(r, 0, node);
+                if (child.data(TKorDirModel::NameRole).toString() == name) match = child;
+            }
+            node = match;
+            if (!node.isValid()) break;
+        }
+        if (node.isValid()) {
+            model_->FetchChildren(node);
+            tree_->expand(node);
+        }
+    }
 }
 
 void TFormDir::ShowCheckWindow() {

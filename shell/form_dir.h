@@ -49,7 +49,12 @@ public:
     // Opens the project folder's catalogue and shows its top level; one log line
     // "Benutzter Eintrag: n" per entry in use. False, with an empty tree, when
     // the folder is not a project (no such folder, or no "Dir.ref" in it).
+    // Damage of the catalogue files that the open would pass over (a "Dir.ref"
+    // of no whole number of entries, a short "Dir.dat") is shown as a warning
+    // and written to the log.
     bool OpenProject(const std::string& folder);
+    // Closes the catalogue and empties the tree; the selection is dropped.
+    void CloseProject();
     // Reads the catalogue anew (the selection is dropped) and tells the main
     // window that the selection changed.
     void Refresh();
@@ -79,10 +84,11 @@ public:
     QAction* ActionCheck() const { return actCheck_; }
     QAction* ActionLongTexts() const { return actLongTexts_; }
 
-    // The delete button: asks, deletes the selected folder's tables, drawing or
-    // table, and selects what is left of its path.
+    // The delete button: asks (the question names the path), deletes the
+    // selected folder's tables, drawing or table, and selects what is left of
+    // its path. With nothing selected there is nothing to ask.
     void DeleteSelected();
-    // The long texts button.
+    // The long texts button; the expanded folders and the selection stay.
     void SetShowLongTexts(bool on);
     // The check button: the catalogue's report in the modal check window.
     void ShowCheckWindow();
@@ -95,6 +101,10 @@ private:
     void SelectionChange(const QModelIndex& index);
     void FillTop();
     QModelIndex SelectedIndex() const;
+    // The name paths of the expanded folders, parents before children, and
+    // their expansion again after the tree was read anew.
+    QList<QStringList> ExpandedPaths() const;
+    void ExpandPaths(const QList<QStringList>& paths);
 
     IKorHost& host_;
     std::unique_ptr<TKorDirFile> dir_;

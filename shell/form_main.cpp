@@ -1,13 +1,12 @@
 #include "shell/form_main.h"
 
-#include "shell/form_help.h"
-
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -16,16 +15,20 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "drawing/kor_drawing.h"
 #include "shell/comma_text.h"
 #include "shell/dm.h"
 #include "shell/form_dir.h"
+#include "shell/form_help.h"
 #include "shell/form_project_select.h"
 #include "shell/kor_dialogs.h"
 #include "shell/kor_log.h"
 #include "shell/kor_module.h"
 #include "shell/kor_settings.h"
+#include "shell/project_guard.h"
+#include "store/kor_path.h"
 
 namespace korin {
 namespace {
@@ -52,9 +55,19 @@ TFormMain::TFormMain(Options options) : options_(std::move(options)) {
     formDir_->setMinimumWidth(10);
     moduleArea_ = new QStackedWidget(splitter_);
     moduleArea_->setObjectName(QStringLiteral("PanelModule"));
+    guard_ = new TProjectGuard(this);
     emptyArea_ = new QWidget(moduleArea_);
     emptyArea_->setAutoFillBackground(true);
     emptyArea_->setBackgroundRole(QPalette::Dark);
+    // Why no project is open, where a picture of the window shows it too.
+    notice_ = new QLabel(emptyArea_);
+    notice_->setObjectName(QStringLiteral("LabelNotice"));
+    notice_->setWordWrap(true);
+    notice_->setAlignment(Qt::AlignCenter);
+    notice_->setStyleSheet(QStringLiteral("QLabel { color: white; font-weight: bold; }"));
+    auto* noticeLayout = new QVBoxLayout(emptyArea_);
+    noticeLayout->setContentsMargins(24, 24, 24, 24);
+    noticeLayout->addWidget(notice_);
     moduleArea_->addWidget(emptyArea_);
     splitter_->addWidget(formDir_);
     splitter_->addWidget(moduleArea_);
@@ -107,15 +120,20 @@ void TFormMain::BuildMenus() {
     QAction* open = file->addAction(QStringLiteral("Ö&ffnen"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, guarded(&TFormMain::OpenProjectDialog));
-    file->addAction(QStringLiteral("S&chließen"));
+    connect(file->addAction(QStringLiteral("S&chließen")), &QAction::triggered, this,
+            guarded(&TFormMain::CloseProject));
     file->addSeparator();
     QAction* print = file->addAction(QStringLiteral("&Drucken"));
+    actPrint_ = print;
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, [this] {
         if (menuView_ == kViewTable) RunGuarded(this, [this] { PrintTableModule(); });
     });
     QMenu* exportMenu = file->addMenu(QStringLiteral("Exportieren"));
     QAction* ansi = exportMenu->addAction(QStringLiteral("ANSI Text"));
+    actExportText_ = ansi;
+    // Print and export are offered only where the active module can do them.
+    connect(file, &QMenu::aboutToShow, this, &TFormMain::UpdateFileActions);
     connect(ansi, &QAction::triggered, this, [this] {
         if (menuView_ == kViewTable) RunGuarded(this, [this] { ExportTableModule(); });
     });
@@ -237,13 +255,75 @@ void TFormMain::OpenProjectDialog() {
     OpenProjectFolder(dialog.SelectedPath());
 }
 
-void TFormMain::PrintTableModule() { modules_[kViewTable]->PrintModule(); }
+void TFormMain::PrintTableModule() {
+    TKorModule* table = modules_[kViewTable];
+    if (!table->CanPrint()) {
+        Dialogs().ShowMessage(this, QStringLiteral("Drucken: Es ist keine Tabelle geöffnet. Wählen Sie "
+                                                   "im Projektbaum eine Tabelle."));
+        return;
+    }
+    table->PrintModule();
+}
 
-void TFormMain::ExportTableModule() { modules_[kViewTable]->ExportModule(); }
+void TFormMain::ExportTableModule() {
+    TKorModule* table = modules_[kViewTable];
+    if (!table->CanExport()) {
+        Dialogs().ShowMessage(this, QStringLiteral("Exportieren: Es ist keine Tabelle geöffnet. Wählen "
+                                                   "Sie im Projektbaum eine Tabelle."));
+        return;
+    }
+    table->ExportModule();
+}
+
+void TFormMain::UpdateFileActions() {
+    const bool table = menuView_ == kViewTable;
+    actPrint_->setEnabled(table && modules_[kViewTable]->CanPrint());
+    actExportText_->setEnabled(table && modules_[kViewTable]->CanExport());
+}
 
 void TFormMain::TreeSelectionChanged() {
     if (formDir_->SelectedType() == 5) ViewSelect(kViewTable);
     for (int v : kNotifyOrder) modules_[static_cast<size_t>(v)]->SelectionChanged();
+    UpdateFileActions();
+}
+
+QString TFormMain::Notice() const { return notice_->text(); }
+
+QString TFormMain::NotAProjectReason(const QString& folder) {
+    if (!QFileInfo(folder).isDir()) return QStringLiteral("Der Ordner \"%1\" existiert nicht.").arg(folder);
+    const std::string dir = path::AsDirectory(Encode(folder));
+    if (!path::ExistsIgnoringCase(dir, "Dir.ref"))
+        return QStringLiteral("Der Ordner \"%1\" ist kein Projekt: Er enthält keinen Katalog \"Dir.ref\".")
+            .arg(folder);
+    return {};
+}
+
+void TFormMain::RefuseFolder(const QString& reason) {
+    QString text = reason;
+    if (projectOpen_)
+        text += QStringLiteral("\nDas Projekt %1 bleibt geöffnet.").arg(projectPath_ + projectName_);
+    notice_->setText(text);
+    Dialogs().ShowError(this, text);
+}
+
+void TFormMain::CloseProject() {
+    if (!projectOpen_) return;
+    projectOpen_ = false;
+    for (int v : kShowOrder) modules_[static_cast<size_t>(v)]->Hide();
+    moduleArea_->setCurrentWidget(emptyArea_);
+    dm_->CloseAllTables();
+    formDir_->CloseProject();
+    guard_->Release();
+    for (int v : kNotifyOrder) modules_[static_cast<size_t>(v)]->SelectionChanged();
+    // Closed, the project is not opened again at the next start.
+    projectName_.clear();
+    databasePath_.clear();
+    statusProject_->clear();
+    notice_->clear();
+    viewMenu_->menuAction()->setEnabled(false);
+    viewGroup_->setEnabled(false);
+    setWindowTitle(QStringLiteral("Korin Pro"));
+    UpdateFileActions();
 }
 
 // ---- start, run, stop ------------------------------------------------------------
@@ -275,15 +355,42 @@ void TFormMain::Startup() {
         if (ok) menuView_ = view;
     }
     if (settings->contains(kSelectedItemKey)) selectedItem = settings->value(kSelectedItemKey).toString();
+    if (settings->contains(kWindowGeometryKey)) restoreGeometry(settings->value(kWindowGeometryKey).toByteArray());
+    if (settings->value(kWindowMaximizedKey).toBool()) setWindowState(windowState() | Qt::WindowMaximized);
+    if (settings->contains(kLongTextsKey)) formDir_->SetShowLongTexts(settings->value(kLongTextsKey).toBool());
     settings->endGroup();
     settings.reset();
 
-    if (!options_.projectFolder.isEmpty()) SplitProjectFolder(options_.projectFolder);
+    // A folder given on the command line wins when it is a project; one that is
+    // not is refused with its reason, and no project is opened (the remembered
+    // one stays remembered).
+    bool refused = false;
+    if (!options_.projectFolder.isEmpty()) {
+        const QString reason = NotAProjectReason(options_.projectFolder);
+        refused = !reason.isEmpty();
+        if (refused)
+            RefuseFolder(reason);
+        else
+            SplitProjectFolder(options_.projectFolder);
+    }
 
+    // Nothing is written into a folder that is not a project (not even the log),
+    // and such a remembered folder is forgotten. A remembered folder that has
+    // gone opens nothing, silently.
     const QString folder = projectPath_ + projectName_;
-    if (!projectName_.isEmpty() && QDir(folder).exists())
-        StartLog(Encode(folder + u'/' + QString::fromLatin1(kLogFileName)));
-    OpenTreeProject();
+    if (refused) {
+        // The window shows why; the tree stays empty.
+    } else if (!projectName_.isEmpty() && QDir(folder).exists()) {
+        QString reason = NotAProjectReason(folder);
+        if (reason.isEmpty()) reason = guard_->Take(folder);
+        if (reason.isEmpty()) {
+            StartLog(Encode(folder + u'/' + QString::fromLatin1(kLogFileName)));
+        } else {
+            RefuseFolder(reason);
+            projectName_.clear();
+        }
+    }
+    if (!refused) OpenTreeProject();
     formDir_->SelectPath(selectedItem);
     if (menuView_ >= 0 && menuView_ < kViewCount) ViewSelect(menuView_);
 
@@ -304,6 +411,8 @@ bool TFormMain::OpenTreeProject() {
 
 void TFormMain::ProjectOpened() {
     databasePath_ = projectPath_ + projectName_;
+    setWindowTitle(QStringLiteral("Korin Pro – ") + projectName_);
+    notice_->clear();
     viewMenu_->menuAction()->setEnabled(true);
     viewGroup_->setEnabled(true);
     statusProject_->setText(QStringLiteral("Projekt: ") + projectPath_ + projectName_);
@@ -320,6 +429,13 @@ void TFormMain::SplitProjectFolder(const QString& folder) {
 }
 
 void TFormMain::OpenProjectFolder(const QString& folder) {
+    // A folder that is not a project changes nothing: the open project stays.
+    QString reason = NotAProjectReason(QDir::fromNativeSeparators(folder));
+    if (reason.isEmpty()) reason = guard_->Take(QDir::fromNativeSeparators(folder));
+    if (!reason.isEmpty()) {
+        RefuseFolder(reason);
+        return;
+    }
     projectOpen_ = false;
     SplitProjectFolder(folder);
     OpenTreeProject();
@@ -329,6 +445,7 @@ void TFormMain::ViewSelect(int view) {
     if (view < 0 || view >= kViewCount) return;
     menuView_ = view;
     viewActions_[static_cast<size_t>(view)]->setChecked(true);
+    UpdateFileActions();
     for (int v : kShowOrder) {
         TKorModule* module = modules_[static_cast<size_t>(v)];
         if (v == view)
@@ -375,6 +492,9 @@ void TFormMain::CloseDown() {
             settings->setValue(kProjectNameKey, projectName_);
             settings->setValue(kMenuViewKey, menuView_);
             settings->setValue(kSelectedItemKey, formDir_->GetSelectedPath());
+            settings->setValue(kWindowGeometryKey, saveGeometry());
+            settings->setValue(kWindowMaximizedKey, isMaximized());
+            settings->setValue(kLongTextsKey, formDir_->ShowLongTexts());
             settings->endGroup();
         });
     }

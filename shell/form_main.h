@@ -53,6 +53,7 @@ class TFormHelp;
 class TKorDrawing;
 class TKorModule;
 class TKorProgressBar;
+class TProjectGuard;
 
 class TFormMain : public QMainWindow, public IKorHost {
     Q_OBJECT
@@ -116,7 +117,18 @@ public:
     // The View menu's item k (0 to 6).
     void ViewSelect(int view);
     // After the project dialog's OK: makes the folder the project and opens it.
+    // A folder that is not a project is refused with its reason (a message, and
+    // the notice in the empty module area); the open project stays open.
     void OpenProjectFolder(const QString& folder);
+    // "Datei → Schließen": closes the project as choosing another would; it is
+    // not opened again at the next start.
+    void CloseProject();
+    // Why `folder` is no project ("existiert nicht", no "Dir.ref"); empty when it is one.
+    static QString NotAProjectReason(const QString& folder);
+    // The text shown in the empty module area (why no project is open).
+    QString Notice() const;
+    QAction* ActionPrint() const { return actPrint_; }
+    QAction* ActionExportText() const { return actExportText_; }
     // "Repariere CRC": a new CRC for the drawing selected in the tree.
     void RepairCrc();
     // "Verstecken" (Ctrl+Shift+F12): shows or hides the "Zeichnung" menu.
@@ -136,6 +148,8 @@ private:
     void SplitProjectFolder(const QString& folder);
     // Opens the handbook at the page of a help file of the menu.
     void ShowHelp(const QString& file);
+    void RefuseFolder(const QString& reason);
+    void UpdateFileActions();
     void ShowAbout();
 
     Options options_;
@@ -148,11 +162,15 @@ private:
     QString helpFile_ = QStringLiteral("KorinPro32.hlp");
     TFormHelp* helpWindow_ = nullptr;
     QString databasePath_;  // the project database's "PATH=" parameter
+    TProjectGuard* guard_;  // the project's lock; a child of the window
 
     QSplitter* splitter_;
     TFormDir* formDir_;
     QStackedWidget* moduleArea_;
     QWidget* emptyArea_;
+    QLabel* notice_;
+    QAction* actPrint_ = nullptr;
+    QAction* actExportText_ = nullptr;
     QProgressBar* progressBar_;
     QLabel* statusProject_;
     QLabel* statusSpare_;

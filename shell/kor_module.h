@@ -38,6 +38,10 @@ public:
     virtual void SelectionChanged() = 0;
     virtual void PrintModule() {}
     virtual void ExportModule() {}
+    // Whether PrintModule and ExportModule would do something now; the File
+    // menu enables its items by them.
+    virtual bool CanPrint() const { return false; }
+    virtual bool CanExport() const { return false; }
     // Chooses the module's view k (the k-th radio item of its menu, from 0);
     // a module without views ignores it.
     virtual void SelectView(int view) {}

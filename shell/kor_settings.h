@@ -26,6 +26,11 @@ inline const QString kProjectNameKey = QStringLiteral("ProjectName");
 inline const QString kMenuViewKey = QStringLiteral("MenuView");
 inline const QString kSelectedItemKey = QStringLiteral("SelectedItem");
 inline const QString kLastPathKey = QStringLiteral("Last Path");
+// Kept beside the values above: the window's place and size, whether it was
+// maximised, and the tree's "Lange Texte" choice.
+inline const QString kWindowGeometryKey = QStringLiteral("WindowGeometry");
+inline const QString kWindowMaximizedKey = QStringLiteral("WindowMaximized");
+inline const QString kLongTextsKey = QStringLiteral("LongTexts");
 
 std::unique_ptr<QSettings> OpenAppSettings();
 

@@ -6,12 +6,17 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
 
 #include "project/kor_dir_file.h"
 #include "shell/form_dir.h"
 #include "shell/form_dir_check.h"
 #include "shell/form_help.h"
 #include "shell/form_main.h"
+#include "shell/kor_settings.h"
+#include "shell/models/kor_dir_model.h"
 #include "shell/support/project_builder.h"
 #include "shell/support/qt_test_env.h"
 
@@ -30,11 +35,36 @@ void CollectActions(QMenu* menu, QList<QAction*>& out) {
     }
 }
 
+std::unique_ptr<TFormMain> MainWindow(const QString& folder, bool save = false) {
+    TFormMain::Options options;
+    options.projectFolder = folder;
+    options.saveSettings = save;
+    auto main = std::make_unique<TFormMain>(options);
+    main->Startup();
+    return main;
+}
+
+QString Folder(const ProjectBuilder& b) { return QString::fromStdString(b.Dir()).chopped(1); }
+
+bool IsEmptyFolder(const QString& folder) {
+    return std::filesystem::is_empty(std::filesystem::path(folder.toStdString()));
+}
+
+QString ReadLog(const ProjectBuilder& b) {
+    std::ifstream in(b.Dir() + "KorPro.Log");
+    return QString::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+
 }  // namespace
 
 class TestFrame : public QObject {
     Q_OBJECT
 private slots:
+    void init() {
+        scope_.Clear();
+        dialogs_.Clear();
+    }
+
     void everyHelpItemOpensAPageOfTheHandbook() {
         TFormMain::Options options;
         options.saveSettings = false;
@@ -99,18 +129,138 @@ private slots:
         const int32_t first = dir.Nodes().GetUp(0);
         dir.Nodes().SetUp(first, first);
         TFormDirCheck check(dir);
-        QCOMPARE(TFormDirCheck::CountFindings(check.Lines()), 1 + TFormDirCheck::CountFindings({}));
-        QVERIFY(check.Summary() != QStringLiteral("Keine Fehler gefunden"));
+        const int findings = TFormDirCheck::CountFindings(check.Lines());
+        QVERIFY(findings > 1);  // the ring, and the entries it cut off the chain
+        QCOMPARE(check.Summary(), QStringLiteral("%1 Befund(e) gefunden").arg(findings));
         dialogs_.messages.clear();
         QTest::mouseClick(check.ButtonRepair(), Qt::LeftButton);
         QCOMPARE(check.Summary(), QStringLiteral("Keine Fehler gefunden"));
         QCOMPARE(dialogs_.messages.size(), 1);
-        QVERIFY(dialogs_.messages.back().contains(QStringLiteral("1 von 1")));
+        QVERIFY(dialogs_.messages.back().contains(QStringLiteral("%1 von %1").arg(findings)));
         // Free entries are information; an unowned numbered file is a finding.
         QCOMPARE(TFormDirCheck::CountFindings({QStringLiteral("Freie Einträge:"), QStringLiteral("000007"),
                                                QStringLiteral("Nicht zum Projekt gehörende Dateien:"),
                                                QStringLiteral("000042")}),
                  1);
+    }
+
+    void aFolderThatIsNoProjectIsRefusedAndChangesNothing() {
+        ProjectBuilder b{"Werk"};
+        b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
+        QTemporaryDir other;
+        // Chosen in the dialog while a project is open: it stays open.
+        auto main = MainWindow(Folder(b), true);
+        QVERIFY(main->ProjectIsOpen());
+        QCOMPARE(main->windowTitle(), QStringLiteral("Korin Pro – Werk"));
+        main->OpenProjectFolder(other.path());
+        QCOMPARE(dialogs_.errors.size(), 1);
+        QVERIFY(dialogs_.errors.front().contains(other.path()));
+        QVERIFY(dialogs_.errors.front().contains(QStringLiteral("Dir.ref")));
+        QVERIFY(main->ProjectIsOpen());
+        QCOMPARE(main->ProjectName(), QStringLiteral("Werk"));
+        main->CloseDown();
+        QVERIFY(IsEmptyFolder(other.path()));
+        {
+            auto settings = scope_.Open();
+            QCOMPARE(settings->value(kMainGroup + u'/' + kProjectNameKey).toString(), QStringLiteral("Werk"));
+        }
+
+        // Given on the command line, existing or not: the reason shows in the
+        // window, nothing is written there, and the remembered project stays
+        // the remembered one.
+        for (const QString& folder : {other.path(), other.path() + QStringLiteral("/fehlt")}) {
+            dialogs_.Clear();
+            auto again = MainWindow(folder, true);
+            QCOMPARE(dialogs_.errors.size(), 1);
+            QVERIFY(again->Notice().contains(folder));
+            QVERIFY(!again->ProjectIsOpen());
+            again->CloseDown();
+            QCOMPARE(scope_.Open()->value(kMainGroup + u'/' + kProjectNameKey).toString(), QStringLiteral("Werk"));
+        }
+        QVERIFY(IsEmptyFolder(other.path()));
+
+        // Remembered as the last project: refused at start and forgotten.
+        {
+            auto settings = scope_.Open();
+            settings->setValue(kMainGroup + u'/' + kProjectPathKey, QFileInfo(other.path()).path() + u'/');
+            settings->setValue(kMainGroup + u'/' + kProjectNameKey, QFileInfo(other.path()).fileName());
+        }
+        dialogs_.Clear();
+        auto remembered = MainWindow(QString(), true);
+        QCOMPARE(dialogs_.errors.size(), 1);
+        QVERIFY(!remembered->ProjectIsOpen());
+        remembered->CloseDown();
+        QVERIFY(IsEmptyFolder(other.path()));
+        QCOMPARE(scope_.Open()->value(kMainGroup + u'/' + kProjectNameKey).toString(), QString());
+    }
+
+    void damagedCatalogueFilesAreReportedAndLogged() {
+        ProjectBuilder b{"Werk"};
+        b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
+        b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Name", 20}}, {{"K1"}});
+        std::filesystem::resize_file(b.Dir() + "Dir.dat", 90 * 3);
+        auto main = MainWindow(Folder(b));
+        QVERIFY(main->ProjectIsOpen());
+        QVERIFY2(dialogs_.errors.size() == 1, qPrintable(dialogs_.errors.join(" | ")));
+        QVERIFY(dialogs_.errors.front().startsWith(QStringLiteral("Die Datei \"Dir.dat\" ist zu kurz")));
+        QVERIFY(ReadLog(b).contains(QStringLiteral("ModDir Die Datei \"Dir.dat\" ist zu kurz")));
+        main.reset();
+
+        // Regrown, it is sound again; a torn "Dir.ref" is the next finding.
+        dialogs_.Clear();
+        const auto size = std::filesystem::file_size(b.Dir() + "Dir.ref");
+        std::filesystem::resize_file(b.Dir() + "Dir.ref", size + 5);
+        main = MainWindow(Folder(b));
+        QCOMPARE(dialogs_.errors.size(), 1);
+        QVERIFY(dialogs_.errors.front().contains(QStringLiteral("13 Bytes am Ende")));
+    }
+
+    void closingTheProjectAndRememberingTheLayout() {
+        ProjectBuilder b{"Werk"};
+        b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
+        b.AddDrawing({"AUC_SYSTEM", "PLAN", "Blatt1"});
+        {
+            auto main = MainWindow(Folder(b), true);
+            main->ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,PLAN,Blatt1"));
+            // Long texts keep the expanded folders and the selection.
+            main->ProjectTree().SetShowLongTexts(true);
+            QTreeView* tree = main->ProjectTree().Tree();
+            const QModelIndex top = main->ProjectTree().Model().index(0, 0);
+            QVERIFY(tree->isExpanded(top));
+            QCOMPARE(main->ProjectTree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,PLAN,Blatt1"));
+            main->setGeometry(40, 50, 700, 500);
+            // Print and export only where the active module can do them.
+            QVERIFY(!main->ActionPrint()->isEnabled());
+            main->CloseDown();
+        }
+        {
+            auto main = MainWindow(QString(), true);
+            QVERIFY(main->ProjectTree().ShowLongTexts());
+            QCOMPARE(main->size(), QSize(700, 500));
+            // "Schließen" closes the project; it is not opened again.
+            main->CloseProject();
+            QVERIFY(!main->ProjectIsOpen());
+            QCOMPARE(main->ProjectTree().Model().rowCount(), 0);
+            QCOMPARE(main->windowTitle(), QStringLiteral("Korin Pro"));
+            main->CloseDown();
+        }
+        auto main = MainWindow(QString());
+        QVERIFY(!main->ProjectIsOpen());
+    }
+
+    void deleteNamesThePathAndNeedsASelection() {
+        ProjectBuilder b{"Werk"};
+        b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
+        auto main = MainWindow(Folder(b));
+        dialogs_.answerYes = false;
+        main->ProjectTree().DeleteSelected();
+        QCOMPARE(dialogs_.questions, QStringList());
+        main->ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
+        main->ProjectTree().DeleteSelected();
+        QCOMPARE(dialogs_.questions.size(), 1);
+        QVERIFY(dialogs_.questions.front().startsWith(QStringLiteral("Achtung! Es kann eine essentiell")));
+        QVERIFY(dialogs_.questions.front().endsWith(QStringLiteral("Gelöscht wird: AUC_SYSTEM/MESSTELLE")));
+        dialogs_.answerYes = true;
     }
 
 private:
