@@ -1,0 +1,225 @@
+// The table module in the main window: its buttons follow the tree's
+// selection, its views show the selected table, its settings outlive the
+// window, emptying asks first, and structure changes reach the store.
+#include <QAction>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "shell/form_dir.h"
+#include "shell/form_main.h"
+#include "shell/models/kor_dataset.h"
+#include "shell/support/project_builder.h"
+#include "shell/support/qt_test_env.h"
+#include "store/kor_table.h"
+#include "tables/ui/form_add_field.h"
+#include "tables/ui/form_table.h"
+#include "tables/ui/table_cont_view.h"
+#include "tables/ui/table_index_view.h"
+#include "tables/ui/table_struc_view.h"
+
+using namespace korin;
+using namespace korin::testing;
+
+namespace {
+
+struct Sample {
+    ProjectBuilder b{"Anlage1"};
+    std::pair<std::string, std::string> files;
+    Sample() {
+        files = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Stelle", 20}, {"Text", 40}, {"Ort", 10}},
+                           {{"FIC101", "Durchfluss", "Halle"}, {"TIC200", "Temperatur", "Keller"},
+                            {"LIS300", "Stand", "Halle"}});
+        b.AddFolder({"AUC_SYSTEM", "PRO_DOKU"});
+    }
+    QString Folder() const { return QString::fromStdString(b.Dir()).chopped(1); }
+    TFormMain::Options Options(const QStringList& select, int view = -1) const {
+        TFormMain::Options o;
+        o.projectFolder = Folder();
+        o.selectPath = select;
+        o.module = kViewTable;
+        o.view = view;
+        return o;
+    }
+    // `korintool table info` of the table, as lines.
+    QStringList Info() const {
+        QProcess tool;
+        tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../korintool"),
+                   {QStringLiteral("table"), QStringLiteral("info"), QString::fromStdString(b.FilePath(files.first)),
+                    QString::fromStdString(b.FilePath(files.second))});
+        tool.waitForFinished();
+        return QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    }
+};
+
+TFormTable& Module(TFormMain& w) { return *static_cast<TFormTable*>(w.Module(kViewTable)); }
+
+QList<QAction*> SevenActions(TFormTable& m) {
+    return {m.ViewAction(0), m.ViewAction(1), m.ViewAction(2), m.ViewAction(3),
+            m.ActionExport(), m.ActionDirectImport(), m.ActionEmpty()};
+}
+
+}  // namespace
+
+class TestFormTable : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        scope_.Clear();
+        dialogs_.Clear();
+        dialogs_.answerYes = true;
+    }
+
+    void selectionDrivesButtonsAndViews() {
+        Sample s;
+        TFormMain w(s.Options({QStringLiteral("AUC_SYSTEM"), QStringLiteral("MESSTELLE")}));
+        w.Startup();
+        TFormTable& m = Module(w);
+        QVERIFY(m.Active());
+        for (QAction* a : SevenActions(m)) QVERIFY(a->isEnabled());
+        for (int view : {0, 1, 2}) {
+            m.SelectView(view);
+            QCOMPARE(m.SelectedView(), view);
+            QVERIFY(m.ViewAction(view)->isChecked());
+        }
+        m.SelectView(0);
+        QCOMPARE(m.StrucView().Grid()->rowCount(), 3);
+        QCOMPARE(m.StrucView().Grid()->item(1, 2)->text(), QStringLiteral("Text"));
+        m.SelectView(1);
+        auto* index = static_cast<TTableIndexView*>(m.ViewAt(1))->Grid();
+        QCOMPARE(index->item(0, 1)->text(), QStringLiteral("Primärindex"));
+        QCOMPARE(index->item(0, 2)->text(), QStringLiteral("Stelle"));
+        m.SelectView(2);
+        QCOMPARE(m.ContView().DataSet().rowCount(), 3);
+        QCOMPARE(m.ContView().DataSet().index(0, 0).data().toString(), QStringLiteral("FIC101"));
+
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,PRO_DOKU"));
+        for (QAction* a : SevenActions(m)) QVERIFY(!a->isEnabled());
+        QVERIFY(m.ActionReindex()->isEnabled());
+        QCOMPARE(m.ContView().DataSet().rowCount(), 0);
+        m.SelectView(0);
+        QCOMPARE(m.StrucView().Grid()->rowCount(), 0);
+
+        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
+        for (QAction* a : SevenActions(m)) QVERIFY(a->isEnabled());
+        QCOMPARE(m.StrucView().Grid()->rowCount(), 3);
+    }
+
+    // A hidden field and the chosen view are there again after a restart.
+    void settingsSurviveARestart() {
+        Sample s;
+        {
+            TFormMain w(s.Options({QStringLiteral("AUC_SYSTEM"), QStringLiteral("MESSTELLE")}, 0));
+            w.Startup();
+            TFormTable& m = Module(w);
+            m.StrucView().ToggleShown(1);
+            QCOMPARE(m.StrucView().Grid()->item(1, 5)->text(), QStringLiteral("0"));
+            m.SelectView(2);
+            QVERIFY(m.ContView().Grid()->isColumnHidden(1));
+            m.ContView().Grid()->setColumnWidth(2, 77);
+            w.CloseDown();
+        }
+        TFormMain w(s.Options({QStringLiteral("AUC_SYSTEM"), QStringLiteral("MESSTELLE")}));
+        w.Startup();
+        TFormTable& m = Module(w);
+        QCOMPARE(m.SelectedView(), 2);
+        QVERIFY(m.ContView().ViewActive());
+        QVERIFY(!m.ContView().Grid()->isColumnHidden(0));
+        QVERIFY(m.ContView().Grid()->isColumnHidden(1));
+        QCOMPARE(m.ContView().Grid()->columnWidth(2), 77);
+        m.SelectView(0);
+        QCOMPARE(m.StrucView().Grid()->item(1, 5)->text(), QStringLiteral("0"));
+    }
+
+    void emptyingAsksAndCanBeCancelled() {
+        Sample s;
+        TFormMain w(s.Options({QStringLiteral("AUC_SYSTEM"), QStringLiteral("MESSTELLE")}, 2));
+        w.Startup();
+        TFormTable& m = Module(w);
+        dialogs_.answerYes = false;
+        m.ActionEmpty()->trigger();
+        QCOMPARE(dialogs_.questions,
+                 QStringList{QStringLiteral("Soll der Inhalt der Tabelle wirklich gelöscht werden?")});
+        QCOMPARE(m.ContView().DataSet().rowCount(), 3);
+        QVERIFY(s.Info().contains(QStringLiteral("records\t3")));
+
+        dialogs_.answerYes = true;
+        m.ActionEmpty()->trigger();
+        QVERIFY(dialogs_.errors.isEmpty());
+        QCOMPARE(m.ContView().DataSet().rowCount(), 0);
+        QVERIFY(s.Info().contains(QStringLiteral("records\t0")));
+        QVERIFY(m.ViewAction(2)->isEnabled());
+    }
+
+    void renamedAndAddedFieldsReachTheStore() {
+        Sample s;
+        TFormMain w(s.Options({QStringLiteral("AUC_SYSTEM"), QStringLiteral("MESSTELLE")}, 0));
+        w.Startup();
+        TFormTable& m = Module(w);
+        QTableWidget* grid = m.StrucView().Grid();
+        grid->item(1, 2)->setText(QStringLiteral("Beschreibung"));
+        grid->item(2, 2)->setText(QStringLiteral("mit Blank"));  // refused by the store
+        QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("Ort"));
+
+        TFormAddField& dialog = m.StrucView().AddFieldDialog();
+        dialog.EditCode()->setText(QStringLiteral("700"));
+        dialog.EditName()->setText(QStringLiteral("Loop"));
+        dialog.EditType()->setText(QStringLiteral("2"));
+        dialog.EditLength()->setText(QStringLiteral("3"));
+        dialog.EditDecimals()->setText(QStringLiteral("3"));
+        QVERIFY(!dialog.OkEnabled());
+        dialog.EditDecimals()->setText(QStringLiteral("1"));
+        QVERIFY(dialog.OkEnabled());
+        QTimer::singleShot(0, &dialog, &QDialog::accept);
+        m.ActionAddField()->trigger();
+        QCOMPARE(grid->rowCount(), 4);
+
+        const QStringList info = s.Info();
+        QVERIFY(info.contains(QStringLiteral("field\t1\t601\tBeschreibung\t40\t0\t0")));
+        QVERIFY(info.contains(QStringLiteral("field\t2\t602\tOrt\t10\t0\t0")));
+        QVERIFY(info.contains(QStringLiteral("field\t3\t700\tLoop\t3\t2\t1")));
+        // The contents grid shows the new column and the new name.
+        m.SelectView(2);
+        QCOMPARE(m.ContView().DataSet().columnCount(), 4);
+        QCOMPARE(m.ContView().DataSet().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Beschreibung"));
+    }
+
+    // Records written by another object on the same files appear, move and go
+    // without the grid being reopened.
+    void contentsFollowChangesOfTheTable() {
+        Sample s;
+        TFormMain w(s.Options({QStringLiteral("AUC_SYSTEM"), QStringLiteral("MESSTELLE")}, 2));
+        w.Startup();
+        TKorDataSet& ds = Module(w).ContView().DataSet();
+        TKorTable other;
+        other.SetProject(s.b.Dir());
+        other.SetFileName(s.files.first);
+        other.SetKeyFileName(s.files.second);
+        other.Open();
+        QVERIFY(other.Append({"AAA001", "Neu", "Dach"}) >= 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(ds.rowCount(), 4);
+        QCOMPARE(ds.index(0, 0).data().toString(), QStringLiteral("AAA001"));
+        QVERIFY(other.FindByPrimary("TIC200"));
+        other.EditField(1, "Temperatur neu");
+        QCoreApplication::processEvents();
+        QCOMPARE(ds.index(3, 1).data().toString(), QStringLiteral("Temperatur neu"));
+        QVERIFY(other.FindByPrimary("FIC101"));
+        other.Delete();
+        other.Reindex();
+        QCoreApplication::processEvents();
+        QCOMPARE(ds.rowCount(), 3);
+        QCOMPARE(ds.index(1, 0).data().toString(), QStringLiteral("LIS300"));
+    }
+
+private:
+    SettingsScope scope_;
+    RecordingDialogs dialogs_;
+};
+
+QTEST_MAIN(TestFormTable)
+#include "test_form_table.moc"
