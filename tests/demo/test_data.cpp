@@ -217,34 +217,6 @@ TEST_F(DemoData, CablesWiresAndMasterAgree) {
     for (size_t m = 0; m < masterWires.Size(); ++m) EXPECT_TRUE(masterWires(m, "Aderbezeichnung").empty());
 }
 
-TEST_F(DemoData, InstrumentationTerminalsAndSignalsPointAtMeasurePoints) {
-    const TView mp = View("MESSTELLE"), instr = View("INSTRUMENTIERUNG"), terminals = View("KLEMMEN"),
-                cables = View("KABEL"), signals = View("SIGNALPFADE"), views = View("SIGNALREPRESENTATION");
-    const std::set<std::string> designations = mp.Column("Bezeichner_Stelle");
-    const std::set<std::string> cableNames = cables.Column("Kabel");
-    for (size_t r = 0; r < instr.Size(); ++r) {
-        const std::string& d = instr(r, "Bezeichner_Stelle");
-        EXPECT_TRUE(designations.count(d));
-        EXPECT_EQ(instr(r, "Instr_Kennung"), d + "-" + instr(r, "Instrument"));
-        EXPECT_EQ(instr(r, "Bezeichner_Anlage"), d.substr(0, d.find('.')));
-    }
-    for (size_t r = 0; r < terminals.Size(); ++r) {
-        const std::string& d = terminals(r, "BezSt");
-        EXPECT_TRUE(designations.count(d));
-        EXPECT_EQ(terminals(r, "Klemmen_ID"), d + "-" + terminals(r, "Klemken") + "-" + terminals(r, "Ans"));
-        EXPECT_TRUE(cableNames.count(terminals(r, "Kabel")));
-    }
-    ASSERT_GT(signals.Size(), 0u);
-    const std::set<std::string> instrumentIds = instr.Column("Instr_Kennung");
-    const std::set<std::string> paths = signals.Column("Signalpfad");
-    for (size_t r = 0; r < signals.Size(); ++r) {
-        EXPECT_TRUE(instrumentIds.count(signals(r, "Quelle")));
-        EXPECT_TRUE(cableNames.count(signals(r, "Kabel")));
-    }
-    EXPECT_EQ(views.Size(), signals.Size());
-    for (size_t r = 0; r < views.Size(); ++r) EXPECT_TRUE(paths.count(views(r, "Signalpfad")));
-}
-
 TEST(DemoDataGeneration, CountsScaleWithTheMeasurePoints) {
     EXPECT_EQ(PlantCount(1), 1);
     EXPECT_EQ(PlantCount(36), 3);
