@@ -11,12 +11,15 @@ namespace korintool {
 namespace {
 
 constexpr const char* kUsage =
-    "  demo DIR [--seed N] [--measure-points N] [--unadapted] [--replace]\n"
-    "        writes DIR/Demo, DIR/Originale and DIR/Stammkabel.pro; prints the project folder\n";
+    "  demo DIR [--seed N] [--measure-points N] [--unadapted] [--no-pages] [--replace]\n"
+    "        writes DIR/Demo, DIR/Originale and DIR/Stammkabel.pro; prints the project folder;\n"
+    "        assigns the originals and generates the pages of every measure point unless\n"
+    "        --no-pages or --unadapted\n";
 
 int Run(const Args& args) {
     if (args.empty()) throw UsageError("missing DIR");
     korin::demo::TDemoOptions options;
+    options.pages = true;
     std::string dir;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -32,6 +35,8 @@ int Run(const Args& args) {
             }
         } else if (arg == "--unadapted") {
             options.adapted = false;
+        } else if (arg == "--no-pages") {
+            options.pages = false;
         } else if (arg == "--replace") {
             options.replace = true;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {

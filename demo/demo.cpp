@@ -7,6 +7,11 @@
 #include "demo/demo_data.h"
 #include "demo/demo_ini.h"
 #include "demo/demo_store.h"
+#include "msr/msr_assign.h"
+#include "msr/msr_generate.h"
+#include "msr/msr_levels.h"
+#include "msr/msr_originals.h"
+#include "msr/msr_project.h"
 #include "store/kor_error.h"
 
 namespace korin::demo {
@@ -37,6 +42,25 @@ std::string AsDir(const fs::path& folder) { return folder.string() + "/"; }
 // file names of six digits, each followed by ",".
 constexpr size_t kOrigPathWidth = 137;
 constexpr size_t kOrigPathPages = 3 * 7 + 1;
+
+// Assigns the originals by their processing function and makes every measure
+// point's pages, as the page creation window would. A refusal is an error of
+// the demo's data.
+int32_t GeneratePages(const std::string& projectDir, const std::string& originalDir) {
+    const std::vector<msr::TOriginalRow> rows =
+        msr::OriginalRows(msr::BuildOriginalLists(originalDir, {kOriginalLevel}));
+    msr::TMsrProject project(projectDir);
+    const std::vector<std::string> designations = project.Designations();
+    const msr::TAssignResult assigned =
+        msr::AutoAssign(project.mpoint, rows, msr::TCriterion::Processing, designations);
+    if (!assigned.refused.empty())
+        throw Exception("Demo: Die Messtelle " + assigned.refused.front() + " hat keine Originale bekommen!");
+    const msr::TMsrRun run;
+    msr::TPageGenerator generator(project, msr::ReadLevels(projectDir), run);
+    const msr::TGenerateResult generated = generator.Generate(designations);
+    if (!generated.refused.empty()) throw Exception("Demo: " + generated.refused.front());
+    return generated.created;
+}
 
 }  // namespace
 
@@ -92,6 +116,7 @@ TDemoResult Generate(const std::string& dir, const TDemoOptions& options) {
     WriteTables(result.projectDir, data.project);
     WriteFileReplacing((project / "project.ini").string(), FormatIni(ProjectIni(target.string(), kMasterFolder)));
     for (const TTableData& table : data.project) result.records += static_cast<int32_t>(table.rows.size());
+    if (options.pages && options.adapted) result.pages = GeneratePages(result.projectDir, result.originalDir);
     return result;
 }
 

@@ -3,7 +3,11 @@
 //   DIR/Demo             the project: catalogue, "Dir.dat", the schedules and
 //                        system tables of "AUC_SYSTEM" and "AUC_SYSTEM/PRO_DOKU",
 //                        the eleven standard tables filled with sample data
-//                        (ZEICHNUNGEN and MSR_REF empty), and "project.ini"
+//                        (ZEICHNUNGEN and MSR_REF empty), and "project.ini";
+//                        with `pages`, the originals are assigned to the
+//                        measure points automatically and their pages made
+//                        (msr/msr_generate.h): the tree, ZEICHNUNGEN and the
+//                        DRAWING fields then hold them
 //   DIR/Originale        the original project: level "TYPICALS" with one folder
 //                        per typical and its pages "1", "2", ..., and beside them
 //                        "bitmap/<typical>-<page>.bmp"
@@ -34,6 +38,10 @@ struct TDemoOptions {
     // With the MSR additions to MESSTELLE and ADERN and with MSR_REF; without
     // them the page creation window's table adaptation has its work to do.
     bool adapted = true;
+    // Assign the originals and generate the pages of every measure point (only
+    // with `adapted`). The pages record the original folder's path and the day,
+    // so two runs with one seed then differ in those texts as well.
+    bool pages = false;
     // Replace the three folders when they exist and hold files. Without it an
     // existing, non-empty folder is refused.
     bool replace = false;
@@ -46,6 +54,7 @@ struct TDemoResult {
     int32_t measurePoints = 0;
     int32_t records = 0;      // records written into the project's tables
     int32_t originalPages = 0;
+    int32_t pages = 0;        // pages generated in the project
     // Notes on the target folder that page creation will trip over, in German,
     // one line each; empty when there is nothing to say.
     std::vector<std::string> warnings;

@@ -2,6 +2,7 @@
 
 #include "drawing/kor_drawing.h"
 #include "msr/msr_comma_text.h"
+#include "msr/msr_page_file.h"
 #include "store/kor_error.h"
 #include "store/kor_path.h"
 
@@ -36,6 +37,12 @@ std::string JoinPath(const std::vector<std::string>& names) {
 
 TPageGenerator::TPageGenerator(TMsrProject& project, const TMsrLevels& levels, const TMsrRun& run)
     : project_(project), levels_(levels), run_(run), today_(TodayText()) {}
+
+void TPageGenerator::Finish() {
+    run_.End();
+    if (written_) SyncProject(project_.Dir());
+    written_ = false;
+}
 
 void TPageGenerator::Refuse(TGenerateResult& result, const std::string& text) {
     ShowErrorMessage(text);
@@ -83,10 +90,10 @@ TGenerateResult TPageGenerator::Generate(const std::vector<std::string>& designa
             run_.Done(static_cast<int32_t>(i));
         }
     } catch (...) {
-        run_.End();
+        Finish();
         throw;
     }
-    run_.End();
+    Finish();
     return result;
 }
 
@@ -115,14 +122,9 @@ void TPageGenerator::CreatePages(const std::string& designation, TGenerateResult
                                "). Es werden keine weiteren Seiten erzeugt.");
             break;
         }
+        TKorDrawing& model = Original(source);
         const std::vector<std::string> names = PageNames(levels_, mpoint, project_.unit, page);
-        std::string file;
-        try {
-            file = dir.CreateDrawingEntry(path::Native(source), PageKey(names));
-        } catch (...) {
-            Withdraw(names);
-            throw;
-        }
+        const std::string file = dir.CreateEntry(names.back(), PageKey(names));
         const TIntList& created = dir.CreatedEntries();
         for (int32_t i = 0; i < created.Count(); ++i) run_.Log("Eintrag erstellt : " + std::to_string(created.Items(i)));
         if (file == "000000") {
@@ -131,7 +133,7 @@ void TPageGenerator::CreatePages(const std::string& designation, TGenerateResult
             continue;
         }
         try {
-            if (!FillTitle(file)) throw Exception(kLogSource + ": Die Zeichnung fehlt oder ist fehlerhaft. Datei: " + file);
+            WritePage(model, file, names);
             if (!WriteDrawingRecord(file, originals[j], names)) {
                 Withdraw(names);
                 Refuse(result, "Messtelle " + designation + ": Die Seite " + file +
@@ -149,18 +151,33 @@ void TPageGenerator::CreatePages(const std::string& designation, TGenerateResult
     }
 }
 
-bool TPageGenerator::FillTitle(const std::string& file) {
-    TKorDrawing page;
-    page.SetProject(project_.Dir());
-    page.SetFileName(file);
-    page.Open();
-    TKorDrawSym* title = page.SymbolAt(0);
-    if (!title || !title->HasCodeList() || title->SymbolType() != dirref::kTitleBlockType) return false;
+TKorDrawing& TPageGenerator::Original(const std::string& source) {
+    auto it = originals_.find(source);
+    if (it != originals_.end()) return *it->second;
+    auto model = std::make_unique<TKorDrawing>();
+    const size_t slash = source.find_last_of('/');
+    model->SetProject(source.substr(0, slash + 1));
+    model->SetFileName(source.substr(slash + 1));
+    model->Open();
+    const TKorDrawSym* title = model->SymbolAt(0);
+    if (!title || !title->HasCodeList() || title->SymbolType() != dirref::kTitleBlockType)
+        throw Exception(kLogSource + ": Die Zeichnung fehlt oder ist fehlerhaft. Datei: " + source);
+    return *originals_.emplace(source, std::move(model)).first->second;
+}
+
+void TPageGenerator::WritePage(TKorDrawing& model, const std::string& file, const std::vector<std::string>& names) {
+    TKorDrawSym& title = *model.SymbolAt(0);
+    // The level texts as the catalogue writes them into a copied page.
+    const size_t n = names.size();
+    title.SetCode(dirref::kCodeLevel1, names[0]);
+    title.SetCode(dirref::kCodeLevel2, names[1]);
+    title.SetCode(dirref::kCodeLevel3, n >= 4 ? names[2] : std::string());
+    title.SetCode(dirref::kCodeLevel4, n == 5 ? names[3] : std::string());
+    title.SetCode(dirref::kCodePage, names[n - 1]);
     const TKorTable& mpoint = project_.mpoint;
-    for (const TTitleCode& c : kTitleCodes) title->SetCode(c.code, mpoint.GetFieldById(c.field));
-    page.Save();
-    page.Close();
-    return true;
+    for (const TTitleCode& c : kTitleCodes) title.SetCode(c.code, mpoint.GetFieldById(c.field));
+    WritePageFile(project_.Dir() + file, model.BuildImage());
+    written_ = true;
 }
 
 bool TPageGenerator::WriteDrawingRecord(const std::string& file, const std::string& original,
