@@ -1,5 +1,6 @@
 #include "tables/ui/table_views.h"
 
+#include "tables/ui/form_export_table.h"
 #include "tables/ui/form_table.h"
 
 namespace korin {
@@ -24,7 +25,7 @@ TTableView* CreateTableImportView(TFormTable& module) {
     return view;
 }
 
-void OpenTableExport(TFormTable& module) {}
+void OpenTableExport(TFormTable& module) { ExportTable(module.ModuleHost(), module.Table(), &module); }
 
 void OpenDirectImport(TFormTable& module) {}
 
