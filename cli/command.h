@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace korin {
+class TKorProjectLock;
+}
+
 namespace korintool {
 
 using Args = std::vector<std::string>;
@@ -43,6 +47,10 @@ int64_t ParseInt(const std::string& text, const char* what);
 std::vector<std::string> ParseKeyList(const Args& args, size_t from);
 // The same for exactly one key (no "---" allowed).
 std::vector<std::string> ParseKey(const Args& args, size_t from);
+
+// The lock that main took for the running command (project/kor_project_lock.h);
+// not held for a command that only reads.
+korin::TKorProjectLock& HeldProjectLock();
 
 // Writes the fields joined by TAB and a "\n" to stdout, byte for byte.
 void PrintLine(const std::vector<std::string>& fields);

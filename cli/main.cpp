@@ -3,11 +3,15 @@
 #include <cstring>
 #include <exception>
 #include <map>
+#include <set>
 #include <string>
 
 #include "cli/command.h"
+#include "project/kor_project_lock.h"
+#include "project/kor_recovery.h"
 #include "store/kor_error.h"
 #include "store/kor_key_file.h"
+#include "store/kor_mmf.h"
 #include "store/kor_path.h"
 
 namespace korintool {
@@ -23,7 +27,52 @@ void PrintUsage(FILE* out) {
     for (const auto& [name, family] : Families()) std::fprintf(out, "%s", family.usage);
 }
 
+// ---- one writer per project --------------------------------------------------
+// Every command that can write takes the lock of the folder it writes before it
+// runs; the commands below only read. A family's first argument after the
+// command names what it writes: a FILE for the families in kFileFamilies (the
+// lock is its folder's), a folder for all others. The export family writes
+// only its target, outside the project.
+const std::set<std::string> kReadingCommands = {
+    "dump", "info", "tree", "check", "list", "wires", "rows", "files", "tables", "verify", "locate",
+    "records", "find", "find-secondary", "indexvalues", "level", "print", "export-text", "originals"};
+const std::set<std::string> kFileFamilies = {"table", "keyfile", "drawing"};
+const std::set<std::string> kFolderFirstFamilies = {"demo", "recover"};  // args[0] is DIR
+const std::set<std::string> kProjectReadingFamilies = {"export"};
+
+std::string FolderToLock(const std::string& family, const Args& args) {
+    if (args.empty() || kProjectReadingFamilies.count(family)) return {};
+    const bool folderFirst = kFolderFirstFamilies.count(family) > 0;
+    if (!folderFirst && kReadingCommands.count(args[0])) return {};
+    const size_t at = folderFirst ? 0 : 1;
+    if (args.size() <= at) return {};
+    const std::string& target = args[at];
+    if (!kFileFamilies.count(family)) return korin::path::DirectoryExists(target) ? target : std::string();
+    const auto slash = target.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
+    return korin::path::DirectoryExists(dir) ? dir : std::string();
+}
+
+// A program that held the project died: the audit says what it left behind,
+// the repair is offered, nothing is mended here.
+void ReportCrash(korin::TKorProjectLock& lock) {
+    std::fprintf(stderr, "korintool: Das Programm %s wurde beendet, während es das Projekt %s bearbeitete.\n",
+                 lock.CrashedHolder().c_str(), lock.Folder().c_str());
+    if (!korin::path::ExistsIgnoringCase(lock.Folder(), "dir.ref")) return;
+    korin::TKorRecovery recovery;
+    recovery.Audit(lock.Folder());
+    for (const std::string& line : recovery.ReportLines()) std::fprintf(stderr, "korintool: %s\n", line.c_str());
+    if (recovery.Clean()) return;
+    lock.SetRecoveryPending(true);
+    std::fprintf(stderr, "korintool: Reparieren mit: korintool recover %s\n", lock.Folder().c_str());
+}
+
 }  // namespace
+
+korin::TKorProjectLock& HeldProjectLock() {
+    static korin::TKorProjectLock lock;
+    return lock;
+}
 
 bool RegisterFamily(const CommandFamily& family) {
     Families()[family.name] = family;
@@ -124,7 +173,14 @@ int main(int argc, char** argv) {
     }
     Args args(argv + 2, argv + argc);
     try {
+        const std::string folder = FolderToLock(it->first, args);
+        if (!folder.empty()) {
+            HeldProjectLock().Acquire(folder, "korintool");
+            if (HeldProjectLock().FoundCrash() && it->first != "recover") ReportCrash(HeldProjectLock());
+        }
         const int rc = it->second.run(args);
+        korin::TKorMMF::FlushAll();
+        HeldProjectLock().Release();
         std::fflush(stdout);
         return rc;
     } catch (const UsageError& e) {
