@@ -235,33 +235,6 @@ TEST_F(MappedFile, CreateNewThatCannotMakeTheFileSaysSo) {
 
 // ---- growing -----------------------------------------------------------------
 
-TEST_F(MappedFile, MapFileWithALargerSizeKeepsTheBytesAndAddsZeros) {
-    int fh = -1;
-    size_t mh = 0;
-    EXPECT_EQ(file.MapFile(128, fh, mh), nullptr);  // missing: not created
-    EXPECT_FALSE(std::filesystem::exists(dir / "000007"));
-
-    std::vector<uint8_t> content(100);
-    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<uint8_t>(i * 7 + 1);
-    WriteBytes(dir / "000007", content);
-    uint8_t* view = file.MapFile(5000, fh, mh);
-    ASSERT_NE(view, nullptr);
-    view[4999] = 0x11;
-    korin::TKorMMF::ReleaseHandles(fh, mh, view);
-    EXPECT_EQ(view, nullptr);
-    std::vector<uint8_t> expected = content;
-    expected.resize(5000, 0);
-    expected[4999] = 0x11;
-    EXPECT_EQ(ReadBytes(dir / "000007"), expected);
-
-    // Size 0 maps the file as it is.
-    view = file.MapFile(0, fh, mh);
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view[4999], 0x11);
-    korin::TKorMMF::ReleaseHandles(fh, mh, view);
-    EXPECT_EQ(ReadBytes(dir / "000007").size(), 5000u);
-}
-
 TEST_F(MappedFile, GrowingAnOpenFileKeepsItsContent) {
     file.initialSize = 72;
     file.CreateNew(true);

@@ -267,22 +267,6 @@ TEST(TableSlots, AFileThatCannotGrowRefusesTheRecordWithTheWarning) {
     EXPECT_EQ(t->HeaderRecordCount(), slots);
 }
 
-TEST(TableEdit, ANonKeyFieldLeavesTheKeyFileAsItWas) {
-    TempDir dir;
-    auto t = MakeTable(dir, {Text("K", 4), Text("V", 6), Int("N")});
-    ASSERT_EQ(t->Append({"b", "x", "1"}), 0);
-    ASSERT_EQ(t->Append({"a", "y", "2"}), 1);
-    const auto keys = ReadBytes(dir / "t.key");
-    ASSERT_TRUE(t->GoToSlot(0));
-    t->EditField(1, "changed");
-    t->EditField(2, " 12 ");
-    EXPECT_EQ(t->GetField(1), "change");
-    EXPECT_EQ(t->GetField(2), "12");
-    EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
-    t->EditField(5, "nothing");  // not a field
-    EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
-}
-
 TEST(TableEdit, EditingOrDeletingASlotNotInUseIsRefused) {
     TempDir dir;
     auto t = MakeTable(dir, {Text("K", 4)});
@@ -422,30 +406,6 @@ TEST(TableKeys, DefinitionsThatWouldPass2304OrTheLimitsAreRefused) {
     t->Close();
     t->Open();
     EXPECT_EQ(t->SecondaryKeyCount(), 20);
-}
-
-TEST(TableNavigation, FirstLastPriorNextGoToAndEof) {
-    TempDir dir;
-    auto t = MakeTable(dir, {Text("K", 4)});
-    for (const char* k : {"c", "a", "b"}) t->Append({k});
-    ASSERT_TRUE(t->Last());
-    EXPECT_EQ(t->GetField(0), "c");
-    ASSERT_TRUE(t->Prior());
-    EXPECT_EQ(t->GetField(0), "b");
-    ASSERT_TRUE(t->First());
-    EXPECT_FALSE(t->Prior());
-    EXPECT_TRUE(t->Bof());
-    t->GoTo(2);
-    EXPECT_EQ(t->GetField(0), "c");
-    EXPECT_FALSE(t->Next());
-    EXPECT_TRUE(t->Eof());
-    t->GoTo(3);  // not below the record count: nothing
-    EXPECT_EQ(t->GetField(0), "c");
-    // Opening positions on the first record in key order.
-    t->Close();
-    t->Open();
-    EXPECT_EQ(t->GetField(0), "a");
-    EXPECT_EQ(t->CurrentSlot(), 1);
 }
 
 TEST(TableAppend, ARecordWhoseKeysAreAllPresentLeavesNoSlotInUse) {
