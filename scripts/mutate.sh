@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Mutation check: how many small faults in a source file do its tests notice?
 #
-#   scripts/mutate.sh [-n N] [-w DIR] [-t SECONDS] [-l LABEL] [--refresh-tests [REF]] [--list] FILE...
+#   scripts/mutate.sh [-n N] [-w DIR] [-t SECONDS] [-l LABEL] [--refresh-tests [REF]] [--keep-test PATH]...
+#                     [--list] FILE...
 #
 # FILE is a source path relative to the checkout (store/kor_key_file.cpp). Each
 # mutant changes one spot of the file: a comparison flipped (== !=, < <=, > >=),
@@ -18,7 +19,9 @@
 # the same sources. --refresh-tests replaces the copy's tests/ by the
 # checkout's tests/ as committed in REF (default HEAD), keeping only the test
 # files the copy already had (new test files of others may need newer sources),
-# so that old and new suites are compared on the same code.
+# so that old and new suites are compared on the same code; a test file named
+# with --keep-test stays as it was (one that another change made depend on
+# newer sources).
 #
 # At most N mutants per file (default 25) are taken, spread evenly over the
 # file's mutation sites: the same sources give the same sample. The last line
@@ -33,6 +36,7 @@ REFRESH=0
 REF=HEAD
 LABEL=run
 LIST=0
+KEEP=" "
 files=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -40,13 +44,14 @@ while [ $# -gt 0 ]; do
     -w) WORK="$2"; shift 2 ;;
     -t) TIMEOUT="$2"; shift 2 ;;
     -l) LABEL="$2"; shift 2 ;;
+    --keep-test) KEEP+="$2 "; shift 2 ;;
     --refresh-tests)
       REFRESH=1; shift
       if [ $# -gt 0 ] && [[ "$1" != -* ]] && git -C "$(dirname "$0")" rev-parse -q --verify "$1^{commit}" >/dev/null; then
         REF="$1"; shift
       fi ;;
     --list) LIST=1; shift ;;
-    -h|--help) sed -n '2,27p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,30p' "$0"; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) files+=("$1"); shift ;;
   esac
@@ -75,6 +80,7 @@ if [ "$REFRESH" = 1 ]; then
   mkdir -p "$WORK/tests-new"
   git -C "$CHECKOUT" archive "$REF" tests | tar -x -C "$WORK/tests-new"
   (cd "$SRC" && find tests -type f) | while read -r f; do
+    if [[ "$KEEP" == *" $f "* ]]; then continue; fi
     if [ -f "$WORK/tests-new/$f" ]; then cp "$WORK/tests-new/$f" "$SRC/$f"; else rm -f "$SRC/$f"; fi
   done
   (cd "$WORK/tests-new" && find tests -type f ! -name '*.cpp') | while read -r f; do
