@@ -217,6 +217,17 @@ TEST_F(DemoData, CablesWiresAndMasterAgree) {
     for (size_t m = 0; m < masterWires.Size(); ++m) EXPECT_TRUE(masterWires(m, "Aderbezeichnung").empty());
 }
 
+TEST(DemoDataGeneration, TheSeedDecidesEverything) {
+    const TSampleData a = GenerateSampleData({9, 40, TSchemaVariant::Adapted});
+    const TSampleData b = GenerateSampleData({9, 40, TSchemaVariant::Adapted});
+    const TSampleData c = GenerateSampleData({10, 40, TSchemaVariant::Adapted});
+    ASSERT_EQ(a.project.size(), b.project.size());
+    for (size_t i = 0; i < a.project.size(); ++i) EXPECT_EQ(a.project[i].rows, b.project[i].rows) << a.project[i].def.name;
+    EXPECT_NE(a.Project("MESSTELLE").rows, c.Project("MESSTELLE").rows);
+    // The master database depends on the cable types only.
+    EXPECT_EQ(a.Master("ADERN").rows, c.Master("ADERN").rows);
+}
+
 TEST(DemoDataGeneration, CountsScaleWithTheMeasurePoints) {
     EXPECT_EQ(PlantCount(1), 1);
     EXPECT_EQ(PlantCount(36), 3);

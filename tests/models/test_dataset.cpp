@@ -142,17 +142,6 @@ private slots:
         QCOMPARE(ds.rowCount(), 4);
     }
 
-    void textsComeFromTheOemCodePage() {
-        // "Füllstand Rührwerk Maß", "Ø" and "µ" as code page 850 bytes.
-        const std::string text = "F\x81llstand R\x81hrwerk Ma\xE1 \x9D \xE6";
-        ScratchTable t(kFields, {{"M1", "\x99l", text}});
-        TKorDataSet ds;
-        ds.SetKorTab(&t.table);
-        ds.Open();
-        QCOMPARE(ds.index(0, 2).data().toString(), QStringLiteral("Füllstand Rührwerk Maß Ø µ"));
-        QCOMPARE(ds.index(0, 1).data().toString(), QStringLiteral("Öl"));
-    }
-
     void editingIsRefused() {
         ScratchTable t(kFields, {{"M1", "", "alt"}});
         TKorDataSet ds;

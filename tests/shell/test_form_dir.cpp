@@ -127,15 +127,6 @@ private slots:
         QVERIFY(dialogs_.errors.isEmpty());
     }
 
-    void deletingADrawingKeepsTheTables() {
-        Fixture f;
-        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
-        f.Tree().DeleteSelected();
-        QVERIFY(!path::FileExists(f.b.FilePath(f.page)));
-        QCOMPARE(f.Children(QStringLiteral("AUC_SYSTEM")).filter(QStringLiteral("Blatt1")).size(), 0);
-        QVERIFY(path::FileExists(f.b.FilePath(f.kabel.first)));
-    }
-
     void theSelectedNodeDecidesWhatIsDeleted() {
         // After a path that was found only up to its folder, the tree shows the
         // folder while the published selection is still the table. The delete
@@ -159,30 +150,6 @@ private slots:
         f.Tree().DeleteSelected();
         QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
         QVERIFY(path::FileExists(f.b.FilePath(f.page)));
-    }
-
-    void longTextsShowAndHideKeepingTheSelection() {
-        Fixture f;
-        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
-        QCOMPARE(f.Current(), QStringLiteral("Blatt1"));
-
-        f.Tree().ActionLongTexts()->trigger();
-        QVERIFY(f.Tree().ShowLongTexts());
-        QCOMPARE(f.Current(), QStringLiteral("Blatt1 : Pumpe P1 Druckseite"));
-        const QModelIndex page = f.Tree().Tree()->currentIndex();
-        QCOMPARE(page.data(TKorDirModel::StoredTextRole).toString(),
-                 QStringLiteral("Blatt1 : Pumpe P1 Druckseite, 1"));
-        // The path for the settings holds only the name.
-        QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,Blatt1"));
-        QCOMPARE(f.Tree().SelectedType(), 1);
-        QCOMPARE(f.Tree().SelectedDrawingFile(), f.page);
-        // Tables show no long texts.
-        QVERIFY(f.Children(QStringLiteral("AUC_SYSTEM")).contains(QStringLiteral("KABEL")));
-
-        f.Tree().ActionLongTexts()->trigger();
-        QVERIFY(!f.Tree().ShowLongTexts());
-        QCOMPARE(f.Current(), QStringLiteral("Blatt1"));
-        QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,Blatt1"));
     }
 
     void checkWindowReportsAndRepairsARing() {

@@ -271,39 +271,6 @@ private slots:
         QVERIFY(scope_.Open()->allKeys().isEmpty());
     }
 
-    void ctrlShiftF12TogglesTheDrawingMenu() {
-        TFormMain w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        QVERIFY(!w.DrawingMenu()->menuAction()->isVisible());
-        QTest::keyClick(&w, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(w.DrawingMenu()->menuAction()->isVisible());
-        QTest::keyClick(&w, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(!w.DrawingMenu()->menuAction()->isVisible());
-    }
-
-    void viewShortcutsChooseTheirModules() {
-        SampleProject p;
-        TFormMain::Options options;
-        options.projectFolder = p.Folder();
-        TFormMain w(options);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTRY_VERIFY(w.Started());
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        const std::pair<Qt::Key, int> keys[] = {{Qt::Key_K, kViewCable}, {Qt::Key_M, kViewMSR},
-                                                {Qt::Key_S, kViewMSRView}, {Qt::Key_Z, kViewDrawing},
-                                                {Qt::Key_D, kViewDBase}, {Qt::Key_T, kViewTable}};
-        for (const auto& [key, view] : keys) {
-            QTest::keyClick(&w, key, Qt::ControlModifier);
-            QCOMPARE(w.MenuView(), view);
-            QVERIFY(w.Module(view)->Active());
-        }
-    }
-
     void repairCrcMendsTheSelectedDrawingOnly() {
         SampleProject p;
         const std::string file = p.b.FilePath(p.page);
