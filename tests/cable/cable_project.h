@@ -8,7 +8,7 @@
 #include "project/kor_dir_file.h"
 #include "store/kor_path.h"
 #include "store/kor_table.h"
-#include "test_support.h"
+#include <utility>
 
 namespace korin::testing {
 

@@ -8,6 +8,7 @@
 
 #include "cable/kor_cable_ops.h"
 #include "cable_project.h"
+#include "test_support.h"
 
 namespace korin::testing {
 namespace {
