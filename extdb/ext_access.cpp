@@ -8,6 +8,7 @@
 #include <mdbtools.h>
 
 #include <cstring>
+#include <memory>
 
 #include "extdb/ext_readers.h"
 #include "store/kor_error.h"
@@ -52,7 +53,8 @@ int32_t SizeOf(MdbHandle* mdb, const MdbColumn* col) {
 
 class TAccessTable final : public IExtTable {
 public:
-    TAccessTable(MdbHandle* mdb, MdbTableDef* table, std::string path) : mdb_(mdb), table_(table), path_(std::move(path)) {
+    TAccessTable(std::shared_ptr<MdbHandle> handle, MdbTableDef* table, std::string path)
+        : handle_(std::move(handle)), mdb_(handle_.get()), table_(table), path_(std::move(path)) {
         name_ = table_->name;
         if (!mdb_read_columns(table_)) {
             mdb_free_tabledef(table_);
@@ -127,6 +129,7 @@ public:
     }
 
 private:
+    std::shared_ptr<MdbHandle> handle_;  // the table keeps its database open
     MdbHandle* mdb_;
     MdbTableDef* table_;
     std::string path_;
@@ -140,20 +143,16 @@ private:
 class TAccessSource final : public IExtSource {
 public:
     explicit TAccessSource(const std::string& path) : path_(path) {
-        mdb_ = mdb_open(path.c_str(), MDB_NOFLAGS);
-        if (mdb_ == nullptr) ThrowNotOfFormat(path, TExtFormat::Access);
-        if (mdb_->f->jet_version != MDB_VER_JET3 && mdb_->f->jet_version != MDB_VER_JET4) {
-            mdb_close(mdb_);
+        MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+        if (mdb == nullptr) ThrowNotOfFormat(path, TExtFormat::Access);
+        handle_.reset(mdb, mdb_close);
+        mdb_ = mdb;
+        if (mdb_->f->jet_version != MDB_VER_JET3 && mdb_->f->jet_version != MDB_VER_JET4)
             ThrowNotOfFormat(path, TExtFormat::Access);
-        }
         mdb_set_bind_size(mdb_, kBindSize);
         mdb_set_boolean_fmt_numbers(mdb_);
-        if (!mdb_read_catalog(mdb_, MDB_TABLE)) {
-            mdb_close(mdb_);
-            ThrowDamaged(path);
-        }
+        if (!mdb_read_catalog(mdb_, MDB_TABLE)) ThrowDamaged(path);
     }
-    ~TAccessSource() override { mdb_close(mdb_); }
 
     TExtFormat Format() const override { return TExtFormat::Access; }
     const std::string& Path() const override { return path_; }
@@ -175,13 +174,14 @@ public:
             if (!SameName(entry->object_name, name)) continue;
             MdbTableDef* table = mdb_read_table(entry);
             if (table == nullptr) ThrowDamaged(path_);
-            return std::make_unique<TAccessTable>(mdb_, table, path_);
+            return std::make_unique<TAccessTable>(handle_, table, path_);
         }
         ThrowNoTable(name, path_);
     }
 
 private:
     std::string path_;
+    std::shared_ptr<MdbHandle> handle_;
     MdbHandle* mdb_ = nullptr;
 };
 

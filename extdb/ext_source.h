@@ -70,7 +70,8 @@ struct TExtValue {
     bool null = true;
 };
 
-// An open table of a source. Rows are read forward from the first.
+// An open table of a source. Rows are read forward from the first. A table
+// stays usable after its source object is gone.
 class IExtTable {
 public:
     virtual ~IExtTable() = default;

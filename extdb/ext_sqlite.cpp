@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "extdb/ext_readers.h"
 #include "store/kor_error.h"
@@ -61,7 +62,8 @@ private:
 
 class TSQLiteTable final : public IExtTable {
 public:
-    TSQLiteTable(sqlite3* db, std::string name, std::string path) : db_(db), name_(std::move(name)), path_(std::move(path)) {
+    TSQLiteTable(std::shared_ptr<sqlite3> handle, std::string name, std::string path)
+        : handle_(std::move(handle)), db_(handle_.get()), name_(std::move(name)), path_(std::move(path)) {
         std::vector<std::pair<int, std::string>> pk;
         {
             TStatement info(db_, "PRAGMA table_info(" + Quoted(name_) + ")", path_);
@@ -76,6 +78,8 @@ public:
             for (auto& [k, n] : pk) primary.fields.push_back(n);
             indexes_.push_back(std::move(primary));
         }
+        // index_list names the newest index first; keep the order of creation.
+        const size_t firstSecondary = indexes_.size();
         TStatement list(db_, "PRAGMA index_list(" + Quoted(name_) + ")", path_);
         while (sqlite3_step(list.get()) == SQLITE_ROW) {
             if (list.Text(3) == "pk") continue;
@@ -84,6 +88,7 @@ public:
             while (sqlite3_step(cols.get()) == SQLITE_ROW) index.fields.push_back(cols.Text(2));
             indexes_.push_back(std::move(index));
         }
+        std::reverse(indexes_.begin() + static_cast<std::ptrdiff_t>(firstSecondary), indexes_.end());
         Rewind();
     }
 
@@ -114,6 +119,7 @@ public:
     }
 
 private:
+    std::shared_ptr<sqlite3> handle_;  // the table keeps its database open
     sqlite3* db_;
     std::string name_;
     std::string path_;
@@ -125,17 +131,13 @@ private:
 class TSQLiteSource final : public IExtSource {
 public:
     explicit TSQLiteSource(const std::string& path) : path_(path) {
-        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-            sqlite3_close(db_);
-            ThrowNotOfFormat(path, TExtFormat::SQLite);
-        }
+        const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+        handle_.reset(db_, sqlite3_close);
+        if (rc != SQLITE_OK) ThrowNotOfFormat(path, TExtFormat::SQLite);
         // A file that is no database is found at its first read.
-        if (sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            sqlite3_close(db_);
+        if (sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
             ThrowNotOfFormat(path, TExtFormat::SQLite);
-        }
     }
-    ~TSQLiteSource() override { sqlite3_close(db_); }
 
     TExtFormat Format() const override { return TExtFormat::SQLite; }
     const std::string& Path() const override { return path_; }
@@ -147,13 +149,14 @@ public:
     }
     std::unique_ptr<IExtTable> OpenTable(const std::string& name) override {
         for (const auto& n : TableNames())
-            if (SameName(n, name)) return std::make_unique<TSQLiteTable>(db_, n, path_);
+            if (SameName(n, name)) return std::make_unique<TSQLiteTable>(handle_, n, path_);
         ThrowNoTable(name, path_);
     }
 
 private:
     std::string path_;
     sqlite3* db_ = nullptr;
+    std::shared_ptr<sqlite3> handle_;
 };
 
 }  // namespace

@@ -123,8 +123,11 @@ public:
         if (keyed_) SortByKey(order);
 
         PxDoc& px = *px_;
+        // By position: pxlib's PX_put_record searches every block for a free
+        // slot, which makes a long table quadratic.
+        int position = 0;
         for (size_t i : order)
-            if (PX_put_record(px.doc, records_.data() + i * static_cast<size_t>(recordSize_)) < 0)
+            if (PX_put_recordn(px.doc, records_.data() + i * static_cast<size_t>(recordSize_), position++) < 0)
                 Failed(temp_, px.error);
         if (keyed_) {
             PxDoc index;

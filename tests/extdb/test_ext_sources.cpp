@@ -1,0 +1,166 @@
+// The source readers against the shared fixtures (facts from their README) and
+// against SQLite files made here.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "extdb/ext_isolated.h"
+#include "extdb/ext_source.h"
+#include "test_support.h"
+
+namespace korin::extdb {
+namespace {
+
+using korin::testing::MessageOf;
+using korin::testing::TempDir;
+
+std::string Fixture(const std::string& name) {
+    const std::string dir = korin::testing::FixturesDir();
+    return dir.empty() ? std::string() : dir + "/" + name;
+}
+
+struct TableCase {
+    const char* file;
+    const char* table;
+    size_t fields;
+    const char* textField;  // a text field and its declared size
+    int32_t textSize;
+    int64_t rows;
+    const char* primary;  // first field of the primary index, "" when none
+    int uniqueSecondaries;
+    int otherSecondaries;
+};
+
+// Jet 3 and Jet 4 (sizes in characters), foreign-key references left out.
+const TableCase kTables[] = {
+    {"access/testV1997.mdb", "Table1", 9, "B", 100, 2, "A", 0, 1},
+    {"access/nwind.mdb", "Orders", 14, "ShipName", 40, 830, "OrderID", 0, 5},
+    {"access/nwind.mdb", "Categories", 4, "CategoryName", 15, 8, "CategoryID", 1, 0},
+    {"access/test2V1997.mdb", "MSP_PROJECTS", 74, "PROJ_NAME", 255, 1, "", 2, 0},
+    {"access/test2V2000.mdb", "MSP_PROJECTS", 74, "PROJ_NAME", 255, 1, "", 2, 0},
+    {"access/testUnicodeCompV2003.mdb", "Table", 2, "Unicode", 255, 8, "ID", 0, 1},
+    {"access/DateTestDatabase.mdb", "DateTest", 6, "ShortTextCol", 255, 6, "", 0, 0},
+    {"paradox/CUSTOMER/CUSTOMER.DB", "CUSTOMER", 10, "FirstName", 51, 20, "CustNo", 0, 0},
+    {"paradox/AREACODES/AREACODES.DB", "AREACODES", 3, "Cities", 157, 370, "AC", 0, 0},
+    {"dbase/people.dbf", "people", 2, "NAME", 16, 2, "", 0, 0},
+    {"dbase/sids.dbf", "sids", 14, "FIPS", 5, 100, "", 0, 0},
+};
+
+TEST(ExtSources, FixtureTablesGiveTheirFieldsIndexesAndRows) {
+    if (Fixture("").empty()) GTEST_SKIP() << "no fixtures";
+    for (const auto& c : kTables) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.table);
+        auto source = OpenSource(Fixture(c.file));
+        auto table = source->OpenTable(c.table);
+        ASSERT_EQ(table->Fields().size(), c.fields);
+        const int32_t t = table->FieldIndex(c.textField);
+        ASSERT_GE(t, 0);
+        EXPECT_EQ(table->Fields()[static_cast<size_t>(t)].size, c.textSize);
+        std::string primary;
+        int unique = 0, other = 0;
+        for (const auto& idx : table->Indexes()) {
+            ASSERT_FALSE(idx.fields.empty()) << idx.name;
+            if (idx.primary) primary = idx.fields[0];
+            else (idx.unique ? unique : other)++;
+        }
+        EXPECT_EQ(primary, c.primary);
+        EXPECT_EQ(unique, c.uniqueSecondaries);
+        EXPECT_EQ(other, c.otherSecondaries);
+        std::vector<TExtValue> row;
+        int64_t rows = 0;
+        while (table->NextRow(row)) {
+            ASSERT_EQ(row.size(), c.fields);
+            ++rows;
+        }
+        EXPECT_EQ(rows, c.rows);
+    }
+}
+
+TEST(ExtSources, TextsArriveAsUtf8AndDatesAsDayMonthYear) {
+    if (Fixture("").empty()) GTEST_SKIP() << "no fixtures";
+    auto jet3 = OpenSource(Fixture("access/testV1997.mdb"))->OpenTable("Table1");
+    std::vector<TExtValue> row;
+    ASSERT_TRUE(jet3->NextRow(row));
+    EXPECT_EQ(row[6].text, "12.12.1981");
+    ASSERT_TRUE(jet3->NextRow(row));
+    EXPECT_EQ(row[0].text, "abcdefg");
+    EXPECT_EQ(row[6].text, "21.09.1974");
+    EXPECT_EQ(row[8].text, "1");
+
+    auto jet4 = OpenSource(Fixture("access/testUnicodeCompV2003.mdb"))->OpenTable("Table");
+    std::vector<std::string> texts;
+    while (jet4->NextRow(row)) texts.push_back(row[1].text);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "ümlaut"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Мир"), texts.end());
+
+    auto paradox = OpenSource(Fixture("paradox/TypSammlung/TypSammlung.DB"))->OpenTable("TypSammlung");
+    EXPECT_GE(paradox->FieldIndex("Währung"), 0);
+    bool fuenfter = false;
+    while (paradox->NextRow(row)) fuenfter = fuenfter || row[0].text == "Fünfter Datensatz";
+    EXPECT_TRUE(fuenfter);
+}
+
+TEST(ExtSources, OleDatesOutsideMdbtoolsRange) {
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "30.12.1899"},          {2.0, "01.01.1900"},
+        {-728.0, "01.01.1898"},       {2958465.0, "31.12.9999"},
+        {36526.5, "01.01.2000 12:00:00"}, {0.25, "06:00:00"},
+        {-1.25, "29.12.1899 06:00:00"}, {3e6, ""},
+    };
+    for (const auto& [days, text] : cases) EXPECT_EQ(OleDateText(days), text) << days;
+}
+
+TEST(ExtSources, BadInputGivesGermanMessages) {
+    TempDir dir;
+    korin::testing::WriteText(dir / "text.mdb", std::string(4096, 'x'));
+    EXPECT_EQ(MessageOf([&] { OpenSource(dir / "missing.mdb"); }),
+              "ExtDB: Die Datei " + (dir / "missing.mdb") + " existiert nicht!");
+    EXPECT_EQ(MessageOf([&] { OpenSource(dir / "text.mdb"); }),
+              "ExtDB: Die Datei " + (dir / "text.mdb") + " ist keine Access-Datenbank!");
+    EXPECT_EQ(MessageOf([&] { OpenSourceIsolated(dir / "text.mdb"); }),
+              "ExtDB: Die Datei " + (dir / "text.mdb") + " ist keine Access-Datenbank!");
+    if (Fixture("").empty()) return;
+    EXPECT_EQ(MessageOf([&] { OpenSourceIsolated(Fixture("access/nwind.mdb"))->OpenTable("Gone"); }),
+              "ExtDB: Die Tabelle Gone existiert nicht in " + Fixture("access/nwind.mdb") + "!");
+    // A cut-off database: a message or a partial read, never a crash of this process.
+    auto bytes = korin::testing::ReadBytes(Fixture("access/nwind.mdb"));
+    bytes.resize(bytes.size() / 3);
+    korin::testing::WriteBytes(dir / "cut.mdb", bytes);
+    try {
+        auto source = OpenSourceIsolated(dir / "cut.mdb");
+        for (const auto& name : source->TableNames()) source->OpenTable(name);
+    } catch (const korin::Exception& e) {
+        EXPECT_NE(std::string(e.what()).find("ExtDB: "), std::string::npos);
+    }
+}
+
+TEST(ExtSources, SQLiteTablesWithKeys) {
+    TempDir dir;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / "s.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE t (id INTEGER PRIMARY KEY, name VARCHAR(12) NOT NULL, v REAL);"
+                           "CREATE UNIQUE INDEX byName ON t(name); CREATE INDEX byV ON t(v, name);"
+                           "INSERT INTO t VALUES (1, 'München', 0.1), (2, 'x', NULL);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    auto source = OpenSourceIsolated(dir / "s.sqlite");
+    ASSERT_EQ(source->TableNames(), std::vector<std::string>{"t"});
+    auto t = source->OpenTable("T");
+    ASSERT_EQ(t->Fields().size(), 3u);
+    EXPECT_EQ(t->Fields()[1].size, 12);
+    ASSERT_EQ(t->Indexes().size(), 3u);
+    EXPECT_TRUE(t->Indexes()[0].primary);
+    EXPECT_TRUE(t->Indexes()[1].unique);
+    EXPECT_EQ(t->Indexes()[2].fields, (std::vector<std::string>{"v", "name"}));
+    std::vector<TExtValue> row;
+    ASSERT_TRUE(t->NextRow(row));
+    EXPECT_EQ(row[1].text, "München");
+    EXPECT_EQ(row[2].text, "0.1");
+    ASSERT_TRUE(t->NextRow(row));
+    EXPECT_TRUE(row[2].null);
+    EXPECT_FALSE(t->NextRow(row));
+}
+
+}  // namespace
+}  // namespace korin::extdb
