@@ -1,5 +1,6 @@
 // The table model (shell/models/kor_dataset.h) over a table of 10^6 records:
-// opening it, scrolling to the end (the last screen of 40 rows, every column),
+// opening it with its first row, scrolling to the end (the last screen of 40
+// rows, every column; the first time and once the key file has counted),
 // and 10^4 rows read at random positions, as a grid asks for them. Each
 // benchmark runs once (wall clock); the summary prints the time per operation.
 // The table is built once in a scratch folder ($TMPDIR or /tmp); building it is
@@ -56,7 +57,7 @@ void EnsureTable() {
     t.Open();
     char key[16];
     for (int i = 0; i < kRecords; ++i) {
-        std::snprintf(key, sizeof key, "%08d", (i * 7919) % kRecords);
+        std::snprintf(key, sizeof key, "%08lld", static_cast<long long>(i) * 7919 % kRecords);
         if (t.Append({key, "Messstelle " + std::to_string(i), "Kiel", std::to_string(i)}) < 0) std::abort();
     }
 }
@@ -101,14 +102,23 @@ void BM_ScrollToEnd(benchmark::State& state) {
     ds.SetKorTab(&t);
     ds.Open();
     ReadRow(ds, 0);
-    for (auto _ : state) {
+    // The first jump lets the key file count its tree (the desktop program does
+    // that when it is first idle after opening); later jumps find ranks by the
+    // counts.
+    auto lastScreen = [&] {
         const auto start = Clock::now();
         size_t bytes = 0;
         for (int r = ds.rowCount() - kScreen; r < ds.rowCount(); ++r) bytes += ReadRow(ds, r);
         benchmark::DoNotOptimize(bytes);
-        const double s = Since(start);
-        state.SetIterationTime(s);
-        Results()["scroll to the end (40 rows)"] = {s, 1};
+        return Since(start);
+    };
+    for (auto _ : state) {
+        const double first = lastScreen();
+        ReadRow(ds, 0);
+        const double again = lastScreen();
+        state.SetIterationTime(first + again);
+        Results()["scroll to the end, first jump"] = {first, 1};
+        Results()["scroll to the end, counted"] = {again, 1};
     }
 }
 

@@ -1,6 +1,7 @@
 #include "shell/models/kor_dataset.h"
 
 #include <QMetaObject>
+#include <algorithm>
 
 #include "shell/models/codepage.h"
 #include "store/kor_table.h"
@@ -66,6 +67,7 @@ void TKorDataSet::Close() {
 }
 
 void TKorDataSet::OpenReader() {
+    readerPosition_ = -1;
     reader_ = std::make_unique<TKorTable>();
     reader_->SetProject(table_->Project());
     reader_->SetFileName(table_->FileName());
@@ -81,8 +83,14 @@ void TKorDataSet::OpenReader() {
         names_ << FromCatalogue(defs.FieldName(i));
         widths_.push_back(defs.FieldWidth(i));
     }
-    count_ = reader_->RecordCount();
+    count_ = ShownCount();
     CollectAccepted();
+}
+
+int32_t TKorDataSet::ShownCount() {
+    // Without a filter text the rows are all records in use: the header says
+    // how many in O(1), where the key file would count its whole tree first.
+    return filter_.empty() ? std::max(0, reader_->HeaderRecordCount()) : reader_->RecordCount();
 }
 
 void TKorDataSet::CollectAccepted() {
@@ -92,6 +100,7 @@ void TKorDataSet::CollectAccepted() {
     for (int32_t i = 0; i < count_; ++i) {
         reader_->GoTo(i);
         if (onFilterRecord_(*reader_)) accepted_.push_back(i);
+        readerPosition_ = -1;
     }
 }
 
@@ -104,6 +113,14 @@ void TKorDataSet::OpenCursor() {
     watch_ = WatchTable(reader_->FullPath(), [this](TKorTableChange change) { Noted(change); });
     pendingRecords_ = pendingStructure_ = false;
     active_ = true;
+    // The first rows are read by stepping; the key file's counts, which a jump
+    // needs, are made once the event loop is idle after the first painting.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (active_ && reader_ && !pendingStructure_) reader_->RecordCount();
+        },
+        Qt::QueuedConnection);
 }
 
 void TKorDataSet::CloseCursor() {
@@ -131,6 +148,7 @@ void TKorDataSet::Noted(TKorTableChange change) {
     else
         pendingRecords_ = true;
     cachedRow_ = -1;
+    readerPosition_ = -1;
     if (refreshPosted_) return;
     refreshPosted_ = true;
     QMetaObject::invokeMethod(this, [this] { Refresh(); }, Qt::QueuedConnection);
@@ -163,8 +181,9 @@ void TKorDataSet::Refresh() {
         return;
     }
     pendingRecords_ = false;
+    readerPosition_ = -1;
     const int before = rowCount();
-    count_ = reader_->RecordCount();
+    count_ = ShownCount();
     if (useAccepted_) {
         // Which records a handler accepts can change anywhere.
         beginResetModel();
@@ -223,8 +242,17 @@ const QStringList& TKorDataSet::RowTexts(int row) const {
         cachedTexts_.clear();
         const int32_t position = RecordPosition(row);
         // Until a replaced file is opened again no row is read from the old one.
-        if (position >= 0 && reader_ && !pendingStructure_ && position < reader_->RecordCount()) {
-            reader_->GoTo(position);
+        if (position >= 0 && reader_ && !pendingStructure_ && position < count_) {
+            // A grid reads its rows one after the other: the next one is a step
+            // of the key file's cursor; a jump positions by rank (the key file
+            // counts its tree once for that).
+            if (readerPosition_ >= 0 && position == readerPosition_ + 1)
+                reader_->Next();
+            else if (position == 0)
+                reader_->First();
+            else
+                reader_->GoTo(position);
+            readerPosition_ = position;
             for (int32_t j = 0; j < static_cast<int32_t>(names_.size()); ++j)
                 cachedTexts_ << FromOem(reader_->Records().GetFieldView(j));
         }

@@ -2,9 +2,11 @@
 //
 // Row i is the i-th record of the table in key order (or of the table's filter,
 // store/kor_table_filter.h); column j is field j as text. Nothing is copied: a
-// row is read when a view asks for it, by moving a reader to position i of its
-// key file's result list (O(log n)), so a table of a million records opens and
-// scrolls at once. The texts are converted from the OEM code page (850) here.
+// row is read when a view asks for it: the next row by one step of a reader's
+// key file cursor, any other by moving the reader to position i of the key
+// file's result list (O(log n) once the key file has counted its tree, which
+// it does when the event loop is first idle after opening), so a table of a
+// million records opens and scrolls at once. The texts are converted from the OEM code page (850) here.
 //
 // The reader is the model's own table object on the table's files: reading a
 // row never moves the table that was given (KorTab), whose position belongs to
@@ -98,6 +100,7 @@ private:
     void CloseCursor();
     void OpenReader();
     void CollectAccepted();
+    int32_t ShownCount();
     void Noted(TKorTableChange change);
     const QStringList& RowTexts(int row) const;
 
@@ -107,6 +110,8 @@ private:
     bool pendingRecords_ = false;
     bool pendingStructure_ = false;
     bool refreshPosted_ = false;
+    // The position the reader stands on, -1 when unknown.
+    mutable int32_t readerPosition_ = -1;
     std::string filter_;
     bool filtered_ = false;
     FilterRecordHandler onFilterRecord_;
