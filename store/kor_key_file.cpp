@@ -1,11 +1,15 @@
 #include "store/kor_key_file.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "store/kor_error.h"
 #include "store/kor_path.h"
@@ -36,7 +40,7 @@ std::string KeyPart(char letter, uint8_t number, std::string_view text) {
 }
 
 TKorKeyFile::TKorKeyFile() = default;
-TKorKeyFile::~TKorKeyFile() = default;
+TKorKeyFile::~TKorKeyFile() { ReleaseBuild(); }
 
 void TKorKeyFile::RaiseDamaged(const std::string& what) {
     throw EKorKeyError("KorKeyFile: Die Indexdatei ist beschädigt. " + what);
@@ -106,7 +110,10 @@ void TKorKeyFile::CatchUpWithOthers() {
 }
 
 void TKorKeyFile::Attach() {
-    nodes_.Attach(View(), FileSize());
+    if (build_.bytes != nullptr)
+        nodes_.Attach(build_.bytes, static_cast<int32_t>(build_.size));
+    else
+        nodes_.Attach(View(), FileSize());
     if (countsAnchor_ >= 0) {
         cnt80_.resize(static_cast<size_t>(nodes_.Count()) + 1, 0);
         cntLeaf_.resize(static_cast<size_t>(nodes_.Count()) + 1, 0);
@@ -133,6 +140,7 @@ void TKorKeyFile::Open() {
 }
 
 void TKorKeyFile::Close() {
+    ReleaseBuild();
     ForgetCursor();
     rankPending_ = false;
     TKorMMF::Close();
@@ -143,6 +151,85 @@ void TKorKeyFile::Close() {
     mode_ = Mode::Material;
     material_.Clear();
     anchor_ = 0;
+}
+
+// ---- building in memory -----------------------------------------------------------
+
+namespace {
+size_t PageRound(int64_t n) {
+    const auto page = static_cast<int64_t>(::sysconf(_SC_PAGESIZE));
+    return static_cast<size_t>((n + page - 1) / page * page);
+}
+}  // namespace
+
+void TKorKeyFile::BeginBuild() {
+    if (!IsOpen() || build_.bytes != nullptr) return;
+    // Anonymous memory may be backed by huge pages, so that the random descents
+    // of the insertions do not pay a page-table walk per node as the file's
+    // small pages do.
+    const size_t capacity = PageRound(std::max<int64_t>(FileSize(), int64_t{1} << 24));
+    void* p = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) return;  // the file is built in place instead
+    (void)::madvise(p, capacity, MADV_HUGEPAGE);
+    build_.bytes = static_cast<uint8_t*>(p);
+    build_.capacity = capacity;
+    build_.size = FileSize();
+    std::memcpy(build_.bytes, View(), static_cast<size_t>(FileSize()));
+    ForgetCursor();
+    Attach();
+}
+
+void TKorKeyFile::GrowBuild(int64_t newSize) {
+    if (newSize > INT32_MAX)
+        throw EKorKeyError("KorKeyFile: Die Datei " + FullPath() + " konnte nicht geschrieben werden!");
+    if (static_cast<size_t>(newSize) > build_.capacity) {
+        const size_t capacity = PageRound(std::max<int64_t>(newSize, 2 * static_cast<int64_t>(build_.capacity)));
+        void* p = ::mremap(build_.bytes, build_.capacity, capacity, MREMAP_MAYMOVE);
+        if (p == MAP_FAILED)
+            throw EKorKeyError("KorKeyFile: Die Datei " + FullPath() + " konnte nicht geschrieben werden!");
+        (void)::madvise(p, capacity, MADV_HUGEPAGE);
+        build_.bytes = static_cast<uint8_t*>(p);
+        build_.capacity = capacity;
+    }
+    build_.size = newSize;  // the fresh bytes of an anonymous mapping are zero
+}
+
+void TKorKeyFile::ReleaseBuild() {
+    if (build_.bytes == nullptr) return;
+    ::munmap(build_.bytes, build_.capacity);
+    build_ = {};
+}
+
+void TKorKeyFile::EndBuild() {
+    if (build_.bytes == nullptr) {
+        Close();
+        return;
+    }
+    const std::string path = FullPath();
+    const uint8_t* bytes = build_.bytes;
+    size_t left = static_cast<size_t>(build_.size);
+    // The file's own mapping is released before the built bytes replace the
+    // file's content.
+    try {
+        TKorMMF::Close();
+    } catch (...) {
+        Close();
+        throw;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    bool ok = fd >= 0;
+    while (ok && left > 0) {
+        const ssize_t n = ::write(fd, bytes, left);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) {
+            bytes += n;
+            left -= static_cast<size_t>(n);
+        }
+    }
+    if (fd >= 0 && ::close(fd) != 0) ok = false;
+    Close();
+    if (!ok) throw EKorKeyError("KorKeyFile: Die Datei " + path + " konnte nicht geschrieben werden!");
 }
 
 // ---- comparing and finding ------------------------------------------------------
@@ -204,7 +291,12 @@ void TKorKeyFile::Grow(int32_t n) {
     }
     const int64_t free = std::max<int64_t>(0, steps - 1);
     const int64_t wanted = 8 * static_cast<int64_t>(n);
-    GrowFile(static_cast<int64_t>(FileSize()) + keynode::kSize * (wanted - free));
+    const int64_t size = build_.bytes != nullptr ? build_.size : FileSize();
+    const int64_t newSize = size + keynode::kSize * (wanted - free);
+    if (build_.bytes != nullptr)
+        GrowBuild(newSize);
+    else
+        GrowFile(newSize);
     Attach();
     // Link the chain: walk 8n steps from the header; a node reached with Up 0
     // (the high-water node and the new zero nodes) is linked to its successor.
@@ -244,13 +336,14 @@ void TKorKeyFile::FreeNode(int32_t k) {
 
 // ---- key lists ------------------------------------------------------------------
 
-std::vector<std::string> TKorKeyFile::TakeKey(TKeyList& list, size_t& at) const {
-    std::vector<std::string> key;
-    while (at < list.size() && list[at] != kKeySeparator) key.push_back(std::move(list[at++]));
+void TKorKeyFile::TakeKey(TKeyList& list, size_t& at) {
+    // The parts are moved into the working list, whose strings keep their room
+    // from key to key.
+    ClearParts();
+    while (at < list.size() && list[at] != kKeySeparator) parts_.push_back(std::move(list[at++]));
     if (at < list.size()) ++at;  // the separator
-    if (key.size() > kMaxParts)
+    if (parts_.size() > kMaxParts)
         throw EKorKeyError("KorKeyFile: Ein Schlüssel darf höchstens 64 Teile haben!");
-    return key;
 }
 
 bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
@@ -261,18 +354,21 @@ bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
     dataIndex_ = dataIndex;
     size_t at = 0;
     try {
+        bool any = false;
         while (at < list.size()) {
-            SetParts(TakeKey(list, at));
+            TakeKey(list, at);
             if (PartsLeft() == 0) continue;
-            ForgetCursor();
+            any = true;
             Grow(static_cast<int32_t>(PartsLeft()));
             int32_t root = nodes_.GetDown(0);
             int depth = 0;
             bool grown = false;
             Insert(0, root, depth, grown);
-            nodes_.SetDown(0, root);
-            // The list is made current after every key (so also after the last)
-            // and positioned on its first entry.
+            if (root != nodes_.GetDown(0)) nodes_.SetDown(0, root);
+        }
+        // The list is made current after the last key and positioned on its
+        // first entry.
+        if (any) {
             stale_ = true;
             RebuildResults(stale_);
             PositionOnFirst();
@@ -309,7 +405,7 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
     size_t at = 0;
     try {
         while (at < list.size()) {
-            SetParts(TakeKey(list, at));
+            TakeKey(list, at);
             if (PartsLeft() == 0) continue;
             int32_t root = nodes_.GetDown(0);
             int depth = 0;
@@ -362,27 +458,32 @@ void TKorKeyFile::Insert(int32_t owner, int32_t& p, int& depth, bool& grown) {
     const int c = CompareNode(p);
     if (c > 0) {
         ++depth;
-        int32_t right = nodes_.GetRight(p);
+        const int32_t oldRight = nodes_.GetRight(p);
+        int32_t right = oldRight;
         Insert(owner, right, depth, grown);
-        nodes_.SetRight(p, right);
+        // Links are written only when they change: a page of the mapping that
+        // is only read stays clean.
+        if (right != oldRight) nodes_.SetRight(p, right);
         --depth;
         if (grown) GrownRight(p, grown);
         Fix(p);
     } else if (c < 0) {
         ++depth;
-        int32_t left = nodes_.GetLeft(p);
+        const int32_t oldLeft = nodes_.GetLeft(p);
+        int32_t left = oldLeft;
         Insert(owner, left, depth, grown);
-        nodes_.SetLeft(p, left);
+        if (left != oldLeft) nodes_.SetLeft(p, left);
         --depth;
         if (grown) GrownLeft(p, grown);
         Fix(p);
     } else if (PartsLeft() > 1) {
         DropFrontPart();
-        int32_t sub = nodes_.GetDown(p);
+        const int32_t oldSub = nodes_.GetDown(p);
+        int32_t sub = oldSub;
         int subDepth = 0;
         bool subGrown = false;
         Insert(p, sub, subDepth, subGrown);
-        nodes_.SetDown(p, sub);
+        if (sub != oldSub) nodes_.SetDown(p, sub);
         Fix(p);
     }
     // c == 0 on the last part: the key is present; nothing changes.
@@ -964,6 +1065,15 @@ bool TKorKeyFile::Next() {
     ResolvePosition();
     eof_ = bof_ = false;
     RebuildResults(stale_);
+    if (mode_ == Mode::Live && cursorPos_ >= 0 && cursorPos_ == position_) {
+        // A walk goes on from the cursor and needs no counts: the list ends
+        // where the cursor finds no further entry.
+        if (ResultNode(position_ + 1) < 0) {
+            eof_ = true;
+            return false;
+        }
+        return Navigate(position_ + 1);
+    }
     const int32_t n = RecordCount();
     if (n == 0 || position_ >= n - 1) {
         eof_ = true;

@@ -105,6 +105,15 @@ public:
     // Node number of entry i of the result list as it stands, -1 outside it.
     int32_t ResultNode(int32_t i);
 
+    // Building a fresh file: after BeginBuild the nodes live in memory (the
+    // file's bytes copied) and every change goes there; EndBuild writes them
+    // to the file, which then holds exactly what the same changes made in
+    // place would have left, and closes it. Raises, the file closed,
+    //   EKorKeyError "KorKeyFile: Die Datei " + path + " konnte nicht geschrieben werden!"
+    // Memory that cannot be had leaves the file to be built in place.
+    void BeginBuild();
+    void EndBuild();
+
     bool SetStart(const TKeyList& parts);
     void GetRecords(TIntegerList& list);
     void GetIndexValues(TIntegerList& list);
@@ -206,7 +215,8 @@ private:
     void ShrunkLeft(int32_t& p, bool& shrunk);
     void ShrunkRight(int32_t& p, bool& shrunk);
     void CheckRing(int32_t p) const;
-    std::vector<std::string> TakeKey(TKeyList& list, size_t& at) const;
+    // Moves the next key of the list into the working list of parts.
+    void TakeKey(TKeyList& list, size_t& at);
     bool Navigate(int32_t position);
 
     // Per-node counts of collected nodes in the subtree (Left, Right, Down),
@@ -234,7 +244,17 @@ private:
     void ResolvePosition();
     void MakeLive(int32_t anchor);
 
+    void GrowBuild(int64_t newSize);
+    void ReleaseBuild();
+
     TKorKeyTable nodes_;
+    // The nodes of a file built in memory: an anonymous mapping of `capacity`
+    // bytes of which `size` are the file.
+    struct Build {
+        uint8_t* bytes = nullptr;
+        size_t capacity = 0;
+        int64_t size = 0;
+    } build_;
     std::vector<std::string> parts_;
     size_t partsFront_ = 0;
     int32_t dataIndex_ = 0;

@@ -263,6 +263,7 @@ void TKorTable::Reindex() {
         keyFile_.Open();
         if (!keyFile_.IsOpen())
             throw EKorTabError("KorTable: KeyFile konnte nicht geöffnet werden! Datei: " + tmpName);
+        keyFile_.BeginBuild();
         for (int32_t s = 0; s < slots; ++s) {
             records_.Select(s);
             if (records_.IsActive()) {
@@ -275,7 +276,7 @@ void TKorTable::Reindex() {
             }
             StepProgress(s + 1);
         }
-        keyFile_.Close();
+        keyFile_.EndBuild();
         SyncFile(keyFile_.FullPath());
         ReplaceFile(keyFile_.FullPath(), keyFile_.Project() + keyName);
     } catch (...) {

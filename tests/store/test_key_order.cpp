@@ -9,7 +9,9 @@
 #include <random>
 #include <string>
 
+#include "store/kor_key_file.h"
 #include "store/kor_text_compare.h"
+#include "test_support.h"
 
 namespace {
 
@@ -52,6 +54,49 @@ TEST(KeyOrder, AgreesWithTheByteEncodingOnMixedTexts) {
         const int want = Sign(Encoded(a).compare(Encoded(b)));
         ASSERT_EQ(Sign(korin::TextCompare(a, b)), want) << "[" << a << "] / [" << b << "]";
     }
+}
+
+}  // namespace
+
+// ---- a file built in memory ---------------------------------------------------
+
+namespace {
+
+using korin::KeyPart;
+using korin::TKeyList;
+using korin::TKorKeyFile;
+
+TKeyList TableKeys(const std::string& id, const std::string& group) {
+    return {KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('C', 80, id), korin::kKeySeparator,
+            KeyPart('C', 0, "S_KEY"), KeyPart('N', 0, "0"), KeyPart('C', 0, "G"), KeyPart('C', 0, group),
+            KeyPart('C', 80, id)};
+}
+
+// The same keys, once inserted in place and once in memory (large enough that
+// the memory grows several times): the two files are the same bytes.
+TEST(KeyBuild, WritesTheBytesThatInsertingInPlaceLeaves) {
+    korin::testing::TempDir dir;
+    TKorKeyFile inPlace, built;
+    for (const auto& [file, name] : {std::pair{&inPlace, "a.key"}, std::pair{&built, "b.key"}}) {
+        file->SetProject(dir.Path());
+        file->SetFileName(name);
+        file->CreateNew(true);
+        file->Open();
+    }
+    built.BeginBuild();
+    std::mt19937 rng(17);
+    for (int32_t i = 1; i <= 60000; ++i) {
+        const std::string id = "M" + std::to_string(rng() % 1000000) + "-" + std::to_string(i);
+        const std::string group = "G" + std::to_string(rng() % 40);
+        TKeyList a = TableKeys(id, group), b = a;
+        ASSERT_EQ(inPlace.AddKeys(a, i), built.AddKeys(b, i));
+    }
+    built.EndBuild();
+    EXPECT_FALSE(built.IsOpen());
+    inPlace.Close();
+    EXPECT_TRUE(korin::testing::ReadBytes(dir / "a.key") == korin::testing::ReadBytes(dir / "b.key"));
+    built.Open();
+    EXPECT_EQ(built.Verify(), "");
 }
 
 }  // namespace
