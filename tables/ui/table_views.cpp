@@ -2,6 +2,7 @@
 
 #include "tables/ui/form_export_table.h"
 #include "tables/ui/form_table.h"
+#include "tables/ui/table_import_view.h"
 
 namespace korin {
 
@@ -19,14 +20,10 @@ void TTableView::HideView() {
     active_ = false;
 }
 
-TTableView* CreateTableImportView(TFormTable& module) {
-    auto* view = new TTableView(module);
-    view->setObjectName(QStringLiteral("TableImport"));
-    return view;
-}
+TTableView* CreateTableImportView(TFormTable& module) { return new TFormTableImport(module); }
 
 void OpenTableExport(TFormTable& module) { ExportTable(module.ModuleHost(), module.Table(), &module); }
 
-void OpenDirectImport(TFormTable& module) {}
+void OpenDirectImport(TFormTable& module) { RunDirectImport(module); }
 
 }  // namespace korin
