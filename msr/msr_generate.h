@@ -84,7 +84,7 @@ private:
 
     TMsrProject& project_;
     TMsrLevels levels_;
-    const TMsrRun& run_;
+    TMsrRun run_;
     std::string today_;
     std::map<std::string, std::unique_ptr<TKorDrawing>> originals_;
     bool written_ = false;

@@ -1,0 +1,248 @@
+// Page generation, removal of outdated pages and the refusals on a small demo.
+#include <gtest/gtest.h>
+
+#include "msr/msr_adapt.h"
+#include "msr/msr_assign.h"
+#include "msr/msr_comma_text.h"
+#include "msr/msr_generate.h"
+#include "msr_fixture.h"
+#include "store/kor_path.h"
+
+namespace korin::testing {
+namespace {
+
+using namespace korin::msr;
+
+class MsrGenerate : public MsrProjectTest {
+protected:
+    std::vector<TOriginalRow> Rows() { return OriginalRows(BuildOriginalLists(Originals(), {"TYPICALS"})); }
+    // Every measure point gets its originals by processing function.
+    void AssignAll(TMsrProject& p) {
+        const TAssignResult r = AutoAssign(p.mpoint, Rows(), TCriterion::Processing, p.Designations());
+        ASSERT_EQ(r.assigned, static_cast<int32_t>(p.Designations().size()));
+    }
+    TGenerateResult Run(TMsrProject& p, const TMsrRun& run = {}) {
+        TPageGenerator g(p, ReadLevels(p.Dir()), run);
+        return g.Generate(p.Designations());
+    }
+    std::vector<TPagePair> Pages(TMsrProject& p, const std::string& mp) {
+        EXPECT_TRUE(p.mpoint.FindByPrimary(mp));
+        return PagePairs(p.mpoint.GetFieldById(field::kDrawing));
+    }
+    RecordingSink sink_;
+};
+
+TEST_F(MsrGenerate, EveryAssignedOriginalBecomesAFilledRegisteredPage) {
+    TMsrProject p(Project());
+    AssignAll(p);
+    size_t expected = 0;
+    for (const std::string& mp : p.Designations()) {
+        p.mpoint.FindByPrimary(mp);
+        expected += SplitCommaText(p.mpoint.GetFieldById(field::kOriginal)).size();
+    }
+    const TGenerateResult r = Run(p);
+    EXPECT_EQ(r.created, static_cast<int32_t>(expected));
+    EXPECT_TRUE(r.refused.empty());
+    EXPECT_EQ(ExpectConsistent(p).size(), expected);
+
+    // The title block and the drawing record carry the measure point's data
+    // and its level path Bereich / plant / designation / page.
+    const std::string mp = p.Designations().front();
+    const std::vector<TPagePair> pages = Pages(p, mp);
+    ASSERT_FALSE(pages.empty());
+    const std::string plant = p.mpoint.GetFieldById(field::kPlant);
+    ASSERT_TRUE(p.unit.FindByPrimary(plant));
+    const std::string area = p.unit.GetFieldByName("Bereich");
+    for (size_t k = 0; k < pages.size(); ++k) {
+        TKorDrawing d;
+        d.SetProject(p.Dir());
+        d.SetFileName(pages[k].file);
+        d.Open();
+        const TKorDrawSym& t = *d.SymbolAt(0);
+        const std::vector<std::pair<int32_t, std::string>> codes{
+            {60, area}, {61, plant}, {63, mp}, {64, ""}, {62, std::to_string(k + 1)}, {12135, mp},
+            {2, p.mpoint.GetFieldById(2)}, {65, p.mpoint.GetFieldById(12139)}, {76, p.mpoint.GetFieldById(76)}};
+        for (const auto& [code, text] : codes) EXPECT_EQ(t.GetCode(code), text) << "code " << code;
+        std::vector<std::string> path;
+        p.Catalogue().EntryPath(EntryOfFile(pages[k].file), path);
+        EXPECT_EQ(path, (std::vector<std::string>{area, plant, mp, std::to_string(k + 1)}));
+        ASSERT_TRUE(p.drawing.FindByPrimary(pages[k].file));
+        EXPECT_EQ(p.drawing.GetField(8), mp);
+        EXPECT_EQ(p.drawing.GetField(12), pages[k].original.substr(0, pages[k].original.find('-')));
+    }
+}
+
+TEST_F(MsrGenerate, UnchangedAssignmentKeepsPagesAndAChangedOneRenumbersThem) {
+    TMsrProject p(Project());
+    AssignAll(p);
+    Run(p);
+    const std::string mp = p.Designations().front();
+    const std::vector<TPagePair> before = Pages(p, mp);
+    const TGenerateResult again = Run(p);
+    EXPECT_EQ(again.created + again.removed, 0);
+    EXPECT_EQ(Pages(p, mp).size(), before.size());
+
+    // One more original: every page of the measure point is made anew from 1.
+    std::vector<TOriginalRow> extra;
+    for (const TOriginalRow& row : Rows())
+        if (!Contains(SplitCommaText(p.mpoint.GetFieldById(field::kOriginal)), row.Name())) extra = {row};
+    ASSERT_EQ(Apply(p.mpoint, AssignmentOf(extra), {mp}).assigned, 1);
+    const TGenerateResult r = Run(p);
+    EXPECT_EQ(r.removed, static_cast<int32_t>(before.size()));
+    EXPECT_EQ(r.created, static_cast<int32_t>(before.size() + 1));
+    const std::vector<TPagePair> after = Pages(p, mp);
+    ASSERT_EQ(after.size(), before.size() + 1);
+    EXPECT_EQ(after.back().original, extra[0].Name());
+    for (size_t k = 0; k < after.size(); ++k) {
+        std::vector<std::string> names;
+        p.Catalogue().EntryPath(EntryOfFile(after[k].file), names);
+        EXPECT_EQ(names.back(), std::to_string(k + 1));
+    }
+    ExpectConsistent(p);
+}
+
+TEST_F(MsrGenerate, RemovedAssignmentTakesPagesReferencesAndLinkMarksAway) {
+    TMsrProject p(Project());
+    AssignAll(p);
+    Run(p);
+    const std::vector<std::string> mps = p.Designations();
+    const std::string mp = mps[0], other = mps[1];
+    // The page names `other` as linked measure point, which carries the mark.
+    const std::vector<TPagePair> pages = Pages(p, mp);
+    TKorDrawing d;
+    d.SetProject(p.Dir());
+    d.SetFileName(pages[0].file);
+    d.Open();
+    d.SymbolAt(0)->SetCode(803, other);
+    ASSERT_TRUE(d.Save());
+    p.mpoint.FindByPrimary(other);
+    p.mpoint.SetFieldById(field::kKind, p.mpoint.GetFieldById(field::kKind) + "x");
+    TAdaptResult adapted;
+    EnsureReferenceList(p, adapted);
+    for (const std::vector<std::string>& rec :
+         {std::vector<std::string>{mp, "1", mp, ""}, {mp, "2", other, other}, {other, "1", other, mp}})
+        ASSERT_GE(p.ref.Append(rec), 0);
+
+    ASSERT_EQ(RemoveAssignment(p.mpoint, {mp}), 1);
+    const TGenerateResult r = Run(p);
+    EXPECT_EQ(r.removed, static_cast<int32_t>(pages.size()));
+    EXPECT_TRUE(Pages(p, mp).empty());
+    p.mpoint.FindByPrimary(other);
+    EXPECT_EQ(p.mpoint.GetFieldById(field::kKind).find('x'), std::string::npos);
+    TIntegerList slots;
+    EXPECT_FALSE(p.ref.FindBySecondary("Loop", {mp}, slots));
+    ASSERT_TRUE(p.ref.FindBySecondary("Loop", {other}, slots));
+    p.ref.GoToSlot(slots.Items(0));
+    EXPECT_EQ(p.ref.GetFieldById(603), "");
+    ExpectConsistent(p);
+}
+
+TEST_F(MsrGenerate, AMissingOriginalFileIsReportedAndUsesNoPageNumber) {
+    TMsrProject p(Project());
+    AssignAll(p);
+    // A measure point with two originals loses the file of its first one.
+    std::string mp;
+    std::vector<std::string> path;
+    for (const std::string& d : p.Designations()) {
+        p.mpoint.FindByPrimary(d);
+        path = SplitCommaText(p.mpoint.GetFieldById(field::kOrigPath));
+        if (path.size() >= 3) {
+            mp = d;
+            break;
+        }
+    }
+    ASSERT_FALSE(mp.empty());
+    ASSERT_TRUE(path::RemoveFile(path[0] + path[1]));
+    const TGenerateResult r = Run(p);
+    ASSERT_FALSE(r.refused.empty());
+    EXPECT_NE(r.refused.front().find(mp), std::string::npos);
+    const std::vector<TPagePair> pages = Pages(p, mp);
+    ASSERT_EQ(pages.size(), path.size() - 2);
+    std::vector<std::string> names;
+    p.Catalogue().EntryPath(EntryOfFile(pages[0].file), names);
+    EXPECT_EQ(names.back(), "1");
+    ExpectConsistent(p);
+}
+
+TEST_F(MsrGenerate, CancellingStopsBetweenMeasurePointsAndLeavesTheProjectWhole) {
+    TMsrProject p(Project());
+    AssignAll(p);
+    int asked = 0;
+    TMsrRun run;
+    run.cancelled = [&] { return ++asked > 3; };
+    const TGenerateResult r = Run(p, run);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.measurePoints, 3);
+    ExpectConsistent(p);
+    EXPECT_TRUE(Pages(p, p.Designations()[3]).empty());
+    const TGenerateResult rest = Run(p);
+    EXPECT_FALSE(rest.cancelled);
+    EXPECT_EQ(rest.removed, 0);
+    for (const std::string& mp : p.Designations()) EXPECT_FALSE(Pages(p, mp).empty()) << mp;
+    ExpectConsistent(p);
+}
+
+TEST_F(MsrGenerate, PagesThatDoNotFitDrawingAreRefusedNotCut) {
+    TMsrProject p(Project());
+    const std::vector<TOriginalRow> rows = Rows();
+    // As many originals as ORIGINAL and ORIGPATH take; DRAWING, with a file
+    // name per original, overflows first.
+    const std::string mp = p.Designations().front();
+    std::vector<TOriginalRow> chosen;
+    for (const TOriginalRow& row : rows) {
+        chosen.push_back(row);
+        p.mpoint.FindByPrimary(mp);
+        const TAssignment a = AssignmentOf(chosen);
+        std::vector<std::string> path{a.directory};
+        path.insert(path.end(), a.files.begin(), a.files.end());
+        if (JoinCommaText(a.names).size() > 137 || PathText(path).size() > 137) {
+            chosen.pop_back();
+            break;
+        }
+    }
+    ASSERT_EQ(ApplyReplacing(p.mpoint, AssignmentOf(chosen), {mp}).assigned, 1);
+    const TGenerateResult r = Run(p);
+    ASSERT_EQ(r.refused.size(), 1u);
+    EXPECT_NE(r.refused[0].find("DRAWING"), std::string::npos);
+    EXPECT_NE(r.refused[0].find(mp), std::string::npos);
+    EXPECT_LT(Pages(p, mp).size(), chosen.size());
+    EXPECT_LE(p.mpoint.GetFieldById(field::kDrawing).size(), 137u);
+    ExpectConsistent(p);
+}
+
+// Level boxes resolved per measure point; blank levels and missing plants.
+TEST_F(MsrGenerate, LevelBoxesResolvePerMeasurePoint) {
+    TMsrProject p(Project());
+    const std::string mp = p.Designations().front();
+    ASSERT_TRUE(p.mpoint.FindByPrimary(mp));
+    const std::string group = p.mpoint.GetFieldById(field::kFunctionGroup);
+    struct Case {
+        int32_t count;
+        std::array<std::string, 3> boxes;
+        std::vector<std::string> names;
+    };
+    const std::vector<Case> cases{
+        {3, {"", "", "<MESSTELLE:Funktionsgruppe>"}, {group, mp, "1"}},
+        {4, {"", "LIT", "<MESSTELLE:Ort_E_Tech>"}, {"LIT", kEmptyLevel, mp, "1"}},
+        {5, {"A", "<ANLAGE:Bemerkung>", "<FOO:x>"}, {"A", kEmptyLevel, "<FOO:x>", mp, "1"}},
+    };
+    for (const Case& c : cases) {
+        TMsrLevels levels;
+        levels.count = c.count;
+        for (int32_t b = 1; b <= 3; ++b) levels.SetBox(b, c.boxes[static_cast<size_t>(b - 1)]);
+        EXPECT_EQ(PageNames(levels, p.mpoint, p.unit, 1), c.names) << c.count;
+    }
+    p.mpoint.SetFieldById(field::kPlant, "KEINE");
+    TMsrLevels levels;
+    levels.count = 3;
+    levels.SetBox(3, "<ANLAGE:Bereich>");
+    EXPECT_EQ(PageNames(levels, p.mpoint, p.unit, 2)[0], "<ANLAGE:Bereich>");
+    levels.SetBox(3, " ");
+    EXPECT_FALSE(levels.Valid());
+    TPageGenerator g(p, levels, {});
+    EXPECT_TRUE(g.Generate({mp}).levelsInvalid);
+    EXPECT_EQ(sink_.errors.back(), kLevelWarning);
+}
+
+}  // namespace
+}  // namespace korin::testing
