@@ -154,6 +154,7 @@ struct SmallTable {
         t.SetFileName("000001");
         t.SetKeyFileName("000002");
         t.SetFieldDefs({{"Stelle", TKorFieldType::String, 10}, {"Text", TKorFieldType::String, 20}});
+        t.SetPrimaryKeyField(1);
         t.CreateNew(true);
         t.Open();
         for (const auto& r : std::vector<std::vector<std::string>>{{"B2", "K\x84lte"}, {"A1", "eins"}, {"C3", "drei"}})
