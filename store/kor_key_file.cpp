@@ -902,7 +902,12 @@ int32_t TKorKeyFile::LiveNext() {
         } else {
             cursor_.pop_back();
             const int32_t right = nodes_.GetRight(node);
-            if (right > 0) cursor_.push_back({right, 0});
+            if (right > 0) {
+                // The next step reads it: its load overlaps with the caller's
+                // use of this entry.
+                nodes_.Prefetch(right);
+                cursor_.push_back({right, 0});
+            }
             if (Collected(node)) return node;
         }
     }
