@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "drawing/kor_draw_rows.h"
 #include "drawing/kor_drawing.h"
 #include "store/kor_error.h"
 #include "store/kor_path.h"
@@ -15,7 +16,8 @@ constexpr const char* kUsage =
     "  drawing dump FILE\n"
     "  drawing set-code FILE SYMBOL CODE TEXT\n"
     "  drawing fix-crc FILE\n"
-    "  drawing verify FILE\n";
+    "  drawing verify FILE\n"
+    "  drawing rows FILE [--codes] [--filter EXPR]\n";
 
 std::string Hex8(uint32_t v) {
     char buf[9];
@@ -103,6 +105,29 @@ int Verify(const std::string& file) {
     return 1;
 }
 
+// The symbol dataset's rows: per symbol, or per code with --codes, filtered.
+int Rows(const Args& args) {
+    bool codes = false;
+    std::string filter;
+    for (size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "--codes")
+            codes = true;
+        else if (args[i] == "--filter" && i + 1 < args.size())
+            filter = args[++i];
+        else
+            throw UsageError("unknown argument for drawing rows: " + args[i]);
+    }
+    korin::TKorDrawing d;
+    Load(d, args[1]);
+    const korin::TKorDrawFilter condition(filter);
+    for (const korin::TKorDrawRow& row :
+         korin::BuildDrawRows(d, codes ? korin::TKorDrawTable::Code : korin::TKorDrawTable::Symbol))
+        if (condition.Accepts(row))
+            PrintLine({std::to_string(row.symNo), std::to_string(row.symTyp), row.symName, std::to_string(row.codeNo),
+                       row.codeText});
+    return 0;
+}
+
 int Run(const Args& args) {
     if (args.empty()) throw UsageError("missing command");
     const std::string& cmd = args[0];
@@ -120,6 +145,10 @@ int Run(const Args& args) {
     if (cmd == "fix-crc") {
         want(2);
         return FixCrc(args[1]);
+    }
+    if (cmd == "rows") {
+        if (args.size() < 2) throw UsageError("missing FILE for drawing rows");
+        return Rows(args);
     }
     if (cmd == "verify") {
         want(2);
