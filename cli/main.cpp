@@ -35,7 +35,8 @@ void PrintUsage(FILE* out) {
 // only its target, outside the project.
 const std::set<std::string> kReadingCommands = {
     "dump", "info", "tree", "check", "list", "wires", "rows", "files", "tables", "verify", "locate",
-    "records", "find", "find-secondary", "indexvalues", "level", "print", "export-text", "originals"};
+    "records", "find", "find-secondary", "indexvalues", "level", "print", "export-text", "originals",
+    "check-instruments", "check-pages"};
 const std::set<std::string> kFileFamilies = {"table", "keyfile", "drawing"};
 const std::set<std::string> kFolderFirstFamilies = {"demo", "recover"};  // args[0] is DIR
 const std::set<std::string> kProjectReadingFamilies = {"export"};

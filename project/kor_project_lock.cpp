@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -78,22 +79,35 @@ void TKorProjectLock::Acquire(const std::string& dir, const std::string& program
     const std::string folder = path::AsDirectory(dir);
     if (Held() && folder == dir_) return;
     const std::string file = LockPath(folder);
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw Exception(
-            WithCause("Die Sperrdatei des Projekts kann nicht angelegt werden. Datei: " + file, errno));
-    int rc = 0;
-    do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        const int err = errno;
-        const std::string holder = ReadLine(fd);
-        ::close(fd);
-        if (err == EWOULDBLOCK)
-            throw Exception("Das Projekt wird von einem anderen Programm bearbeitet (" +
-                            (holder.empty() ? std::string("unbekanntes Programm") : Describe(holder)) + ")");
-        throw Exception(WithCause("Die Sperrdatei des Projekts kann nicht angelegt werden. Datei: " + file, err));
+    auto cannotMake = [&](int err) {
+        return Exception(WithCause("Die Sperrdatei des Projekts kann nicht angelegt werden. Datei: " + file, err));
+    };
+    int fd = -1;
+    // A holder removes the file when it releases: a lock taken on a file that
+    // is no longer the one under the name is given up and taken again.
+    for (int attempt = 0; fd < 0; ++attempt) {
+        if (attempt == 100) throw cannotMake(EAGAIN);
+        fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) throw cannotMake(errno);
+        int rc = 0;
+        do {
+            rc = ::flock(fd, LOCK_EX | LOCK_NB);
+        } while (rc != 0 && errno == EINTR);
+        if (rc != 0) {
+            const int err = errno;
+            const std::string holder = ReadLine(fd);
+            ::close(fd);
+            if (err == EWOULDBLOCK)
+                throw Exception("Das Projekt wird von einem anderen Programm bearbeitet (" +
+                                (holder.empty() ? std::string("unbekanntes Programm") : Describe(holder)) + ")");
+            throw cannotMake(err);
+        }
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) != 0 || ::stat(file.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
+            held.st_dev != named.st_dev) {
+            ::close(fd);
+            fd = -1;
+        }
     }
     Release();
     fd_ = fd;
@@ -106,7 +120,12 @@ void TKorProjectLock::Acquire(const std::string& dir, const std::string& program
 
 void TKorProjectLock::Release() {
     if (fd_ < 0) return;
-    WriteContent(fd_, pending_ && !crashed_.empty() ? crashed_ + "\n" : std::string());
+    // Removed while still held, so that nobody takes the lock on it afterwards;
+    // a pending recovery keeps the dead holder's line for the next program.
+    if (pending_ && !crashed_.empty())
+        WriteContent(fd_, crashed_ + "\n");
+    else
+        ::unlink(LockPath(dir_).c_str());
     (void)::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;

@@ -4,8 +4,8 @@
 // in the project folder, held with flock() for as long as the program works on
 // the project. While held, the file names its holder in one line:
 //   <pid> TAB <program> TAB <host> "\n"
-// and a clean release empties it again (the file itself stays, so that a
-// program that opened it just before is not left holding a removed file).
+// and a clean release removes it (while still holding it; a program that took
+// the lock on a file no longer under the name gives it up and tries again).
 // flock() ends with the process, so a holder that died frees the project; the
 // line it left behind tells the next program that the project may hold a
 // half-done change (FoundCrash), and the recovery (project/kor_recovery.h) runs.
@@ -39,7 +39,7 @@ public:
     // it. A lock this object held before is released first, unless `dir` is
     // its folder, which it keeps.
     void Acquire(const std::string& dir, const std::string& program);
-    // Empties the lock file (or writes back the crashed holder's line while a
+    // Removes the lock file (or writes back the crashed holder's line while a
     // recovery is pending) and releases the lock. Nothing when none is held.
     void Release();
 

@@ -178,7 +178,6 @@ std::vector<std::string> TKorRecovery::Repair() {
         cat.Open();
     }
     bool chain = false;
-    std::vector<TKorRecoveryFinding> left;
     for (const TKorRecoveryFinding& f : findings_) {
         switch (f.repair) {
             case Kind::FreeChain:
@@ -201,10 +200,7 @@ std::vector<std::string> TKorRecovery::Repair() {
                     // A key file that cannot be opened: the table stays open and
                     // the rebuild replaces it.
                 }
-                if (!table.IsOpen()) {
-                    left.push_back(f);
-                    break;
-                }
+                if (!table.IsOpen()) break;
                 table.Reindex();
                 table.Close();
                 done.push_back("Tabelle " + Joined(f.path) + ": Indexdatei neu erstellt.");
@@ -215,12 +211,13 @@ std::vector<std::string> TKorRecovery::Repair() {
                 done.push_back("Zeichnung " + Joined(f.path) + ": Eintrag gelöscht.");
                 break;
             case Kind::None:
-                left.push_back(f);
                 break;
         }
     }
     cat.Close();
-    findings_ = std::move(left);
+    // What is left is learnt anew: one repair may mend the findings of another
+    // (the key file audit of a mended free chain).
+    Audit(dir_);
     return done;
 }
 

@@ -41,8 +41,8 @@ public:
     // What was found, then the repairs offered ("Angebotene Reparatur: ..."),
     // one line each; "Keine Schäden gefunden." when clean.
     std::vector<std::string> ReportLines() const;
-    // Carries out every offered repair and returns one line per repair done.
-    // Findings without a repair stay.
+    // Carries out every offered repair, returns one line per repair done and
+    // audits again: Findings then holds what is left.
     std::vector<std::string> Repair();
 
 private:

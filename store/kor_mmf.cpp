@@ -12,6 +12,7 @@
 
 #include "store/kor_error.h"
 #include "store/kor_path.h"
+#include "store/kor_ui.h"
 
 namespace korin {
 namespace {
@@ -322,8 +323,10 @@ void TKorMMF::Close() {
     ReleaseHandles(fileHandle_, mapHandle_, view_);
     isOpen_ = false;
     fileSize_ = 0;
+    // Descendants tidy up after this call, so a failed flush is shown rather
+    // than raised.
     if (err != 0)
-        throw EKorMMFError(WithCause(
+        ShowErrorMessage(WithCause(
             "KorMMF: Die Datei " + path + " konnte nicht auf den Datenträger geschrieben werden!", err));
 }
 

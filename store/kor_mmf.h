@@ -18,7 +18,7 @@
 //   Exception    "KorMMF: Auf die Datei " + path + " konnte kein Mapping ausgeführt werden!\rSchreibrechte überprüfen!"
 //   Exception    "KorMMF: Auf das Mapping der Datei " + path + " konnte kein View geöffnet werden!"
 //   EKorMMFError "KorMMF: Die Datei " + path + " konnte nicht auf den Datenträger geschrieben werden!"
-//       (Flush, Close, FlushAll)
+//       (raised by Flush and FlushAll; shown through the message sink by Close)
 // A message whose own text does not name the cause of a failed system call is
 // followed by "\rUrsache: " and the cause (SystemErrorText): a full disk says
 // that the disk is full, missing rights say so. CreateNew reports a file that
@@ -114,8 +114,9 @@ public:
     // Closes, then maps the file and checks its content. A missing file leaves
     // the object closed without an error.
     virtual void Open();
-    // Flushes, then releases the mapping and the file. A failed flush raises its
-    // error after the handles are released; the object is closed either way.
+    // Flushes, then releases the mapping and the file. A failed flush is shown
+    // through the message sink (store/kor_ui.h) with the flush error's text;
+    // the object is closed either way.
     virtual void Close();
 
     // Writes the mapped bytes of the open file to the disk (msync, fsync).

@@ -231,6 +231,16 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
         TKeyList keys = RecordKeys();
         inserted = keyFile_.AddKeys(keys, s + 1);
     } catch (...) {
+        // The key file may have taken some of the keys before it could not
+        // grow: they go again (no other record has them, KeyConflict said so),
+        // so that no key names the slot that is given back.
+        records_.Select(s);
+        try {
+            TKeyList keys = RecordKeys();
+            keyFile_.DeleteKeys(keys);
+        } catch (const Exception&) {
+            // The growth's error is the one to report; the audit finds the rest.
+        }
         records_.Select(s);
         records_.SetHeader(before);
         if (s >= slots) PutHeaderI32(kFreeHead, headBefore);
