@@ -844,7 +844,7 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
     EnsureCounts(anchor_);
     // Descend by the counts, keeping the walk's frames, so that the cursor can
     // go on from the entry found.
-    cursor_.clear();
+    cursor_.Clear();
     const int32_t target = i;
     int32_t y = LiveRoot();
     int64_t steps = 0;
@@ -854,7 +854,7 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
         const int32_t left = nodes_.GetLeft(y);
         const int32_t cl = Cnt(left);
         if (i < cl) {
-            cursor_.push_back({y, 1});
+            cursor_.PushFrame(y, 1);
             y = left;
             continue;
         }
@@ -862,7 +862,7 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
         const int32_t down = nodes_.GetDown(y);
         const int32_t cd = Cnt(down);
         if (i < cd) {
-            cursor_.push_back({y, 2});
+            cursor_.PushFrame(y, 2);
             y = down;
             continue;
         }
@@ -870,7 +870,7 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
         if (Collected(y)) {
             if (i == 0) {
                 const int32_t right = nodes_.GetRight(y);
-                if (right > 0) cursor_.push_back({right, 0});
+                if (right > 0) cursor_.PushFrame(right, 0);
                 cursorPos_ = target;
                 cursorNode_ = y;
                 return y;
@@ -883,43 +883,36 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
 }
 
 int32_t TKorKeyFile::LiveNext() {
-    // Goes on with the walk (Left, Down, the node, Right) to the next collected node.
-    int64_t steps = 0;
-    const int64_t limit = 3 * (static_cast<int64_t>(nodes_.Count()) + 1);
-    while (!cursor_.empty()) {
-        if (++steps > limit) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
-        WalkFrame& f = cursor_.back();
-        const int32_t node = f.node;
-        if (f.stage == 0) {
-            f.stage = 1;
-            CheckRing(node);
-            const int32_t left = nodes_.GetLeft(node);
-            if (left > 0) cursor_.push_back({left, 0});
-        } else if (f.stage == 1) {
-            f.stage = 2;
-            const int32_t down = nodes_.GetDown(node);
-            if (down > 0) cursor_.push_back({down, 0});
-        } else {
-            cursor_.pop_back();
-            const int32_t right = nodes_.GetRight(node);
-            if (right > 0) {
-                // The next step reads it: its load overlaps with the caller's
-                // use of this entry.
-                nodes_.Prefetch(right);
-                cursor_.push_back({right, 0});
-            }
-            if (Collected(node)) return node;
+    // Goes on with the walk to the next collected node.
+    while (true) {
+        const int32_t node = cursor_.Next(nodes_);
+        if (node < 0) {
+            RaiseWalkDamage(cursor_, "Es existiert ein direkter Ringverweis!");
+            return -1;
         }
+        if (Collected(node)) return node;
     }
-    return -1;
+}
+
+void TKorKeyFile::RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink) const {
+    switch (walk.Found()) {
+    case TKorTreeWalk::Damage::None:
+        return;
+    case TKorTreeWalk::Damage::Outside:
+        nodes_.GetLeft(walk.OutsideNode());  // raises the node table's range error
+        break;
+    case TKorTreeWalk::Damage::SelfLink:
+        RaiseDamaged(selfLink);
+    case TKorTreeWalk::Damage::Ring:
+        break;
+    }
+    RaiseDamaged("Ein Baum enthält einen Ringverweis!");
 }
 
 int32_t TKorKeyFile::LiveFirst() {
     // The walk from the root stops at the first collected node, which for the
     // usual selections is the leftmost one; it leaves the cursor there.
-    cursor_.clear();
-    const int32_t root = LiveRoot();
-    if (root > 0) cursor_.push_back({root, 0});
+    cursor_.Start(nodes_, LiveRoot());
     const int32_t first = LiveNext();
     cursorPos_ = first >= 0 ? 0 : -1;
     cursorNode_ = first;

@@ -45,6 +45,7 @@
 #include "store/kor_int_list.h"
 #include "store/kor_key_table.h"
 #include "store/kor_mmf.h"
+#include "store/kor_tree_walk.h"
 
 namespace korin {
 
@@ -192,6 +193,10 @@ protected:
     bool WalkTree(int32_t k, bool intoDown, Visit&& visit);
 
     [[noreturn]] static void RaiseDamaged(const std::string& what);
+    // Raises for the damage a walk found (nothing when none): a node outside
+    // the file as the node table's range error, a node linked to itself with
+    // selfLink, a ring with "Ein Baum enthält einen Ringverweis!".
+    void RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink) const;
 
     void SetCurrentRecord(int32_t r) { currentRecord_ = r; }
     void SetPosition(int32_t p) {
@@ -283,11 +288,7 @@ private:
 
     // A cursor on the live list: the walk's state right after visiting the entry
     // at cursorPos_, so that stepping to the next entry costs O(1) amortised.
-    struct WalkFrame {
-        int32_t node;
-        uint8_t stage;  // 0: go left, 1: go down, 2: visit and go right
-    };
-    std::vector<WalkFrame> cursor_;
+    TKorTreeWalk cursor_;
     int32_t cursorPos_ = -1;  // -1: no cursor
     int32_t cursorNode_ = -1;
 
@@ -310,43 +311,16 @@ namespace korin {
 
 template <typename Visit>
 bool TKorKeyFile::WalkTree(int32_t k, bool intoDown, Visit&& visit) {
-    if (k <= 0) return true;
-    // An explicit stack instead of recursion: a damaged file must not be able to
-    // exhaust the program's stack. Every node can legitimately be visited once,
-    // so more visits than nodes mean a ring.
-    struct Frame {
-        int32_t node;
-        uint8_t stage;  // 0: go left, 1: go down, 2: visit and go right
-    };
-    std::vector<Frame> stack;
-    stack.push_back({k, 0});
-    int64_t visits = 0;
-    const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
-    while (!stack.empty()) {
-        Frame& f = stack.back();
-        const int32_t node = f.node;
-        if (f.stage == 0) {
-            f.stage = 1;
-            if (++visits > limit) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
-            const int32_t left = nodes_.GetLeft(node);
-            if (left > 0) stack.push_back({left, 0});
-        } else if (f.stage == 1) {
-            f.stage = 2;
-            if (intoDown) {
-                const int32_t down = nodes_.GetDown(node);
-                if (down > 0) stack.push_back({down, 0});
-            }
+    TKorTreeWalk walk(intoDown);
+    walk.Start(nodes_, k);
+    for (int32_t node = walk.Next(nodes_); node >= 0; node = walk.Next(nodes_)) {
+        if constexpr (std::is_same_v<decltype(visit(node)), bool>) {
+            if (!visit(node)) return false;
         } else {
-            stack.pop_back();
-            if constexpr (std::is_same_v<decltype(visit(node)), bool>) {
-                if (!visit(node)) return false;
-            } else {
-                visit(node);
-            }
-            const int32_t right = nodes_.GetRight(node);
-            if (right > 0) stack.push_back({right, 0});
+            visit(node);
         }
     }
+    RaiseWalkDamage(walk, "Ein Baum enthält einen Ringverweis!");
     return true;
 }
 
