@@ -5,6 +5,9 @@
 // hold only a block number in the .dbf and read as empty.
 #include <shapefil.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -73,8 +76,14 @@ public:
             fields_.push_back(f);
             native_.push_back(native);
         }
-        const int records = DBFGetRecordCount(dbf_);
-        for (int r = 0; r < records; ++r)
+        // The header's count is trusted only as far as the file holds records.
+        struct stat st {};
+        records_ = DBFGetRecordCount(dbf_);
+        if (::stat(path.c_str(), &st) != 0 || dbf_->nRecordLength <= 0) records_ = 0;
+        else if (st.st_size > dbf_->nHeaderLength)
+            records_ = static_cast<int>(std::min<int64_t>(records_, (st.st_size - dbf_->nHeaderLength) / dbf_->nRecordLength));
+        else records_ = 0;
+        for (int r = 0; r < records_; ++r)
             if (!DBFIsRecordDeleted(dbf_, r)) ++live_;
     }
     ~TDBaseTable() override { DBFClose(dbf_); }
@@ -94,9 +103,8 @@ public:
     void Rewind() override { next_ = 0; }
 
     bool NextRow(std::vector<TExtValue>& row) override {
-        const int records = DBFGetRecordCount(dbf_);
-        while (next_ < records && DBFIsRecordDeleted(dbf_, next_)) ++next_;
-        if (next_ >= records) return false;
+        while (next_ < records_ && DBFIsRecordDeleted(dbf_, next_)) ++next_;
+        if (next_ >= records_) return false;
         row.assign(fields_.size(), TExtValue{});
         for (size_t i = 0; i < fields_.size(); ++i) {
             const int f = static_cast<int>(i);
@@ -131,6 +139,7 @@ private:
     std::vector<TExtField> fields_;
     std::vector<TExtIndex> indexes_;
     std::vector<char> native_;
+    int records_ = 0;
     int64_t live_ = 0;
     int next_ = 0;
 };
