@@ -20,6 +20,10 @@
 #include "store/kor_error.h"
 
 namespace korintool {
+
+int RunMsrMore(const Args& args);
+extern const char* const kMsrMoreUsage;
+
 namespace {
 
 namespace msr = korin::msr;
@@ -256,6 +260,7 @@ int Fill(const Args& args) {
 
 int Run(const Args& args) {
     if (args.empty()) throw UsageError("missing command");
+    if (const int rc = RunMsrMore(args); rc >= 0) return rc;  // checks, references, further points
     const std::string& cmd = args[0];
     if (cmd == "originals") {
         if (args.size() != 3) throw UsageError("wrong number of arguments");
@@ -324,6 +329,12 @@ int Run(const Args& args) {
 
 }  // namespace
 
-KORINTOOL_COMMAND("msr", kUsage, Run);
+// The family's usage, with the lines of the checks and further measure points.
+const char* MsrUsage() {
+    static const std::string usage = std::string(kUsage) + kMsrMoreUsage;
+    return usage.c_str();
+}
+
+KORINTOOL_COMMAND("msr", MsrUsage(), Run);
 
 }  // namespace korintool

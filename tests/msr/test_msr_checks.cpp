@@ -11,6 +11,7 @@
 #include "drawing/drawing_gen.h"
 #include "drawing/kor_drawing.h"
 #include "msr/msr_checks.h"
+#include "test_support.h"
 
 using namespace korin;
 using namespace korin::msrcheck;
@@ -149,4 +150,28 @@ TEST(PageInfoCheck, ListsWhatTheChosenBoxesAsk) {
     // Kept by its box, an empty designation is checked like any other.
     Page empty({Title("", {{63, "A1FT01"}})});
     EXPECT_TRUE(CheckPageInfoPage(empty.drawing, keepEmpty, exists).has_value());
+}
+
+TEST(MsrChecksOnTheDemo, FilledPagesAgreeAndAChangedTitleBlockIsFound) {
+    korin::testing::TempDir dir;
+    using korin::testing::RunTool;
+    ASSERT_EQ(RunTool({"demo", dir.Path(), "--measure-points", "12", "--seed", "3"}).exitCode, 0);
+    const std::string project = dir.Path() + "Demo";
+    ASSERT_EQ(RunTool({"msr", "fill", project, "instruments", "--all"}).exitCode, 0);
+    auto r = RunTool({"msr", "check-instruments", project});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(RunTool({"msr", "check-pages", project}).out, "");
+
+    // One page's designation changed: that page, and only it, is listed.
+    const std::string pages = RunTool({"msr", "pages", project, "--all"}).out;
+    const std::string first = pages.substr(0, pages.find('\n'));
+    const std::string file = first.substr(first.rfind('\t') + 1);
+    ASSERT_EQ(RunTool({"drawing", "set-code", project + "/" + file, "0", "12135", "XX.FALSCH"}).exitCode, 0);
+    r = RunTool({"msr", "check-pages", project});
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_NE(r.out.find("\tXX.FALSCH\t"), std::string::npos) << r.out;
+    // The instrumentation check now misses that page's measure point.
+    EXPECT_NE(RunTool({"msr", "check-instruments", project, "--mode", "missing"}).out.find("XX.FALSCH"),
+              std::string::npos);
 }
