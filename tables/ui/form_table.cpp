@@ -233,6 +233,10 @@ void TFormTable::RebuildKeyFile() {
     Refresh();
 }
 
+bool TFormTable::CanPrint() const {
+    return Active() && table_.IsOpen() && selectedView_ >= kStructure && selectedView_ <= kContents;
+}
+
 void TFormTable::OnPrint() {
     for (int v : {kStructure, kIndex, kContents})
         if (views_[static_cast<size_t>(v)]->ViewActive()) views_[static_cast<size_t>(v)]->Print();

@@ -63,6 +63,10 @@ public:
     int SelectedView() const { return selectedView_; }
     // Select view: store it, check its action, hide the other views, show it.
     void SelectView(int view) override;
+    // The structure, index and contents views print and export while a table
+    // is open.
+    bool CanPrint() const override;
+    bool CanExport() const override { return CanPrint(); }
     TTableView* ViewAt(int view) const { return views_[static_cast<size_t>(view)]; }
     TTableStrucView& StrucView() const;
     TTableContView& ContView() const;

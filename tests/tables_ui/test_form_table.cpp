@@ -2,6 +2,8 @@
 // selection, its views show the selected table, its settings outlive the
 // window, emptying asks first, and structure changes reach the store.
 #include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTableView>
@@ -17,6 +19,7 @@
 #include "store/kor_table.h"
 #include "tables/ui/form_add_field.h"
 #include "tables/ui/form_table.h"
+#include "tables/ui/grid_printer.h"
 #include "tables/ui/table_cont_view.h"
 #include "tables/ui/table_index_view.h"
 #include "tables/ui/table_struc_view.h"
@@ -186,6 +189,35 @@ private slots:
         m.SelectView(2);
         QCOMPARE(m.ContView().DataSet().columnCount(), 4);
         QCOMPARE(m.ContView().DataSet().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Beschreibung"));
+    }
+
+    // Printing and the text export take the contents grid's shown columns.
+    void printAndExportTakeTheShownColumns() {
+        Sample s;
+        TFormMain w(s.Options({QStringLiteral("AUC_SYSTEM"), QStringLiteral("MESSTELLE")}, 0));
+        w.Startup();
+        TFormTable& m = Module(w);
+        m.StrucView().ToggleShown(1);
+        m.SelectView(2);
+        int columns = -1, rows = -1;
+        std::string corner;
+        SetPrintPreviewHandler([&](TPrtGrid& grid) {
+            columns = grid.ColCount();
+            rows = grid.RowCount();
+            corner = grid.Cell(1, 2);
+        });
+        w.PrintTableModule();
+        SetPrintPreviewHandler(nullptr);
+        QCOMPARE(columns, 2);
+        QCOMPARE(rows, 4);
+        QCOMPARE(corner, std::string("Halle"));
+
+        QTemporaryDir dir;
+        dialogs_.saveFileName = dir.filePath(QStringLiteral("ExportGrid.txt"));
+        w.ExportTableModule();
+        QFile file(dialogs_.saveFileName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("Stelle\tOrt\r\nFIC101\tHalle\r\nLIS300\tHalle\r\nTIC200\tKeller\r\n"));
     }
 
     // Records written by another object on the same files appear, move and go
