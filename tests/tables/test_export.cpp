@@ -59,6 +59,10 @@ TEST(ExportValues, CodePagesAndQuoteCharacters) {
     EXPECT_NE(MessageOf([] { ExportValue(1, "4294967296", "F"); }), "(nothing raised)");
 }
 
+std::string FormatName(const ::testing::TestParamInfo<TExportFormat>& info) {
+    return info.param == TExportFormat::Paradox ? "Paradox" : info.param == TExportFormat::FoxPro ? "FoxPro" : "SQLite";
+}
+
 // ---- round trips -------------------------------------------------------------------
 
 // The test's own conversion: code page 850 to UTF-8, quote characters blank.
@@ -162,7 +166,8 @@ TEST_P(ExportRoundTrip, EveryDemoTableReadsBackWithItsValuesAndKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ExportRoundTrip,
-                         ::testing::Values(TExportFormat::Paradox, TExportFormat::FoxPro, TExportFormat::SQLite));
+                         ::testing::Values(TExportFormat::Paradox, TExportFormat::FoxPro, TExportFormat::SQLite),
+                         FormatName);
 
 // ---- replacing, failing, cancelling ---------------------------------------------
 
@@ -223,7 +228,8 @@ TEST_P(ExportReplace, OldTargetStaysUnlessTheNewOneIsComplete) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ExportReplace,
-                         ::testing::Values(TExportFormat::Paradox, TExportFormat::FoxPro, TExportFormat::SQLite));
+                         ::testing::Values(TExportFormat::Paradox, TExportFormat::FoxPro, TExportFormat::SQLite),
+                         FormatName);
 
 }  // namespace
 }  // namespace korin
