@@ -224,7 +224,11 @@ TEST_P(ExportReplace, OldTargetStaysUnlessTheNewOneIsComplete) {
     EXPECT_EQ(exporter.Run(table, true), TTableExport::TResult::Done);
     auto source = extdb::OpenSource(GetParam() == TExportFormat::SQLite ? options.database
                                                                         : out.Path() + exporter.Options().tableName);
-    EXPECT_EQ(source->OpenTable("T")->Fields().size(), 3u);
+    auto target = source->OpenTable("T");
+    EXPECT_EQ(target->Fields().size(), 3u);
+    std::vector<extdb::TExtValue> row;
+    ASSERT_TRUE(target->NextRow(row));  // the code page the file declares reads back
+    EXPECT_EQ(RightTrimmed(row[target->FieldIndex("Name")].text), "München");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ExportReplace,
