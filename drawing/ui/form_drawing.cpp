@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QFile>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QSplitter>
 #include <QTableView>
@@ -74,6 +75,12 @@ TFormDrawing::TFormDrawing(IKorHost& host) : TFormModule(host, QStringLiteral("M
     tableView_->addWidget(gridSymbol_);
     tableView_->setSizes({kSymbolListWidth, 10 * kSymbolListWidth});
     tableView_->setStretchFactor(1, 1);
+    // A symbol chosen in the list shows its own codes instead of the title block's.
+    connect(gridSymbolList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (const TKorDrawRow* row = dsSymbol_->Row(current.row()))
+                    dsCode_->SetFilter("SymNo=" + std::to_string(row->symNo));
+            });
     image_ = new TImageScrollBox(PanelClient());
     image_->setObjectName(QStringLiteral("ImageScrollBox1"));
     layout->addWidget(tableView_);

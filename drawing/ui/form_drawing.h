@@ -6,8 +6,8 @@
 // the table view):
 //   table view  the symbols of the drawing (left, 320 pixels) and the codes of
 //               its title block symbols (right: the code rows filtered with
-//               "SymTyp=9"), both TKorDrawDS models read when the selection
-//               changes;
+//               "SymTyp=9"; a symbol chosen on the left shows its own codes),
+//               both TKorDrawDS models read when the selection changes;
 //   image view  the bitmap of the original page that belongs to the drawing's
 //               measure point, zoomed with the mouse (TImageScrollBox). The
 //               bitmap is found through the first symbol's code 12135 (the
