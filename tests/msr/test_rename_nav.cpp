@@ -1,0 +1,60 @@
+// Renaming refusals and the pages the assignment window walks.
+#include <gtest/gtest.h>
+
+#include "msr/msr_assign.h"
+#include "msr/msr_assign_nav.h"
+#include "msr/msr_generate.h"
+#include "msr/msr_rename.h"
+#include "msr_fixture.h"
+
+namespace korin::testing {
+namespace {
+
+using namespace korin::msr;
+
+using MsrRenameNav = MsrProjectTest;
+
+TEST_F(MsrRenameNav, RenameRefusesAnotherMeasurePointsDesignation) {
+    TMsrProject p(Project());
+    const std::vector<std::string> names = p.Designations();
+    ASSERT_GE(names.size(), 2u);
+    ASSERT_TRUE(p.mpoint.FindByPrimary(names[1]));
+    const std::string plant = p.mpoint.GetFieldById(field::kPlant);
+    const std::string point = p.mpoint.GetFieldById(field::kSecondTitle);
+    ASSERT_EQ(RenamedDesignation(plant, point), names[1]);
+    struct Case {
+        std::string old, plant, point, refusal;
+    };
+    for (const Case& c : std::vector<Case>{
+             {names[0], plant, point,
+              "Die Messtelle " + names[1] +
+                  " gibt es bereits. Zwei Messtellen dürfen nicht dieselbe Bezeichnung haben."},
+             {names[1], plant, point, ""},
+             {names[0], plant, point + "X", ""},
+             {names[0], "KEINE", point, "Die Anlage KEINE gibt es nicht."},
+             {names[0], plant, " ", "Die Messtellenbezeichnung darf nicht leer sein."},
+             {"FEHLT", plant, point, "Die Messtelle FEHLT gibt es nicht."}})
+        EXPECT_EQ(CheckRename(p, c.old, c.plant, c.point), c.refusal) << c.old << " " << c.point;
+}
+
+TEST_F(MsrRenameNav, PagesOfTheKindLeadToTheirTreePaths) {
+    TMsrProject p(Project());
+    AutoAssign(p.mpoint, OriginalRows(BuildOriginalLists(Originals(), {"TYPICALS"})), TCriterion::Processing,
+               p.Designations());
+    TPageGenerator(p, ReadLevels(p.Dir()), {}).Generate(p.Designations());
+    const TKindPages pages = IndexKindPages(p, 'M');
+    ASSERT_FALSE(pages.points.empty());
+    for (size_t i = 0; i < pages.points.size(); ++i) {
+        const std::string& file = pages.files[i].back();
+        EXPECT_EQ(pages.byFile.at(file).first, static_cast<int32_t>(i));
+        const TPageHead head = ReadPageHead(p, file);
+        ASSERT_TRUE(head.valid) << file;
+        EXPECT_NE(head.levelPath.find(pages.points[i]), std::string::npos) << head.levelPath;
+        EXPECT_EQ(head.levelPath.substr(head.levelPath.rfind(',') + 1),
+                  std::to_string(pages.files[i].size()));
+    }
+    EXPECT_FALSE(ReadPageHead(p, "999999").valid);
+}
+
+}  // namespace
+}  // namespace korin::testing
