@@ -5,6 +5,7 @@
 #include "msr/msr_assign.h"
 #include "msr/msr_comma_text.h"
 #include "msr/msr_generate.h"
+#include "drawing/drawing_gen.h"
 #include "msr_fixture.h"
 #include "store/kor_path.h"
 
@@ -207,6 +208,21 @@ TEST_F(MsrGenerate, PagesThatDoNotFitDrawingAreRefusedNotCut) {
     EXPECT_NE(r.refused[0].find(mp), std::string::npos);
     EXPECT_LT(Pages(p, mp).size(), chosen.size());
     EXPECT_LE(p.mpoint.GetFieldById(field::kDrawing).size(), 137u);
+    ExpectConsistent(p);
+}
+
+TEST_F(MsrGenerate, AnOriginalWithoutTitleBlockEndsTheRunAndLeavesEveryPageWhole) {
+    TMsrProject p(Project());
+    AssignAll(p);
+    const std::vector<std::string> mps = p.Designations();
+    p.mpoint.FindByPrimary(mps.back());
+    const std::vector<std::string> path = SplitCommaText(p.mpoint.GetFieldById(field::kOrigPath));
+    gen::Drawing page;
+    page.symbols.push_back({6, 3, "TT", {{20025, 0, 0, "1"}}});
+    WriteBytes(path[0] + path[1], gen::Build(page));
+    const std::string message = MessageOf([&] { Run(p); });
+    EXPECT_EQ(message, "ModMSRCreatePages: Die Zeichnung fehlt oder ist fehlerhaft. Datei: " + path[0] + path[1]);
+    EXPECT_TRUE(Pages(p, mps.back()).empty());
     ExpectConsistent(p);
 }
 
