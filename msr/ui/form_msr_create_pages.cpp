@@ -118,6 +118,7 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
     split->addWidget(left);
     split->addWidget(points_);
     split->setStretchFactor(1, 2);
+    split->setSizes({440, 800});
     layout->addWidget(split, 1);
     BuildToolBar();
     EnableControls();
