@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "cable/kor_cable_ops.h"
 #include "cable_project.h"
@@ -93,28 +94,22 @@ TEST_F(CableOps, AWireCountThatIsNoNumberStopsAtItsCable) {
 }
 
 TEST_F(CableOps, TheLastOfTheTwoWireKeysIsUsed) {
-    // "KABEL_ADER" over the cable, "Kabel_Ader" over the plant: which one lists
-    // the wires shows which one was chosen.
-    const std::vector<std::pair<std::string, std::vector<std::string>>> byCable{{"KABEL_ADER", {"Kabel", "Ader"}}};
-    const std::vector<std::pair<std::string, std::vector<std::string>>> byPlant{{"Kabel_Ader", {"Anlage"}}};
-    struct Case {
-        std::vector<std::pair<std::string, std::vector<std::string>>> keys;
-        std::string chosen;
-        size_t wiresOfK1;
-    };
-    const std::vector<Case> cases{{{byCable[0], byPlant[0]}, "Kabel_Ader", 0},
-                                  {{byPlant[0], byCable[0]}, "KABEL_ADER", 1},
-                                  {{{"Kabel_ader", {"Kabel"}}}, "", 0}};
-    for (const Case& c : cases) {
+    // "KABEL_ADER" over the cable, "Kabel_Ader" over the plant: whether K1's wire
+    // is listed shows which one was chosen.
+    using Keys = std::vector<std::pair<std::string, std::vector<std::string>>>;
+    const Keys::value_type byCable{"KABEL_ADER", {"Kabel", "Ader"}}, byPlant{"Kabel_Ader", {"Anlage"}};
+    const std::vector<std::tuple<Keys, std::string, size_t>> cases{
+        {{byCable, byPlant}, "Kabel_Ader", 0}, {{byPlant, byCable}, "KABEL_ADER", 1}, {{{"Kabel_ader", {"Kabel"}}}, "", 0}};
+    for (const auto& [keys, chosen, wires] : cases) {
         ops.Close();
         cat.Close();
         std::filesystem::remove_all(Project());
         std::filesystem::create_directories(Project());
         MakeCables(Project(), {{"K1", "", "", "", "", "1"}});
-        MakeWires(Project(), {Wire("K1", "1")}, c.keys);
+        MakeWires(Project(), {Wire("K1", "1")}, keys);
         Open();
-        EXPECT_EQ(ops.WireKeyName(), c.chosen);
-        EXPECT_EQ(ops.Wires("K1").size(), c.wiresOfK1) << c.chosen;
+        EXPECT_EQ(ops.WireKeyName(), chosen);
+        EXPECT_EQ(ops.Wires("K1").size(), wires) << chosen;
     }
 }
 
@@ -158,11 +153,7 @@ TEST_F(CableOps, AlignmentRefusals) {
     MakeWires(Project(), {Wire("K1", "1")});
     Open();
     const std::string stamm = dir.Path() + "Stamm/";
-    struct Case {
-        std::string ini;
-        std::string message;
-    };
-    const std::vector<Case> cases{
+    const std::vector<std::pair<std::string, std::string>> cases{
         {"ProjectName=Kabel\r\n", "FormCable: Die Stammkabeldatenbank muß im Projekt eingetragen sein!"},
         {"ProjectPath=D:\\Stamm\r\nProjectName=Kabel\r\nName1=AUC_SYSTEM\r\n",
          "FormCable: Die Stammkabeldatenbank wurde nicht gefunden. Gesucht im Ordner: D:/Stamm/Kabel.pro/"},
@@ -172,9 +163,9 @@ TEST_F(CableOps, AlignmentRefusals) {
         {"ProjectPath=" + stamm + "\r\nProjectName=Kabel\r\nName1=ANDERS\r\n",
          "FormCable: Die Tabelle ANDERS\\KABEL der Stammkabeldatenbank " + stamm + "Kabel.pro/ ist nicht vorhanden."},
     };
-    for (const Case& c : cases) {
-        WriteIni(c.ini);
-        EXPECT_EQ(MessageOf([&] { ops.Align(); }), c.message);
+    for (const auto& [ini, message] : cases) {
+        WriteIni(ini);
+        EXPECT_EQ(MessageOf([&] { ops.Align(); }), message);
     }
     std::filesystem::remove(Project() + "project.ini");
     std::filesystem::create_directory(Project() + "project.ini");

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "cable/project_ini.h"
-#include "test_support.h"
 
 namespace korin::testing {
 namespace {
@@ -24,14 +23,6 @@ TEST(ProjectIni, ReadsValuesAsWindowsDoes) {
     EXPECT_EQ(ini.ReadString("CableDataBase", "Name1"), "a=b");
     EXPECT_FALSE(ini.ValueExists("CableDataBase", "Name2"));
     EXPECT_EQ(ini.ReadString("Fehlt", "Name1", "vorgabe"), "vorgabe");
-}
-
-TEST(ProjectIni, AMissingFileIsEmptyAnUnreadableOneRefused) {
-    TempDir dir;
-    TKorIniFile ini;
-    EXPECT_FALSE(ini.Load(dir / "project.ini"));
-    EXPECT_EQ(MessageOf([&] { ini.Load(dir.Path()); }),
-              "KorIni: Die Datei " + dir.Path() + " konnte nicht gelesen werden.");
 }
 
 }  // namespace

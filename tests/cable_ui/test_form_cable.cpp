@@ -47,7 +47,6 @@ private slots:
         QCOMPARE(form->ListCables()->count(), 2);
         QCOMPARE(form->ListCables()->currentRow(), 0);
         QCOMPARE(Column(*form, 1), QStringList{"1"});
-        QCOMPARE(form->GridWires()->horizontalHeaderItem(4)->text(), QStringLiteral("Adertyp"));
 
         form->ActionCreateWires()->trigger();
         QCOMPARE(Column(*form, 1), (QStringList{"1", "2"}));

@@ -3,6 +3,8 @@
 // and zoom steps checked against their definitions.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "drawing/kor_draw_rows.h"
 #include "drawing/kor_drawing.h"
 #include "drawing/kor_resample.h"
@@ -50,11 +52,7 @@ TEST(DrawRows, OneRowPerSymbolOrPerCode) {
 TEST(DrawRows, FilterConditions) {
     const auto symbols = Rows(TKorDrawTable::Symbol);
     const std::vector<int32_t> all{0, 100000, 200000};
-    struct Case {
-        std::string filter;
-        std::vector<int32_t> passing;
-    };
-    const std::vector<Case> cases{
+    const std::vector<std::pair<std::string, std::vector<int32_t>>> cases{
         {"SymTyp=9", {0}},
         {"SymTyp <= 9", all},               // "<=", not "<": "9" itself passes
         {"SymTyp>10", {0}},                 // as text "9" sorts after "10"
@@ -66,7 +64,7 @@ TEST(DrawRows, FilterConditions) {
         {"SymTyp ! 9", all},                // no operator: no condition
         {"", all},
     };
-    for (const Case& c : cases) EXPECT_EQ(Passing(symbols, c.filter), c.passing) << c.filter;
+    for (const auto& [filter, passing] : cases) EXPECT_EQ(Passing(symbols, filter), passing) << filter;
     EXPECT_EQ(TKorDrawFilter("SymTyp<=9").Operator(), TKorDrawFilter::Op::LessEqual);
     EXPECT_EQ(Passing(Rows(TKorDrawTable::Code), "CodeText LIKE 'TI'"), std::vector<int32_t>{12135});
 }
@@ -83,18 +81,14 @@ TEST(DrawRows, KorintoolRows) {
 
 TEST(Resample, KernelsFollowTheirDefinitions) {
     using F = TKorResampleFilter;
-    struct Case {
-        F filter;
-        double t, value;
-    };
-    const std::vector<Case> cases{
+    const std::vector<std::tuple<F, double, double>> cases{
         {F::Box, 0.5, 1},          {F::Box, -0.5, 0},          {F::Triangle, 0.25, 0.75},
         {F::Triangle, -0.25, 0.75}, {F::Hermite, 0.5, 0.5},    {F::Bell, 0.25, 0.6875},
         {F::Bell, 1.0, 0.125},     {F::BSpline, 0, 2.0 / 3},   {F::BSpline, 1.5, 0.125 / 6},
         {F::Lanczos3, 0, 1},       {F::Lanczos3, 1, 0},        {F::Lanczos3, 0.5, 0.6079271},
         {F::Mitchell, 0, 16.0 / 18}, {F::Mitchell, 1, 1.0 / 18}, {F::Mitchell, 1.5, -0.0347222},
     };
-    for (const Case& c : cases) EXPECT_NEAR(FilterValue(c.filter, c.t), c.value, 1e-6) << FilterName(c.filter) << " " << c.t;
+    for (const auto& [f, t, value] : cases) EXPECT_NEAR(FilterValue(f, t), value, 1e-6) << FilterName(f) << " " << t;
     for (F f : {F::Box, F::Triangle, F::Hermite, F::Bell, F::BSpline, F::Lanczos3, F::Mitchell})
         EXPECT_EQ(FilterValue(f, FilterSupport(f) + 1e-9), 0.0) << FilterName(f);
     // Downscaled, the triangle's weights of every target pixel add up to 1.
