@@ -7,6 +7,9 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -47,9 +50,30 @@ TExtFieldKind KindOf(char type) {
     }
 }
 
+// pxlib walks the data block chain on opening, as far as the header's counts
+// say; counts the file cannot hold make it read for minutes. The header words:
+// record size at 0, header size at 2, file type at 4, block size in KB at 5,
+// file blocks at 12, first and last block at 14 and 16.
+bool PlausibleHeader(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    unsigned char h[18] = {};
+    const size_t got = std::fread(h, 1, sizeof h, f);
+    std::fclose(f);
+    struct stat st {};
+    if (got != sizeof h || ::stat(path.c_str(), &st) != 0) return false;
+    auto u16 = [&](int at) { return static_cast<int64_t>(h[at] | (h[at + 1] << 8)); };
+    const int64_t recordSize = u16(0), headerSize = u16(2), blockKb = h[5];
+    const int64_t fileBlocks = u16(12), first = u16(14), last = u16(16);
+    if (recordSize <= 0 || headerSize <= 0 || blockKb < 1 || blockKb > 32) return false;
+    const int64_t blocksInFile = st.st_size > headerSize ? (st.st_size - headerSize + blockKb * 1024 - 1) / (blockKb * 1024) : 0;
+    return fileBlocks <= blocksInFile && first <= blocksInFile && last <= blocksInFile;
+}
+
 class TParadoxTable final : public IExtTable, public IExtSource {
 public:
     explicit TParadoxTable(const std::string& path) : path_(path) {
+        if (!PlausibleHeader(path)) ThrowNotOfFormat(path, TExtFormat::Paradox);
         doc_ = PX_new3(QuietErrors, nullptr, nullptr, nullptr, &failed_);
         if (doc_ == nullptr) ThrowDamaged(path);
         if (PX_open_file(doc_, path.c_str()) < 0 || doc_->px_head == nullptr) {
@@ -89,6 +113,13 @@ public:
             indexes_.push_back(std::move(primary));
         }
         record_.assign(static_cast<size_t>(head->px_recordsize), '\0');
+        // The header's count is trusted only as far as the file holds records:
+        // pxlib searches its data blocks for every record it is asked for.
+        struct stat st {};
+        records_ = head->px_numrecords;
+        if (::stat(path.c_str(), &st) != 0 || st.st_size <= head->px_headersize || head->px_headersize <= 0) records_ = 0;
+        else records_ = static_cast<int>(std::min<int64_t>(records_, (st.st_size - head->px_headersize) / head->px_recordsize));
+        if (records_ < 0) records_ = 0;
     }
     ~TParadoxTable() override { Release(); }
 
@@ -104,11 +135,11 @@ public:
     const std::string& Name() const override { return name_; }
     const std::vector<TExtField>& Fields() const override { return fields_; }
     const std::vector<TExtIndex>& Indexes() const override { return indexes_; }
-    int64_t RowCount() override { return PX_get_num_records(doc_); }
+    int64_t RowCount() override { return records_; }
     void Rewind() override { next_ = 0; }
 
     bool NextRow(std::vector<TExtValue>& row) override {
-        if (next_ >= PX_get_num_records(doc_)) return false;
+        if (next_ >= records_) return false;
         if (PX_get_record(doc_, next_, record_.data()) == nullptr) ThrowDamaged(path_);
         ++next_;
         row.assign(fields_.size(), TExtValue{});
@@ -219,6 +250,7 @@ private:
     std::vector<int> lens_;
     std::vector<int> offsets_;
     std::vector<char> record_;
+    int records_ = 0;
     int next_ = 0;
 };
 
