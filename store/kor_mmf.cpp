@@ -142,8 +142,11 @@ TKorMMF::~TKorMMF() {
 int TKorMMF::SyncNow() const {
     if (view_ == nullptr || fileHandle_ < 0) return 0;
     if (const int injected = InjectedFailure("sync")) return injected;
-    if (fileSize_ > 0 && ::msync(view_, static_cast<size_t>(fileSize_), MS_SYNC) != 0) return errno;
-    if (::fsync(fileHandle_) != 0) return errno;
+    // EINVAL: the object's bytes are not a mapping of a file that can be
+    // synchronised (a view lent for InitContent, a special file): nothing to do.
+    if (fileSize_ > 0 && ::msync(view_, static_cast<size_t>(fileSize_), MS_SYNC) != 0 && errno != EINVAL)
+        return errno;
+    if (::fsync(fileHandle_) != 0 && errno != EINVAL) return errno;
     return 0;
 }
 
