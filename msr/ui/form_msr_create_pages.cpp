@@ -121,6 +121,7 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
     split->setSizes({440, 800});
     layout->addWidget(split, 1);
     BuildToolBar();
+    ShowCriterion();
     EnableControls();
 }
 
@@ -143,6 +144,12 @@ void TFormMSRCreatePages::BuildToolBar() {
     commands_.back()->setToolTip(QStringLiteral("Allen leeren Einträgen zuweisen"));
     connect(commands_.back(), &QAction::triggered, this, [this] { RunGuarded(this, [this] { Assign(true); }); });
     add(QStringLiteral("Automatisch zuordnen"), &TFormMSRCreatePages::AutoAssign);
+    switch_ = toolBar_->addAction(QStringLiteral("Verarbeitungsfunktion"));
+    switch_->setToolTip(QStringLiteral("Zuordnungskriterium wechseln"));
+    connect(switch_, &QAction::triggered, this, [this] {
+        criterion_ = static_cast<msr::TCriterion>((static_cast<int>(criterion_) + 1) % 3);
+        ShowCriterion();
+    });
     add(QStringLiteral("Zuweisung löschen"), &TFormMSRCreatePages::RemoveAssignment);
     QAction* reset = toolBar_->addAction(QStringLiteral("Markierung aufheben"));
     connect(reset, &QAction::triggered, this, [this] {
@@ -340,7 +347,7 @@ void TFormMSRCreatePages::Assign(bool all) {
 
 void TFormMSRCreatePages::AutoAssign() {
     if (!project_) return;
-    msr::AutoAssign(project_->mpoint, rows_, msr::TCriterion::Processing, project_->Designations(), &host_.Progress());
+    msr::AutoAssign(project_->mpoint, rows_, criterion_, project_->Designations(), &host_.Progress());
     FillMeasurePoints();
 }
 
@@ -405,6 +412,15 @@ void TFormMSRCreatePages::Reconcile() {
     if (!project_) return;
     RunLong([this](const msr::TMsrRun& run) { msr::Reconcile(*project_, run); });
     FillMeasurePoints();
+}
+
+void TFormMSRCreatePages::ShowCriterion() {
+    const int shown = static_cast<int>(criterion_);
+    for (int k = 0; k < 3; ++k) {
+        originals_->setColumnHidden(kOrigProcessing + k, k != shown);
+        points_->setColumnHidden(kProcessing + (k == 0 ? 0 : k + 2), k != shown);
+    }
+    switch_->setText(originals_->horizontalHeaderItem(kOrigProcessing + shown)->text());
 }
 
 void TFormMSRCreatePages::EnableControls() {

@@ -7,8 +7,10 @@
 // assignments away, generates the pages, fills them with instrumentation,
 // terminals or wires, and reconciles. Every command runs the UI-free logic of
 // msr/ on a TMsrProject of the open project; the window only gathers the marks
-// and shows the result. Long runs drive the main window's progress bar and can
-// be cancelled between measure points with "Abbrechen".
+// and shows the result. The criterion button cycles the matching criterion of
+// automatic assignment through processing function, function group and plan
+// type, showing its column in both grids. Long runs drive the main window's
+// progress bar and can be cancelled between measure points with "Abbrechen".
 //
 // Settings (key "MSR/CreatePages"): "OrigProject" and "OrigLevel" (the original
 // project and the level below which its originals lie). Without them the window
@@ -77,6 +79,9 @@ private:
     // Runs a long command with the progress bar and the cancel button.
     void RunLong(const std::function<void(const msr::TMsrRun&)>& work);
     void EnableControls();
+    // Shows the columns of the matching criterion (processing function,
+    // function group or plan type) in both grids.
+    void ShowCriterion();
 
     IKorHost& host_;
     std::unique_ptr<msr::TMsrProject> project_;
@@ -86,6 +91,8 @@ private:
     std::vector<msr::TOriginalRow> rows_;
     QToolBar* toolBar_ = nullptr;
     QAction* cancel_ = nullptr;
+    QAction* switch_ = nullptr;
+    msr::TCriterion criterion_ = msr::TCriterion::Processing;
     std::vector<QAction*> commands_;
     bool cancelled_ = false;
     TMultiSelectGrid* originals_ = nullptr;
