@@ -50,30 +50,10 @@ TExtFieldKind KindOf(char type) {
     }
 }
 
-// pxlib walks the data block chain on opening, as far as the header's counts
-// say; counts the file cannot hold make it read for minutes. The header words:
-// record size at 0, header size at 2, file type at 4, block size in KB at 5,
-// file blocks at 12, first and last block at 14 and 16.
-bool PlausibleHeader(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    unsigned char h[18] = {};
-    const size_t got = std::fread(h, 1, sizeof h, f);
-    std::fclose(f);
-    struct stat st {};
-    if (got != sizeof h || ::stat(path.c_str(), &st) != 0) return false;
-    auto u16 = [&](int at) { return static_cast<int64_t>(h[at] | (h[at + 1] << 8)); };
-    const int64_t recordSize = u16(0), headerSize = u16(2), blockKb = h[5];
-    const int64_t fileBlocks = u16(12), first = u16(14), last = u16(16);
-    if (recordSize <= 0 || headerSize <= 0 || blockKb < 1 || blockKb > 32) return false;
-    const int64_t blocksInFile = st.st_size > headerSize ? (st.st_size - headerSize + blockKb * 1024 - 1) / (blockKb * 1024) : 0;
-    return fileBlocks <= blocksInFile && first <= blocksInFile && last <= blocksInFile;
-}
-
 class TParadoxTable final : public IExtTable, public IExtSource {
 public:
     explicit TParadoxTable(const std::string& path) : path_(path) {
-        if (!PlausibleHeader(path)) ThrowNotOfFormat(path, TExtFormat::Paradox);
+        if (!ParadoxHeaderPlausible(path)) ThrowNotOfFormat(path, TExtFormat::Paradox);
         doc_ = PX_new3(QuietErrors, nullptr, nullptr, nullptr, &failed_);
         if (doc_ == nullptr) ThrowDamaged(path);
         if (PX_open_file(doc_, path.c_str()) < 0 || doc_->px_head == nullptr) {
@@ -255,6 +235,26 @@ private:
 };
 
 }  // namespace
+
+// pxlib walks the data block chain on opening, as far as the header's counts
+// say; counts the file cannot hold make it read for minutes. The header words:
+// record size at 0, header size at 2, file type at 4, block size in KB at 5,
+// file blocks at 12, first and last block at 14 and 16.
+bool ParadoxHeaderPlausible(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    unsigned char h[18] = {};
+    const size_t got = std::fread(h, 1, sizeof h, f);
+    std::fclose(f);
+    struct stat st {};
+    if (got != sizeof h || ::stat(path.c_str(), &st) != 0) return false;
+    auto u16 = [&](int at) { return static_cast<int64_t>(h[at] | (h[at + 1] << 8)); };
+    const int64_t recordSize = u16(0), headerSize = u16(2), blockKb = h[5];
+    const int64_t fileBlocks = u16(12), first = u16(14), last = u16(16);
+    if (recordSize <= 0 || headerSize <= 0 || blockKb < 1 || blockKb > 32) return false;
+    const int64_t blocksInFile = st.st_size > headerSize ? (st.st_size - headerSize + blockKb * 1024 - 1) / (blockKb * 1024) : 0;
+    return fileBlocks <= blocksInFile && first <= blocksInFile && last <= blocksInFile;
+}
 
 std::unique_ptr<IExtSource> OpenParadoxSource(const std::string& path) { return std::make_unique<TParadoxTable>(path); }
 

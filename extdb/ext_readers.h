@@ -13,6 +13,10 @@ std::unique_ptr<IExtSource> OpenParadoxSource(const std::string& path);
 std::unique_ptr<IExtSource> OpenDBaseSource(const std::string& path);
 std::unique_ptr<IExtSource> OpenSQLiteSource(const std::string& path);
 
+// Whether a Paradox file's header counts fit the file: pxlib walks them on
+// opening and must not be given a header that sends it far beyond the end.
+bool ParadoxHeaderPlausible(const std::string& path);
+
 // Raises korin::Exception with the message of extdb/ext_source.h.
 [[noreturn]] void ThrowNotOfFormat(const std::string& path, TExtFormat format);
 [[noreturn]] void ThrowDamaged(const std::string& path);

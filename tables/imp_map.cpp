@@ -12,6 +12,7 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include "extdb/ext_readers.h"
 #include "store/kor_error.h"
 
 namespace korin {
@@ -111,6 +112,7 @@ void TImpMap::Load() {
     const std::string path = FilePath();
     if (!FileExists(path)) return;
     const std::string refusal = "ImpMap: Die Datei " + path + " kann nicht gelesen werden!";
+    if (!extdb::ParadoxHeaderPlausible(path)) throw Exception(refusal);
     TPxDoc px;
     if (px.doc == nullptr || PX_open_file(px.doc, path.c_str()) < 0 || px.doc->px_head == nullptr)
         throw Exception(refusal);
