@@ -1,0 +1,106 @@
+// The MSR module's assignment and rename windows on a demo project with pages:
+// drops onto and between slots and back, the refusal of a full slot, the
+// navigation selecting the page in the tree, and a refused rename.
+#include <QAction>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "msr/ui/form_assign_mpoint.h"
+#include "msr/ui/form_msr.h"
+#include "msr/ui/form_rename_mpoint.h"
+#include "shell/form_dir.h"
+#include "shell/form_main.h"
+#include "shell/module_factory.h"
+#include "shell/support/qt_test_env.h"
+
+using namespace korin;
+using namespace korin::testing;
+
+namespace {
+
+QStringList Column(QTableWidget& list) {
+    QStringList texts;
+    for (int r = 0; r < list.rowCount(); ++r) texts << list.item(r, 0)->text();
+    return texts;
+}
+
+}  // namespace
+
+class TestFormAssignMPoint : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QProcess tool;
+        tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../korintool"),
+                   {QStringLiteral("demo"), dir_.path(), QStringLiteral("--measure-points"), QStringLiteral("8")});
+        QVERIFY(tool.waitForFinished(120000));
+        QCOMPARE(tool.exitCode(), 0);
+    }
+
+    void dropsNavigationAndRename() {
+        TFormMain::Options o;
+        o.projectFolder = dir_.path() + QStringLiteral("/Demo");
+        o.module = kViewMSR;
+        o.view = 1;
+        TFormMain w(o);
+        w.Startup();
+        auto& host = *static_cast<TFormMSR*>(w.Module(kViewMSR));
+        TFormAssignMeasurePoint& a = host.Assign();
+        QCOMPARE(host.SelectedView(), 1);
+        QVERIFY(a.SlotCount() > 2);
+        const QString own = a.Current();
+        const QString other = Column(a.List()).value(3);
+        QVERIFY(!other.isEmpty() && other != own);
+
+        a.DropListRowOnSlot(other, 1);
+        QCOMPARE(a.SlotText(1), other);
+        QVERIFY(!Column(a.List()).contains(other));
+        a.DropListRowOnSlot(Column(a.List()).value(0), 1);
+        QCOMPARE(dialogs_.messages.size(), 1);
+        QVERIFY(dialogs_.messages[0].startsWith(QStringLiteral("Das Feld ist nicht leer.")));
+        a.DropSlotOnSlot(1, 2);
+        QCOMPARE(a.SlotText(1), QString());
+        QCOMPARE(a.SlotText(2), other);
+        a.DropSlotOnList(2);
+        QCOMPARE(a.SlotText(2), QString());
+        QVERIFY(Column(a.List()).contains(other));
+        a.RebuildReferences();
+        QCOMPARE(a.SlotText(2), QString());
+
+        // The navigation selects the page in the tree.
+        a.Navigate(TFormAssignMeasurePoint::Step::NextPoint);
+        QVERIFY(a.Current() != own);
+        QVERIFY(w.ProjectTree().GetSelectedPath().contains(a.Current()));
+        a.Navigate(TFormAssignMeasurePoint::Step::First);
+        QCOMPARE(a.Current(), own);
+        QVERIFY(!a.NavButton(TFormAssignMeasurePoint::Step::PriorPoint)->isEnabled());
+
+        // Renaming a measure point to another one's designation is refused.
+        host.SelectView(2);
+        TFormMSRRenameMPoint& r = host.Rename();
+        r.List().setCurrentCell(0, 0);
+        const QString plant = r.Plant().text();
+        QVERIFY(r.ApplyAction()->isEnabled());
+        r.Plant().setText(plant + QStringLiteral("#"));
+        QVERIFY(!r.ApplyAction()->isEnabled());
+        r.List().setCurrentCell(1, 0);
+        const QString second = r.Plant().text() + r.Point().text();
+        r.List().setCurrentCell(0, 0);
+        r.Point().setText(second.mid(r.Plant().text().size()));
+        r.Plant().setText(second.left(second.size() - r.Point().text().size()));
+        QVERIFY(r.Apply().contains(QStringLiteral("gibt es bereits")));
+        QCOMPARE(dialogs_.errors.size(), 1);
+    }
+
+private:
+    SettingsScope scope_;
+    RecordingDialogs dialogs_;
+    QTemporaryDir dir_;
+};
+
+QTEST_MAIN(TestFormAssignMPoint)
+#include "test_form_assign_mpoint.moc"
