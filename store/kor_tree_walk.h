@@ -34,7 +34,14 @@ public:
         damage_ = Damage::None;
         Push(nodes, root);
     }
-    void Clear() { stack_.clear(); }
+    // Ends the walk; a walk that goes on from frames pushed afterwards counts
+    // its nodes afresh (a cursor placed anew must not inherit the count of
+    // the walks before it, or a long session of jumps reads as a ring).
+    void Clear() {
+        stack_.clear();
+        entered_ = 0;
+        damage_ = Damage::None;
+    }
     bool Done() const { return stack_.empty(); }
 
     // The next node in walk order, or -1 at the end of the tree or at damage.
