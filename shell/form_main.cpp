@@ -55,6 +55,9 @@ TFormMain::TFormMain(Options options) : options_(std::move(options)) {
     formDir_->setMinimumWidth(10);
     moduleArea_ = new QStackedWidget(splitter_);
     moduleArea_->setObjectName(QStringLiteral("PanelModule"));
+    // A module whose controls want more room is cut at the window's edge; it
+    // never squeezes the project tree.
+    moduleArea_->setMinimumSize(1, 1);
     guard_ = new TProjectGuard(this);
     emptyArea_ = new QWidget(moduleArea_);
     emptyArea_->setAutoFillBackground(true);

@@ -71,10 +71,14 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
         levelCount_->addButton(radio, n);
         levelRow->addWidget(radio);
     }
+    levelRow->addStretch();
+    layout->addLayout(levelRow);
+    // The level boxes in a row of their own, so that the window fits beside the tree.
+    levelRow = new QHBoxLayout;
     for (size_t b = 0; b < boxes_.size(); ++b) {
         boxes_[b] = new QComboBox(this);
         boxes_[b]->setEditable(true);
-        boxes_[b]->setMinimumWidth(200);
+        boxes_[b]->setMinimumWidth(120);
         levelRow->addWidget(boxes_[b]);
         connect(boxes_[b], &QComboBox::currentTextChanged, this, [this] { StoreLevels(); });
     }
