@@ -1,0 +1,96 @@
+// The MSR overview on a demo project: moving in the plants filters the
+// measure points, moving there filters the instrumentation; a "Zeigen" flag
+// set to 0 takes the column away and set back appends it at the end.
+#include <QAction>
+#include <QProcess>
+#include <QTableView>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "msr/ui/fixed_table_view.h"
+#include "msr/ui/form_msr_view.h"
+#include "shell/form_main.h"
+#include "shell/module_factory.h"
+#include "shell/support/qt_test_env.h"
+
+using namespace korin;
+using namespace korin::testing;
+
+namespace {
+
+// The texts of a column of the view's content grid.
+QStringList Column(TFormTabView& v, const QString& field) {
+    QAbstractItemModel* m = v.Content().model();
+    QStringList texts;
+    for (int c = 0; c < m->columnCount(); ++c)
+        if (m->headerData(c, Qt::Horizontal).toString() == field)
+            for (int r = 0; r < m->rowCount(); ++r) texts << m->index(r, c).data().toString().trimmed();
+    return texts;
+}
+
+}  // namespace
+
+class TestFormMSRView : public QObject {
+    Q_OBJECT
+private slots:
+    void filteringAndShownFields() {
+        QProcess tool;
+        tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../korintool"),
+                   {QStringLiteral("demo"), dir_.path(), QStringLiteral("--measure-points"), QStringLiteral("12"),
+                    QStringLiteral("--no-pages")});
+        QVERIFY(tool.waitForFinished(120000) && tool.exitCode() == 0);
+        TFormMain::Options o;
+        o.projectFolder = dir_.path() + QStringLiteral("/Demo");
+        o.module = kViewMSRView;
+        TFormMain w(o);
+        w.Startup();
+        auto& m = *static_cast<TFormMSRView*>(w.Module(kViewMSRView));
+        TFormTabView& plants = m.View(TFormMSRView::kUnit);
+        TFormTabView& points = m.View(TFormMSRView::kMPoint);
+        TFormTabView& inst = m.View(TFormMSRView::kInstr);
+        QVERIFY(plants.IsActive() && points.IsActive() && inst.IsActive());
+        const QStringList plantNames = Column(plants, QStringLiteral("Bezeichner_Anlage"));
+        QVERIFY(plantNames.size() > 1);
+
+        plants.SelectRow(1);
+        QCoreApplication::processEvents();
+        const QStringList filtered = Column(points, QStringLiteral("Bezeichner_Anlage"));
+        QVERIFY(!filtered.isEmpty());
+        QCOMPARE(filtered, QStringList(filtered.size(), plantNames[1]));
+        points.SelectRow(0);
+        QCoreApplication::processEvents();
+        const QString point = Column(points, QStringLiteral("Bezeichner_Stelle")).value(0);
+        const QStringList instruments = Column(inst, QStringLiteral("Bezeichner_Stelle"));
+        QVERIFY(!instruments.isEmpty());
+        QCOMPARE(instruments, QStringList(instruments.size(), point));
+
+        // The first field hidden, then shown again: it comes back last.
+        const QStringList before = plants.ShownFields();
+        QTableWidget& s = plants.Structure();
+        auto* tabs = plants.findChild<QTabWidget*>();
+        tabs->setCurrentIndex(2);
+        emit s.cellClicked(0, 4);
+        tabs->setCurrentIndex(0);
+        QCOMPARE(plants.ShownFields(), before.mid(1));
+        tabs->setCurrentIndex(2);
+        emit s.cellClicked(0, 4);
+        tabs->setCurrentIndex(0);
+        QCOMPARE(plants.ShownFields(), before.mid(1) + before.mid(0, 1));
+
+        // Toggling a view twice hides it again.
+        m.ToggleView(TFormMSRView::kRef);
+        QVERIFY(m.Item(TFormMSRView::kRef)->isChecked());
+        m.ToggleView(TFormMSRView::kRef);
+        QVERIFY(!m.Item(TFormMSRView::kRef)->isChecked());
+    }
+
+private:
+    SettingsScope scope_;
+    RecordingDialogs dialogs_;
+    QTemporaryDir dir_;
+};
+
+QTEST_MAIN(TestFormMSRView)
+#include "test_form_msr_view.moc"
