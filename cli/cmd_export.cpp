@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/catalogue_args.h"
 #include "cli/command.h"
 #include "project/kor_dir_file.h"
 #include "store/kor_error.h"
@@ -17,35 +18,6 @@ constexpr const char* kUsage =
     "  export DIR PATH foxpro TARGET.dbf [--with-contents] [--replace]\n"
     "  export DIR PATH sqlite TARGET.sqlite TABLE [--with-contents] [--replace]\n"
     "        PATH is the catalogue path of the table, texts joined by '/'\n";
-
-std::vector<std::string> SplitCataloguePath(const std::string& text) {
-    if (text.empty()) throw UsageError("empty PATH");
-    std::vector<std::string> texts;
-    size_t from = 0;
-    while (true) {
-        const size_t slash = text.find('/', from);
-        texts.push_back(text.substr(from, slash == std::string::npos ? std::string::npos : slash - from));
-        if (slash == std::string::npos) return texts;
-        from = slash + 1;
-    }
-}
-
-void OpenTable(const std::string& dir, const std::string& pathText, korin::TKorTable& table) {
-    const auto path = SplitCataloguePath(pathText);
-    korin::TKorDirFile cat;
-    cat.SetProject(dir);
-    if (!cat.ProjectValid())
-        throw korin::EKorKeyError("KorKeyFile: Datei konnte nicht geöffnet werden. Datei : " + cat.FileName());
-    cat.Open();
-    std::string dataFile, keyFile;
-    if (!cat.TableFiles(path, dataFile, keyFile))
-        throw korin::Exception("Die Tabelle " + pathText + " gibt es im Projekt nicht!");
-    table.SetProject(cat.Project());
-    table.SetFileName(dataFile);
-    table.SetKeyFileName(keyFile);
-    table.Open();
-    if (!table.IsOpen()) throw korin::EKorMMFError("KorMMF: Konnte Datei nicht öffnen. Datei : " + dataFile);
-}
 
 int Run(const Args& args) {
     // args: DIR PATH FORMAT TARGET [TABLE] [--with-contents] [--replace]
@@ -80,7 +52,7 @@ int Run(const Args& args) {
     }
 
     korin::TKorTable table;
-    OpenTable(positional[0], positional[1], table);
+    OpenCatalogueTable(positional[0], positional[1], table);
     korin::TTableExport exporter(options);
     exporter.Run(table, replace);
     return 0;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/catalogue_args.h"
 #include "cli/command.h"
 #include "extdb/ext_isolated.h"
 #include "project/kor_dir_file.h"
@@ -20,19 +21,6 @@ constexpr const char* kUsage =
     "  import map DIR PATH [--source MDB ATABLE] [--by-name] [FIELD=SOURCEFIELD]...\n"
     "  import read DIR PATH\n"
     "        PATH is the catalogue path, texts joined by '/', the table last\n";
-
-std::vector<std::string> SplitCataloguePath(const std::string& text) {
-    if (text.empty()) throw UsageError("empty PATH");
-    std::vector<std::string> texts;
-    size_t from = 0;
-    while (true) {
-        const size_t slash = text.find('/', from);
-        texts.push_back(text.substr(from, slash == std::string::npos ? std::string::npos : slash - from));
-        if (slash == std::string::npos) break;
-        from = slash + 1;
-    }
-    return texts;
-}
 
 void OpenCatalogue(korin::TKorDirFile& cat, const std::string& dir) {
     cat.SetProject(dir);

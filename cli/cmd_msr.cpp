@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/catalogue_args.h"
 #include "cli/command.h"
 #include "msr/msr_adapt.h"
 #include "msr/msr_assign.h"
@@ -52,19 +53,6 @@ constexpr const char* kUsage =
     "  msr pages DIR [MP-SELECTION]\n"
     "        one line per page: designation, original, file\n"
     "        MP-SELECTION: --mp MP... | --all | --from FILE (one designation per line, '-' stdin)\n";
-
-std::vector<std::string> SplitPath(const std::string& text) {
-    std::vector<std::string> texts;
-    if (text.empty()) return texts;
-    size_t from = 0;
-    while (true) {
-        const size_t slash = text.find('/', from);
-        texts.push_back(text.substr(from, slash == std::string::npos ? std::string::npos : slash - from));
-        if (slash == std::string::npos) break;
-        from = slash + 1;
-    }
-    return texts;
-}
 
 // Options and plain arguments after the fixed ones.
 struct Parsed {
@@ -152,7 +140,7 @@ void Need(const Args& args, size_t count) {
 void PrintCount(const char* what, int64_t n) { PrintLine({what, std::to_string(n)}); }
 
 std::vector<msr::TOriginalRow> Originals(const std::string& dir, const std::string& level) {
-    return msr::OriginalRows(msr::BuildOriginalLists(dir, SplitPath(level)));
+    return msr::OriginalRows(msr::BuildOriginalLists(dir, SplitCataloguePath(level, true)));
 }
 
 int Assign(const Args& args) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/catalogue_args.h"
 #include "cli/command.h"
 #include "cli/field_args.h"
 #include "project/kor_dir_file.h"
@@ -42,19 +43,6 @@ void Need(const Args& args, size_t count) {
     if (args.size() != count) throw UsageError("wrong number of arguments");
 }
 
-// "AUC_SYSTEM/MESSTELLE" → its texts, top level first.
-std::vector<std::string> SplitCataloguePath(const std::string& text) {
-    if (text.empty()) throw UsageError("empty PATH");
-    std::vector<std::string> texts;
-    size_t from = 0;
-    while (true) {
-        const size_t slash = text.find('/', from);
-        texts.push_back(text.substr(from, slash == std::string::npos ? std::string::npos : slash - from));
-        if (slash == std::string::npos) break;
-        from = slash + 1;
-    }
-    return texts;
-}
 
 // The catalogue of DIR, opened.
 struct Catalogue {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/catalogue_args.h"
 #include "cli/command.h"
 #include "cli/field_args.h"
 #include "store/kor_error.h"
@@ -76,27 +77,6 @@ int Create(const Args& args) {
     return 0;
 }
 
-void Info(korin::TKorTable& table) {
-    PrintLine({"title", table.Title()});
-    PrintLine({"records", std::to_string(table.HeaderRecordCount())});
-    PrintLine({"slots", std::to_string(table.SlotCount())});
-    PrintLine({"freehead", std::to_string(table.FreeHead())});
-    PrintLine({"primary", std::to_string(table.PrimaryKeyField())});
-    const korin::TKorFieldDefs& defs = table.FieldDefs();
-    for (int32_t i = 0; i < defs.FieldCount(); ++i)
-        PrintLine({"field", std::to_string(i), std::to_string(defs.FieldId(i)), defs.FieldName(i),
-                   std::to_string(defs.FieldWidth(i)), std::to_string(defs.FieldType(i)),
-                   std::to_string(defs.FieldDecimals(i))});
-    for (int32_t k = 0; k < table.SecondaryKeyCount(); ++k) {
-        std::string numbers;
-        for (int32_t j = 0; j < table.SecondaryKeyFieldCount(k); ++j) {
-            if (j) numbers += ",";
-            numbers += std::to_string(table.SecondaryKeyFieldIndex(k, j) + 1);
-        }
-        PrintLine({"key", std::to_string(k), table.SecondaryKeyName(k), table.SecondaryKeyUnique(k) ? "1" : "0",
-                   numbers});
-    }
-}
 
 void Dump(korin::TKorTable& table) {
     for (bool more = table.First(); more; more = table.Next()) {
@@ -126,7 +106,7 @@ int Run(const Args& args) {
     if (cmd == "info") {
         Need(args, 3, 3);
         OpenTable(table);
-        Info(table);
+        PrintTableInfo(table);
     } else if (cmd == "dump") {
         if (args.size() != 3 && !(args.size() == 5 && args[3] == "--filter"))
             throw UsageError("wrong arguments");

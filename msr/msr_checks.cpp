@@ -6,6 +6,7 @@
 #include "msr/msr_project.h"
 #include "store/kor_int_list.h"
 #include "store/kor_path.h"
+#include "store/kor_table.h"
 
 namespace korin::msrcheck {
 namespace {
@@ -24,17 +25,11 @@ constexpr int32_t kInstrument = 12115;
 constexpr int32_t kOwner = 20025;
 }  // namespace code
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // The page's measure point, then its linked ones up to the first empty code.
 std::vector<std::string> ReferenceList(const TKorDrawSym& title) {
-    std::vector<std::string> list{Trim(title.GetCode(code::kDesignation))};
+    std::vector<std::string> list{TrimBlanks(title.GetCode(code::kDesignation))};
     for (int32_t c = code::kFirstLinked; c <= code::kLastLinked; ++c) {
-        std::string linked = Trim(title.GetCode(c));
+        std::string linked = TrimBlanks(title.GetCode(c));
         if (linked.empty()) break;
         list.push_back(std::move(linked));
     }
@@ -45,7 +40,7 @@ std::vector<std::string> ReferenceList(const TKorDrawSym& title) {
 // not a number, or past the list.
 std::string Owner(const std::vector<std::string>& list, const std::string& number) {
     int64_t n = 0;
-    const std::string text = Trim(number);
+    const std::string text = TrimBlanks(number);
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size() || n < 1 ||
         n > static_cast<int64_t>(list.size()))
@@ -127,7 +122,7 @@ std::vector<InstRow> CheckInstrumentationPage(const TKorDrawing& page, InstMode 
                 break;
         }
         if (!error) continue;
-        if (Trim(list.front()).empty() || (ignoreEmpty && Trim(instrument).empty())) continue;
+        if (TrimBlanks(list.front()).empty() || (ignoreEmpty && TrimBlanks(instrument).empty())) continue;
         rows.push_back({list.front(), typical, ref, instrument, *error});
     }
     return rows;
@@ -138,7 +133,7 @@ std::optional<PageInfoRow> CheckPageInfoPage(const TKorDrawing& page, const Page
     const TKorDrawSym* title = page.SymbolAt(0);
     if (!title) return std::nullopt;
     const std::string c12135 = title->GetCode(code::kDesignation);
-    if (Trim(c12135).empty() && options.ignoreEmpty12135) return std::nullopt;
+    if (TrimBlanks(c12135).empty() && options.ignoreEmpty12135) return std::nullopt;
     const std::string c63 = title->GetCode(code::kLevelDesignation);
     const std::string c1 = title->GetCode(code::kPlant);
     const std::string c2 = title->GetCode(code::kMeasurePoint);

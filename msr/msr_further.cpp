@@ -5,18 +5,13 @@
 #include "msr/msr_reflist.h"
 #include "msr/msr_remove.h"
 #include "store/kor_path.h"
+#include "store/kor_table.h"
 
 namespace korin::msr {
 namespace {
 
 const char* const kNotEmpty =
     "Das Feld ist nicht leer. Bevor diesem Feld etwas zugewiesen\rwerden kann, muß es geleert werden!";
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // The page files of the measure point, or empty when it has none.
 std::vector<std::string> PageFiles(TMsrProject& project, const std::string& designation) {
@@ -54,8 +49,8 @@ void Mark(TMsrProject& project, const std::string& designation, char mark, bool 
     if (on) {
         if (at != std::string::npos) return;
         const int32_t width = FieldWidthById(mpoint, field::kKind);
-        if (width > 0 && static_cast<int32_t>(Trim(kind).size()) >= width) return;
-        kind = Trim(kind) + mark;
+        if (width > 0 && static_cast<int32_t>(TrimBlanks(kind).size()) >= width) return;
+        kind = TrimBlanks(kind) + mark;
     } else {
         if (at == std::string::npos) return;
         kind.erase(at, 1);
@@ -102,7 +97,7 @@ std::vector<std::string> FurtherSlots(TMsrProject& project, const std::string& d
     page.Open();
     if (const TKorDrawSym* title = page.SymbolAt(0))
         for (int32_t code = kFirstLinkedCode; code <= kLastLinkedCode && title->HasCode(code); ++code)
-            texts.push_back(Trim(title->GetCode(code)));
+            texts.push_back(TrimBlanks(title->GetCode(code)));
     return texts;
 }
 
@@ -112,7 +107,7 @@ std::string AssignFurther(TMsrProject& project, const std::string& designation, 
     if (!s.refusal.empty()) return s.refusal;
     if (!ValidSlot(s, slot)) return NoSlot(slot);
     if (!s.texts[static_cast<size_t>(slot - 1)].empty()) return kNotEmpty;
-    const std::string add = Trim(additional);
+    const std::string add = TrimBlanks(additional);
     if (!project.mpoint.FindByPrimary(add)) return "Die Messtelle " + add + " gibt es nicht.";
     SetCodes(project, s.files, {{802 + slot, add}});
     Mark(project, add, mark, true);

@@ -18,12 +18,6 @@ constexpr int32_t kAdd = 602;
 constexpr int32_t kLink = 603;
 }  // namespace reffield
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // The slots of a secondary key's records, copied: editing a record moves the
 // table's lists.
 std::vector<int32_t> Slots(TKorTable& table, const std::string& key, const std::vector<std::string>& values) {
@@ -55,7 +49,7 @@ void TReferenceList::SetLinks(const std::string& additional) {
 void TReferenceList::Add(const std::string& loop, const std::string& additional, int32_t position) {
     const std::string no = std::to_string(position);
     const std::vector<int32_t> existing = Slots(ref_, "LoopNo", {loop, no});
-    const std::string add = Trim(additional);
+    const std::string add = TrimBlanks(additional);
     if (add.empty()) {
         if (existing.empty() || !ref_.GoToSlot(existing.front())) return;
         const std::string old = ref_.GetFieldById(reffield::kAdd);
@@ -87,7 +81,7 @@ void TReferenceList::Add(const std::string& loop, const std::string& additional,
 }
 
 std::string TReferenceList::LinkOf(const std::string& loop, const std::string& additional) {
-    const std::vector<int32_t> slots = Slots(ref_, "Binding", {loop, Trim(additional)});
+    const std::vector<int32_t> slots = Slots(ref_, "Binding", {loop, TrimBlanks(additional)});
     if (slots.empty() || !ref_.GoToSlot(slots.front())) return {};
     return ref_.GetFieldById(reffield::kLink);
 }
@@ -106,7 +100,7 @@ TRebuildResult RebuildReferenceList(TMsrProject& project,
     // cursor that the reference list's lookups move.
     std::vector<std::pair<std::string, std::string>> points;  // designation, DRAWING
     for (bool ok = mpoint.First(); ok; ok = mpoint.Next())
-        points.emplace_back(Trim(mpoint.GetFieldById(field::kDesignation)), mpoint.GetFieldById(field::kDrawing));
+        points.emplace_back(TrimBlanks(mpoint.GetFieldById(field::kDesignation)), mpoint.GetFieldById(field::kDrawing));
 
     TKorDrawing page;
     int32_t done = 0;
@@ -118,7 +112,7 @@ TRebuildResult RebuildReferenceList(TMsrProject& project,
         }
         const auto comma = drawing.find(',');
         if (designation.empty() || comma == std::string::npos) continue;
-        const std::string file = Trim(drawing.substr(comma + 1, 6));
+        const std::string file = TrimBlanks(drawing.substr(comma + 1, 6));
         if (file.size() != 6 || file.find_first_not_of("0123456789") != std::string::npos) continue;
         const int32_t entry = std::stoi(file);
         if (entry <= 0 || entry >= catalogue.Nodes().Count() ||
@@ -132,7 +126,7 @@ TRebuildResult RebuildReferenceList(TMsrProject& project,
         const TKorDrawSym* title = page.SymbolAt(0);
         if (!title) throw Exception("Fehlerhafte Zeichnung. Kann den Inhalt nicht lesen. Datei: " + file);
         for (int32_t code = kFirstLinkedCode; code <= kLastLinkedCode; ++code) {
-            const std::string text = Trim(title->GetCode(code));
+            const std::string text = TrimBlanks(title->GetCode(code));
             if (text.empty() && code > had + 804) break;
             list.Add(designation, text, PositionOfCode(code));
         }
