@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QTableWidget>
 
+#include "shell/form_dir.h"
 #include "shell/kor_dialogs.h"
 #include "shell/kor_host.h"
 #include "shell/models/kor_dataset.h"
@@ -55,10 +56,32 @@ void TFormTabView::AddLink(TFormTabView* target, const std::string& targetField,
     links_.push_back({target, targetField, sourceField});
 }
 
+// The terminals are filtered by their key "Ident" (BezSt, Klemken, Ans); a
+// table without it gets it when the user agrees, else the view is not shown.
+bool TFormTabView::EnsureIdentKey() {
+    TKorTable& table = host_.DataModule().KorTab(table_);
+    for (int32_t i = 0; i < table.SecondaryKeyCount(); ++i)
+        if (table.SecondaryKeyName(i) == "Ident") return true;
+    if (!Dialogs().AskYesNo(this,
+                            QStringLiteral("Um mit der Tabelle \"KLEMMEN\" arbeiten zu können, muß ein Sekundärschlüssel "
+                                           "angelegt werden.\nDies kann bei gefüllter Tabelle sehr lange dauern. "
+                                           "Fortfahren?"),
+                            false))
+        return false;
+    host_.ProjectTree().SelectPath(QString());
+    table.DefineSecondaryKey("Ident", {"BezSt", "Klemken", "Ans"});
+    table.Reindex();
+    return true;
+}
+
 void TFormTabView::Activate() {
     if (active_) return;
     TDM& dm = host_.DataModule();
     dm.Open(table_);
+    if (table_ == TDM::Conn && !EnsureIdentKey()) {
+        close();
+        return;
+    }
     TKorDataSet& data = dm.KorDataSet(table_);
     content_->setModel(&data);
     connect(content_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

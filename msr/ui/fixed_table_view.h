@@ -35,7 +35,8 @@ public:
     // The target view is filtered by `targetField` = this view's `sourceField`.
     void AddLink(TFormTabView* target, const std::string& targetField, const std::string& sourceField);
 
-    // Opens the table through the data module and binds the grid.
+    // Opens the table through the data module and binds the grid; the
+    // terminal view first asks for the key "Ident" when the table lacks it.
     void Activate();
     void Deactivate();
     bool IsActive() const { return active_; }
@@ -66,6 +67,7 @@ private:
         TFormTabView* target;
         std::string targetField, sourceField;
     };
+    bool EnsureIdentKey();
     void FillStructure();
     void ApplyColumns();
     void StoreValues();

@@ -73,7 +73,7 @@ void TFormMSRView::ToggleView(int view) {
     site_->addDockWidget(Qt::TopDockWidgetArea, v);
     v->show();
     v->Activate();
-    items_[view]->setChecked(true);
+    items_[view]->setChecked(v->IsActive());
 }
 
 void TFormMSRView::ShowInstrumentCheck() {
