@@ -60,8 +60,9 @@ void TFormMSR::LoadSettings(QSettings& settings) {
 }
 
 void TFormMSR::SaveSettings(QSettings& settings) {
-    if (!Active()) return;
+    // The view is kept also when the module was left before the program ends.
     settings.setValue(QStringLiteral("MenuViewSelected"), view_);
+    if (!Active()) return;
     assign_->SaveSettings(settings);
     settings.beginGroup(QStringLiteral("CreatePages"));
     createPages_->SaveSettings(settings);
