@@ -65,7 +65,7 @@ TPageHead ReadPageHead(TMsrProject& project, const std::string& file) {
         head.levelText += "-" + pageNo;
         levels.push_back(pageNo);
         head.levelPath = JoinCommaText(levels);
-        while (head.slots < kSlots && title->HasCode(kFirstLinkedCode + head.slots)) ++head.slots;
+        while (head.slotCount < kSlots && title->HasCode(kFirstLinkedCode + head.slotCount)) ++head.slotCount;
     }
     page.Close();
     return head;

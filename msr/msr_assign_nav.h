@@ -33,7 +33,7 @@ struct TPageHead {
     bool valid = false;      // false: the file is missing or is not a readable page
     std::string levelText;   // code 60, "-" and each non-blank of 61, 63, 64, "-" code 62
     std::string levelPath;   // the same texts, 62 last, as a comma text of the tree
-    int32_t slots = 0;       // consecutive codes from 803 on (at most 20)
+    int32_t slotCount = 0;      // consecutive codes from 803 on (at most 20)
 };
 
 TPageHead ReadPageHead(TMsrProject& project, const std::string& file);
