@@ -183,14 +183,15 @@ void TKorDrawing::Open() {
     ClearModel();
     TKorMMF::Open();
     if (!IsOpen()) return;  // no such file: an empty drawing
+    // The drawing is only read here: the mapping goes without a flush.
     try {
         ReadModel(View(), static_cast<size_t>(FileSize()));
     } catch (...) {
         ClearModel();
-        TKorMMF::Close();
+        ReleaseUnwritten();
         throw;
     }
-    TKorMMF::Close();
+    ReleaseUnwritten();
 }
 
 void TKorDrawing::Close() {

@@ -333,6 +333,12 @@ void TKorMMF::Close() {
             "KorMMF: Die Datei " + path + " konnte nicht auf den Datenträger geschrieben werden!", err));
 }
 
+void TKorMMF::ReleaseUnwritten() {
+    ReleaseHandles(fileHandle_, mapHandle_, view_);
+    isOpen_ = false;
+    fileSize_ = 0;
+}
+
 int64_t TKorMMF::SizeOnDisk() const {
     struct stat st {};
     if (fileHandle_ < 0 || ::fstat(fileHandle_, &st) != 0) return fileSize_;

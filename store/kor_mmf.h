@@ -139,6 +139,11 @@ public:
     static void ReleaseHandles(int& fileHandle, size_t& mapHandle, uint8_t*& view);
 
 protected:
+    // Releases the mapping and the file of an object that only read them,
+    // without the flush of Close: nothing was written, and a reader of many
+    // files (the checks over every page) must not wait for the disk per file.
+    void ReleaseUnwritten();
+
     virtual bool MakeFile();
     virtual int32_t InitialSize() = 0;
     virtual void InitContent() = 0;
