@@ -75,6 +75,22 @@ std::vector<std::string> PageFiles(msr::TMsrProject& project) {
     return files;
 }
 
+// Reads every page of the project in catalogue order and hands it to `visit`
+// (null for a page that cannot be read, with its file name); counts the pages
+// in `pages`. False when cancelled between two pages.
+template <typename Visit>
+bool ForEachPage(msr::TMsrProject& project, const Progress& progress, int64_t& pages, Visit&& visit) {
+    const std::vector<std::string> files = PageFiles(project);
+    TKorDrawing page;
+    for (const std::string& file : files) {
+        if (Cancelled(progress)) return false;
+        ++pages;
+        visit(ReadPage(page, project.Dir(), file) ? &page : nullptr, file);
+        Step(progress, pages, static_cast<int64_t>(files.size()));
+    }
+    return true;
+}
+
 bool HasMeasurePoint(TKorTable& mpoint, const std::string& designation) {
     return mpoint.IsOpen() && !designation.empty() && mpoint.FindByPrimary(designation);
 }
@@ -170,21 +186,12 @@ InstResult RunInstrumentationCheck(const std::string& projectDir, InstMode mode,
     };
     lookups.measurePointExists = [&](const std::string& d) { return HasMeasurePoint(project.mpoint, d); };
 
-    const std::vector<std::string> files = PageFiles(project);
-    TKorDrawing page;
-    for (const std::string& file : files) {
-        if (Cancelled(progress)) {
-            result.cancelled = true;
-            break;
-        }
-        ++result.pages;
-        if (ReadPage(page, project.Dir(), file)) {
-            std::vector<InstRow> rows = CheckInstrumentationPage(page, mode, ignoreEmpty, lookups);
-            result.rows.insert(result.rows.end(), std::make_move_iterator(rows.begin()),
-                               std::make_move_iterator(rows.end()));
-        }
-        Step(progress, result.pages, static_cast<int64_t>(files.size()));
-    }
+    result.cancelled = !ForEachPage(project, progress, result.pages, [&](const TKorDrawing* page, const std::string&) {
+        if (!page) return;
+        std::vector<InstRow> rows = CheckInstrumentationPage(*page, mode, ignoreEmpty, lookups);
+        result.rows.insert(result.rows.end(), std::make_move_iterator(rows.begin()),
+                           std::make_move_iterator(rows.end()));
+    });
     return result;
 }
 
@@ -194,22 +201,14 @@ PageInfoResult RunPageInfoCheck(const std::string& projectDir, const PageInfoOpt
     msr::TMsrProject project(projectDir);
     project.OpenTable(msr::PathOfMeasurePoints(), project.mpoint);
     const auto exists = [&](const std::string& d) { return HasMeasurePoint(project.mpoint, d); };
-    const std::vector<std::string> files = PageFiles(project);
-    TKorDrawing page;
-    for (const std::string& file : files) {
-        if (Cancelled(progress)) {
-            result.cancelled = true;
-            break;
-        }
-        ++result.pages;
-        if (!ReadPage(page, project.Dir(), file)) {
+    result.cancelled = !ForEachPage(project, progress, result.pages, [&](const TKorDrawing* page, const std::string& file) {
+        if (!page) {
             if (!options.ignoreWarnings)
                 result.warnings.push_back("Achtung! Seite konnte nicht gelesen werden: " + file);
-        } else if (auto row = CheckPageInfoPage(page, options, exists)) {
+        } else if (auto row = CheckPageInfoPage(*page, options, exists)) {
             result.rows.push_back(std::move(*row));
         }
-        Step(progress, result.pages, static_cast<int64_t>(files.size()));
-    }
+    });
     return result;
 }
 
