@@ -29,17 +29,13 @@ TEST(FieldDefsNewFile, NamesIdsTypesAndWidthsFollowTheDefinitions) {
     const TKorFieldDefs& d = t->FieldDefs();
     ASSERT_EQ(d.FieldCount(), 7);
     // Fields without "#" take 600, 601, ... in their order; "#" uses no number.
-    EXPECT_EQ(d.FieldId(0), 700);
-    EXPECT_EQ(d.FieldId(1), 600);
-    EXPECT_EQ(d.FieldId(2), -5);
-    EXPECT_EQ(d.FieldId(3), 601);
-    EXPECT_EQ(d.FieldId(4), 602);
-    EXPECT_EQ(d.FieldId(6), 604);
     EXPECT_EQ(d.FieldName(0), "Loop");
     EXPECT_EQ(d.FieldName(6), "EinSehrLangerFeldnam");  // 20 characters
+    const int ids[] = {700, 600, -5, 601, 602, 603, 604};
     const int types[] = {0, 1, 1, 1, 2, 0, 0};
     const int widths[] = {17, 6, 11, 11, 10, 3, 4};
     for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(d.FieldId(i), ids[i]) << i;
         EXPECT_EQ(d.FieldType(i), types[i]) << i;
         EXPECT_EQ(d.FieldWidth(i), widths[i]) << i;
         EXPECT_EQ(d.FieldDecimals(i), i == 4 ? 2 : 0) << i;
@@ -49,24 +45,12 @@ TEST(FieldDefsNewFile, NamesIdsTypesAndWidthsFollowTheDefinitions) {
     const auto bytes = ReadBytes(dir / "t.dat");
     for (int i = 0; i < 7; ++i) {
         const uint8_t* e = Entry(bytes, i);
-        EXPECT_EQ(e[6], 2);
-        EXPECT_EQ(e[7], 2);
-        EXPECT_EQ(e[8], 2);
-        EXPECT_EQ(e[9], 1);
+        EXPECT_EQ(std::vector<uint8_t>(e + 6, e + 10), (std::vector<uint8_t>{2, 2, 2, 1})) << i;
     }
 }
 
 TEST(FieldDefsNewFile, AnIdThatIsNoNumberIsRefusedBeforeAnyFileIsTouched) {
-    EXPECT_THROW(
-        {
-            try {
-                TKorTable::CheckNewFields({Text("A#x1", 3)});
-            } catch (const Exception& e) {
-                EXPECT_STREQ(e.what(), "'x1' ist kein gültiger Integerwert");
-                throw;
-            }
-        },
-        Exception);
+    EXPECT_EQ(MessageOf([] { TKorTable::CheckNewFields({Text("A#x1", 3)}); }), "'x1' ist kein gültiger Integerwert");
     EXPECT_THROW(TKorTable::CheckNewFields({Text("A#40000", 3)}), EKorTabError);
     EXPECT_THROW(TKorTable::CheckNewFields({Text("A", -1)}), EKorTabError);
     EXPECT_THROW(TKorTable::CheckNewFields(std::vector<TKorNewField>(101, Int("F"))), EKorTabError);

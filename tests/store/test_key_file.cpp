@@ -68,8 +68,6 @@ std::vector<int32_t> Walk(TKorKeyFile& kf) {
     return records;
 }
 
-std::vector<int32_t> Values(const TIntegerList& list) { return list.Values(); }
-
 // ---- the node array as bytes -----------------------------------------------------
 
 int32_t I32(const std::vector<uint8_t>& b, size_t at) {
@@ -93,38 +91,28 @@ struct Image {
 Image ReadImage(const std::string& path) {
     const auto b = ReadBytes(path);
     Image im;
-    im.root = I32(b, 0);
-    im.nextFree = I32(b, 4);
-    im.count = static_cast<int32_t>(b.size() / 64);
+    im.root = I32(b, 0), im.nextFree = I32(b, 4), im.count = static_cast<int32_t>(b.size() / 64);
     im.nodes.resize(static_cast<size_t>(im.count));
     for (int32_t k = 1; k < im.count; ++k) {
         const size_t o = 64 * static_cast<size_t>(k);
-        Node& n = im.nodes[k];
-        n.down = I32(b, o);
-        n.up = I32(b, o + 4);
-        n.left = I32(b, o + 8);
-        n.right = I32(b, o + 12);
-        n.balance = static_cast<int16_t>(b[o + 16] | b[o + 17] << 8);
         const char* name = reinterpret_cast<const char*>(&b[o + 26]);
-        n.name.assign(name, strnlen(name, 33));
+        im.nodes[k] = {I32(b, o), I32(b, o + 4), I32(b, o + 8), I32(b, o + 12),
+                       static_cast<int16_t>(b[o + 16] | b[o + 17] << 8), std::string(name, strnlen(name, 33))};
     }
     return im;
 }
 
-void PatchI32(const std::string& path, size_t at, int32_t v) {
+void Patch(const std::string& path, size_t at, int32_t v, int width = 4) {
     auto b = ReadBytes(path);
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+    for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
     WriteBytes(path, b);
 }
+void PatchI32(const std::string& path, size_t at, int32_t v) { Patch(path, at, v); }
 
 enum Field { kDown = 0, kUp = 4, kLeft = 8, kRight = 12, kBalance = 16, kDIndex = 20, kType = 24 };
 
 void PatchNode(const std::string& path, int32_t k, Field f, int32_t v) {
-    auto b = ReadBytes(path);
-    const size_t at = 64 * static_cast<size_t>(k) + f;
-    const int width = f == kBalance || f == kType ? 2 : 4;
-    for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-    WriteBytes(path, b);
+    Patch(path, 64 * static_cast<size_t>(k) + f, v, f == kBalance || f == kType ? 2 : 4);
 }
 
 // ---- fixture -------------------------------------------------------------------
@@ -256,14 +244,12 @@ TEST_F(KeyFile, DeletingAnAbsentKeyChangesNothing) {
     const auto before = ReadBytes(Path());
     const std::vector<TKeyList> absent = {
         // Longer than a present key: the present shorter key must stay.
-        {P('C', 0, "P_KEY"), P('N', 0, "0"), P('N', 80, "7"), P('N', 0, "x")},
         {P('C', 0, "P_KEY"), P('N', 0, "0"), P('N', 80, "3"), P('N', 80, "3"), P('C', 0, "deeper")},
         {P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "TAG"), P('C', 0, "a"), P('N', 80, "7"), P('N', 0, "")},
         // Differing in the last part, or higher up.
         PK("8"),
         {P('C', 0, "P_KEY"), P('N', 0, "1"), P('N', 80, "7")},
         {P('C', 0, "NOPE")},
-        SK("TAG", "c", "7"),
         // The Type counts.
         {P('C', 0, "P_KEY"), P('N', 0, "0"), P('N', 0, "7")},
         // A prefix of present keys is no key of its own.
@@ -397,7 +383,7 @@ TEST_F(KeyFileRecords, StartNodeQueriesWorkBelowTheStartNode) {
     kf.GetRecords(list);
     std::vector<int32_t> all = primary;
     all.insert(all.end(), byName.begin(), byName.end());
-    EXPECT_EQ(Values(list), all);
+    EXPECT_EQ(list.Values(), all);
     std::vector<std::string> lines = {"stale"};
     kf.ListLevel(lines);
     EXPECT_EQ(lines, (std::vector<std::string>{"P_KEY, 0", "S_KEY, 0"}));
@@ -406,7 +392,7 @@ TEST_F(KeyFileRecords, StartNodeQueriesWorkBelowTheStartNode) {
     b.push_back(P('C', 0, "b"));
     ASSERT_TRUE(kf.SetStart(b));
     kf.GetRecords(list);
-    EXPECT_EQ(Values(list), (std::vector<int32_t>{7, 10}));
+    EXPECT_EQ(list.Values(), (std::vector<int32_t>{7, 10}));
     ASSERT_TRUE(kf.SetStart(PrimaryPrefix()));
     kf.ListLevel(lines);
     EXPECT_EQ(lines, (std::vector<std::string>{"1, 80", "2, 80", "7, 80", "10, 80", "33, 80"}));
@@ -425,56 +411,16 @@ TEST_F(KeyFile, GetIndexValuesTakesTheRecordsOfNumberZeroParts) {
     list.Add(-9);
     ASSERT_TRUE(kf.SetStart({P('X', 0, "T")}));  // start at S, which has a Down tree
     kf.GetIndexValues(list);
-    EXPECT_EQ(Values(list), (std::vector<int32_t>{10, 11}));
+    EXPECT_EQ(list.Values(), (std::vector<int32_t>{10, 11}));
 
     // A start node without Down tree gives its own record only, even where it
     // is the root of its level ("1" is, after the third insertion).
     ASSERT_TRUE(kf.SetStart({P('X', 0, "T"), P('X', 0, "S"), P('N', 0, "1")}));
     kf.GetIndexValues(list);
-    EXPECT_EQ(Values(list), (std::vector<int32_t>{11}));
+    EXPECT_EQ(list.Values(), (std::vector<int32_t>{11}));
     ASSERT_TRUE(kf.SetStart({P('X', 0, "T"), P('X', 0, "S"), P('N', 6, "2")}));
     kf.GetIndexValues(list);
-    EXPECT_EQ(Values(list), (std::vector<int32_t>{12}));
-}
-
-// ---- the audit -------------------------------------------------------------------------
-
-TEST_F(KeyFileRecords, VerifyFindsEveryKindOfDamage) {
-    kf.Close();
-    const Image im = Img();
-    const int32_t r = im[2].down;  // root of the primary pointer level
-    ASSERT_GT(r, 0);
-    ASSERT_GT(im[r].left, 0);
-    const int32_t f = im.nextFree;
-    const auto original = ReadBytes(Path());
-    struct Damage {
-        const char* what;
-        std::function<void()> apply;
-    };
-    const std::vector<Damage> damages = {
-        {"wrong balance", [&] { PatchNode(Path(), r, kBalance, im[r].balance == 0 ? 1 : 0); }},
-        {"wrong order", [&] { PatchNode(Path(), im[r].left, kType, 90); }},
-        {"wrong owner", [&] { PatchNode(Path(), r, kUp, 1); }},
-        {"node lost from the free chain", [&] { PatchI32(Path(), 4, im[f].up); }},
-        {"node in use on the free chain", [&] { PatchI32(Path(), 4, r); }},
-        {"nodes in use unreachable", [&] { PatchI32(Path(), 0, 0); }},
-    };
-    for (const auto& d : damages) {
-        WriteBytes(Path(), original);
-        d.apply();
-        std::string report;
-        try {
-            kf.Open();
-            report = kf.Verify();
-        } catch (const korin::Exception& e) {
-            report = e.what();
-        }
-        EXPECT_NE(report, "") << d.what;
-        kf.Close();
-    }
-    WriteBytes(Path(), original);
-    kf.Open();
-    EXPECT_EQ(kf.Verify(), "");
+    EXPECT_EQ(list.Values(), (std::vector<int32_t>{12}));
 }
 
 // ---- damaged files ---------------------------------------------------------------
@@ -502,17 +448,16 @@ TEST_F(KeyFileRecords, VerifyFindsEveryKindOfDamage) {
         if (WTERMSIG(status) == SIGALRM) return ::testing::AssertionFailure() << "hangs";
         return ::testing::AssertionFailure() << "crashes with signal " << WTERMSIG(status);
     }
-    switch (WEXITSTATUS(status)) {
-        case 0: return ::testing::AssertionSuccess();
-        case 3: return ::testing::AssertionFailure() << "raises something other than korin::Exception";
-        case 5: return ::testing::AssertionFailure() << "the audit finds nothing wrong";
-        default: return ::testing::AssertionFailure() << "ends with " << WEXITSTATUS(status);
-    }
+    const int rc = WEXITSTATUS(status);
+    if (rc == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (rc == 3   ? "raises something other than korin::Exception"
+                                             : rc == 5 ? "the audit finds nothing wrong"
+                                                       : "ends with " + std::to_string(rc));
 }
 
-// Every operation on the file must either work or raise korin::Exception.
-// 0: so it was; 3: something else was raised; 5: the audit of a damaged file
-// came back empty.
+// Every operation on the file must either work or raise korin::Exception, and
+// the audit of a damaged file (where it opens) must name the damage.
+// 0: so it was; 3: something else was raised; 5: the audit came back empty.
 int Exercise(const std::string& dir, const std::string& name, bool damaged) {
     int foreign = 0;
     bool auditEmpty = false;
@@ -599,6 +544,10 @@ TEST_F(KeyFileRecords, DamagedFilesAreSurvivedOrRefused) {
         {"free node its own successor", [&](const std::string& p) { PatchNode(p, f, kUp, f); }},
         {"free chain beyond the file", [&](const std::string& p) { PatchNode(p, f, kUp, 1000000); }},
         {"free chain into the tree", [&](const std::string& p) { PatchI32(p, 4, r); }},
+        {"node lost from the free chain", [&](const std::string& p) { PatchI32(p, 4, im[f].up); }},
+        {"nodes in use unreachable", [&](const std::string& p) { PatchI32(p, 0, 0); }},
+        {"wrong order", [&](const std::string& p) { PatchNode(p, l, kType, 90); }},
+        {"wrong owner", [&](const std::string& p) { PatchNode(p, r, kUp, 1); }},
         {"root beyond the file", [&](const std::string& p) { PatchI32(p, 0, 1000000); }},
         {"root is the high-water node", [&](const std::string& p) { PatchI32(p, 0, n); }},
         {"negative root", [&](const std::string& p) { PatchI32(p, 0, -5); }},

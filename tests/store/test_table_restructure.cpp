@@ -79,12 +79,8 @@ TEST(TableEmpty, ATableIsLeftWholeWhenItsReplacementCannotBeWritten) {
     const auto keys = ReadBytes(dir / "t.key");
     const auto data = ReadBytes(dir / "t.dat");
     ASSERT_EQ(::mkdir((dir / "t.dat.tmp").c_str(), 0755), 0);
-    try {
-        t->Empty();
-        ADD_FAILURE();
-    } catch (const EKorTabError& e) {
-        EXPECT_EQ(std::string(e.what()), "KorTable: Die Datei " + (dir / "t.dat.tmp") + " konnte nicht geschrieben werden!");
-    }
+    EXPECT_EQ(MessageOf<EKorTabError>([&] { t->Empty(); }),
+              "KorTable: Die Datei " + (dir / "t.dat.tmp") + " konnte nicht geschrieben werden!");
     EXPECT_TRUE(t->IsOpen());
     EXPECT_EQ(Slots(*t).size(), 22u);
     EXPECT_EQ(ReadBytes(dir / "t.dat"), data);
@@ -123,12 +119,10 @@ TEST(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
     EXPECT_EQ(progress.steps, 2);
 
     EXPECT_EQ(t->FieldCount(), 4);
-    EXPECT_EQ(t->FieldDefs().FieldName(3), "Bemerkung_mit_einem_sehr_langen");  // 31 characters
-    EXPECT_EQ(t->FieldDefs().FieldId(3), 12135);
-    EXPECT_EQ(t->FieldDefs().FieldWidth(3), 20);
-    EXPECT_EQ(t->FieldDefs().FieldDecimals(3), 3);
-    EXPECT_EQ(t->FieldDefs().FieldType(3), 2);
-    EXPECT_EQ(t->FieldDefs().FieldAttribute(3), 1);
+    const TKorFieldDefs& d = t->FieldDefs();
+    EXPECT_EQ(d.FieldName(3), "Bemerkung_mit_einem_sehr_langen");  // 31 characters
+    EXPECT_EQ((std::vector<int32_t>{d.FieldId(3), d.FieldWidth(3), d.FieldDecimals(3), d.FieldType(3), d.FieldAttribute(3)}),
+              (std::vector<int32_t>{12135, 20, 3, 2, 1}));
     EXPECT_EQ(t->Records().RecordsOffset(), oldB + 20 + 65);
     EXPECT_EQ(t->FileSize(), oldB + 20 + 65 + (oldS + 48 + 20 + 1) * slots + 100);
     for (int32_t s = 0; s < slots; ++s) {
@@ -157,29 +151,17 @@ TEST(TableAddField, RefusalsLeaveTheTableAsItWas) {
     const auto data = ReadBytes(dir / "t.dat");
     ASSERT_EQ(::mkdir((dir / "000000tmp").c_str(), 0755), 0);
     WriteText(dir / "000000tmp/inside", "x");
-    try {
-        t->AddField("Neu", 1, 5, 0, 0, 0);
-        ADD_FAILURE();
-    } catch (const EKorTabError& e) {
-        EXPECT_STREQ(e.what(), "Die Datei 000000tmp kann nicht schriebend geöffnet werden!");
-    }
-    try {
-        t->AddField("Neu", 1, -1, 0, 0, 0);
-        ADD_FAILURE();
-    } catch (const EKorTabError& e) {
-        EXPECT_STREQ(e.what(), "KorTable: Die Feldlänge -1 ist ungültig!");
-    }
+    EXPECT_EQ(MessageOf<EKorTabError>([&] { t->AddField("Neu", 1, 5, 0, 0, 0); }),
+              "Die Datei 000000tmp kann nicht schriebend geöffnet werden!");
+    EXPECT_EQ(MessageOf<EKorTabError>([&] { t->AddField("Neu", 1, -1, 0, 0, 0); }),
+              "KorTable: Die Feldlänge -1 ist ungültig!");
     EXPECT_EQ(ReadBytes(dir / "t.dat"), data);
     EXPECT_TRUE(t->IsOpen());
 
     TempDir wide;
     auto w = MakeTable(wide, std::vector<TKorNewField>(100, Text("F", 1)));
-    try {
-        w->AddField("Zuviel", 1, 1, 0, 0, 0);
-        ADD_FAILURE();
-    } catch (const EKorTabError& e) {
-        EXPECT_STREQ(e.what(), "KorTable: Eine Tabelle kann höchstens 100 Felder haben!");
-    }
+    EXPECT_EQ(MessageOf<EKorTabError>([&] { w->AddField("Zuviel", 1, 1, 0, 0, 0); }),
+              "KorTable: Eine Tabelle kann höchstens 100 Felder haben!");
 }
 
 TEST(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
@@ -208,12 +190,10 @@ TEST(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
     // Free slots are chained in ascending order: the head is the highest.
     EXPECT_EQ(t->FreeHead(), 18);
     TKorRecords r = t->Records();
-    r.Select(17);
-    EXPECT_EQ(r.GetStamp(), 12);
-    r.Select(11);
-    EXPECT_EQ(r.GetStamp(), 4);
-    r.Select(3);
-    EXPECT_EQ(r.GetStamp(), 0);
+    for (auto [slot, next] : {std::pair{17, 12}, {11, 4}, {3, 0}}) {
+        r.Select(slot);
+        EXPECT_EQ(r.GetStamp(), next) << slot;
+    }
     EXPECT_EQ(Files(dir), (std::vector<std::string>{"t.dat", "t.key"}));
     EXPECT_EQ(t->Append({"n1", "x", "1"}), 17);
     EXPECT_EQ(t->Append({"n2", "x", "2"}), 11);
@@ -276,12 +256,8 @@ TEST(TableFileHelpers, ARawFileTakesAHeaderAndRecordsFromAnotherTable) {
     c.SetFileName("c.dat");
     c.Open();
     le::PutI32(c.View() + 8, 26);
-    try {
-        c.CopyRecordsFrom("t.dat");
-        ADD_FAILURE();
-    } catch (const EKorTabError& e) {
-        EXPECT_STREQ(e.what(), "KorTable: Die Datei t.dat hat weniger Datensätze als die Tabelle!");
-    }
+    EXPECT_EQ(MessageOf<EKorTabError>([&] { c.CopyRecordsFrom("t.dat"); }),
+              "KorTable: Die Datei t.dat hat weniger Datensätze als die Tabelle!");
 }
 
 TEST(CopyFile, CopiesEveryByteAndRefusesAnExistingTargetWhenAsked) {
@@ -295,12 +271,8 @@ TEST(CopyFile, CopiesEveryByteAndRefusesAnExistingTargetWhenAsked) {
     WriteText(dir / "s", "short");
     EXPECT_TRUE(CopyFile(dir / "s", dir / "c", false));
     EXPECT_EQ(ReadText(dir / "c"), "short");
-    try {
-        CopyFile(dir / "a", dir / "c", true);
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(std::string(e.what()), "RVKFunc: Datei existiert bereits. Datei: " + (dir / "c"));
-    }
+    EXPECT_EQ(MessageOf([&] { CopyFile(dir / "a", dir / "c", true); }),
+              "RVKFunc: Datei existiert bereits. Datei: " + (dir / "c"));
     EXPECT_EQ(ReadText(dir / "c"), "short");
     EXPECT_THROW(CopyFile(dir / "missing", dir / "d", false), Exception);
     EXPECT_FALSE(path::FileExists(dir / "d"));
