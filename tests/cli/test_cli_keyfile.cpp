@@ -143,10 +143,8 @@ TEST_F(KeyfileRecords, DeleteRemovesKeysAndIgnoresAbsentOnes) {
 
 TEST_F(KeyfileCommand, TheStoresMessageGoesToStderrWithExitCode1) {
     const std::string missing = dir / "000099";
-    EXPECT_TRUE(Fails(RunTool(Cat({"keyfile", "locate", missing}, PK("1"))),
-                      "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : 000099"));
-    EXPECT_TRUE(Fails(RunTool(Cat({"keyfile", "add", missing, "2"}, PK("1"))),
-                      "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : 000099"));
+    for (const Args& args : {Args{"keyfile", "locate", missing}, Args{"keyfile", "add", missing, "2"}})
+        EXPECT_TRUE(Fails(RunTool(Cat(args, PK("1"))), "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : 000099"));
     EXPECT_FALSE(std::filesystem::exists(missing));
 
     const std::string foreign = dir / "000098";
@@ -197,10 +195,6 @@ TEST_F(KeyfileCommand, UsageErrorsExitWith2AndChangeNothing) {
         EXPECT_EQ(ReadBytes(file), before) << shown;
     }
 }
-
-}  // namespace
-
-namespace {
 
 // A store object keeps its former directory when it is given one that does not
 // exist; the tool must not fall back to a file of that name in its own folder.

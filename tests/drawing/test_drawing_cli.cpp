@@ -102,10 +102,9 @@ TEST_F(DrawingTool, DamagedAndMissingFilesFailWithTheStoreMessage) {
     gen::Put32(bytes, 32, 40000);
     const std::string file = dir / "000311";
     WriteBytes(file, bytes);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"drawing", "dump", file},
-          std::vector<std::string>{"drawing", "set-code", file, "0", "60", "x"},
-          std::vector<std::string>{"drawing", "fix-crc", file}}) {
+    using Args = std::vector<std::string>;
+    for (const Args& args : {Args{"drawing", "dump", file}, Args{"drawing", "set-code", file, "0", "60", "x"},
+                             Args{"drawing", "fix-crc", file}}) {
         const auto r = RunTool(args);
         EXPECT_EQ(r.exitCode, 1) << args[1];
         EXPECT_EQ(r.err,
@@ -144,13 +143,11 @@ TEST_F(DrawingTool, RefusalsThatWriteNothingAreNotReportedAsSuccess) {
 
 TEST_F(DrawingTool, UsageErrorsExitWithTwo) {
     const std::string file = Put(Page());
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"drawing"}, std::vector<std::string>{"drawing", "dump"},
-          std::vector<std::string>{"drawing", "dump", file, "extra"},
-          std::vector<std::string>{"drawing", "set-code", file, "0", "60"},
-          std::vector<std::string>{"drawing", "set-code", file, "null", "60", "x"},
-          std::vector<std::string>{"drawing", "set-code", file, "0", "70000", "x"},
-          std::vector<std::string>{"drawing", "frobnicate", file}}) {
+    using Args = std::vector<std::string>;
+    for (const Args& args : {Args{"drawing"}, Args{"drawing", "dump"}, Args{"drawing", "dump", file, "extra"},
+                             Args{"drawing", "set-code", file, "0", "60"},
+                             Args{"drawing", "set-code", file, "null", "60", "x"},
+                             Args{"drawing", "set-code", file, "0", "70000", "x"}, Args{"drawing", "frobnicate", file}}) {
         const auto r = RunTool(args);
         EXPECT_EQ(r.exitCode, 2) << args.size();
         EXPECT_NE(r.err.find("drawing dump FILE"), std::string::npos) << r.err;

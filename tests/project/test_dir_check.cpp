@@ -33,15 +33,6 @@ protected:
     int32_t Peek(int32_t node, int32_t offset) { return le::I32(cat.View() + 64 * node + offset); }
 };
 
-TEST_F(CheckTest, AFreshCatalogueReportsOnlyTheHeadings) {
-    EXPECT_EQ(Report(), (std::vector<std::string>{kFree, kUnlinked, kForeign}));
-}
-
-TEST_F(CheckTest, EveryEntryNotInUseIsListedAsFree) {
-    cat.CreateEntry("", FolderKey({"A"}));  // entry 1; 2 … 8 free, 9 the high-water entry
-    EXPECT_EQ(Report(), Join({{kFree}, Numbers(2, 8), {kUnlinked, kForeign}}));
-}
-
 TEST_F(CheckTest, ARingInTheFreeChainIsReportedAndRepaired) {
     cat.CreateEntry("", FolderKey({"A"}));
     Poke(8, 4, 3);  // the last free entry points back to an earlier one
