@@ -62,7 +62,7 @@ TEST_F(TableFilter, ThePrimaryKeyFieldSelectsAtMostOneRecord) {
     EXPECT_EQ(t->Filter(), "");
 }
 
-TEST_F(TableFilter, ANonUniqueKeySelectsItsRecordsInPointerOrder) {
+TEST_F(TableFilter, SecondaryKeysSelectTheirRecordsInKeyOrder) {
     t->SetFilter("  Ort   =   \"  Kiel  \"  ");
     EXPECT_EQ(Keys(), (std::vector<std::string>{"a", "d", "e"}));
     EXPECT_EQ(t->RecordCount(), 3);
@@ -72,10 +72,7 @@ TEST_F(TableFilter, ANonUniqueKeySelectsItsRecordsInPointerOrder) {
     // further field (Zusatz x: c, e; y: b), then of their pointer parts.
     t->SetFilter("Typ=\"A\"");
     EXPECT_EQ(Keys(), (std::vector<std::string>{"c", "e", "b"}));
-}
-
-TEST_F(TableFilter, AUniqueKeyCollectsTheLeavesBelowTheValue) {
-    // A number field: "7" matches the stored "7" although the value part is "C".
+    // A unique key collects the leaves below the value. A number field: "7" matches the stored "7" although the value part is "C".
     t->SetFilter("Nr=\"7\"");
     EXPECT_EQ(Keys(), (std::vector<std::string>{"b", "c", "e"}));
     t->SetFilter("2 = \"12\"");
