@@ -110,20 +110,16 @@ void ExpectTableAsDefined(TKorTable& t, const TTableData& data) {
 }
 
 TEST_F(DemoProject, EveryStandardTableIsFoundByItsPathAndHoldsItsData) {
-    for (const TTableData& data : data_->project) {
-        SCOPED_TRACE(data.def.name);
-        TOpenTable open(result_->projectDir, data.def.Path());
-        ASSERT_TRUE(open.Found());
-        ExpectTableAsDefined(open.table, data);
-    }
+    for (const auto& [folder, tables] : {std::pair{result_->projectDir, &data_->project},
+                                         std::pair{result_->masterDir, &data_->master}})
+        for (const TTableData& data : *tables) {
+            SCOPED_TRACE(folder + data.def.name);
+            TOpenTable open(folder, data.def.Path());
+            ASSERT_TRUE(open.Found());
+            ExpectTableAsDefined(open.table, data);
+        }
     // KLEMMEN must not be found directly in AUC_SYSTEM.
     EXPECT_FALSE(TOpenTable(result_->projectDir, {"AUC_SYSTEM", "KLEMMEN"}).Found());
-    for (const TTableData& data : data_->master) {
-        SCOPED_TRACE("master " + data.def.name);
-        TOpenTable open(result_->masterDir, data.def.Path());
-        ASSERT_TRUE(open.Found());
-        ExpectTableAsDefined(open.table, data);
-    }
 }
 
 TEST_F(DemoProject, TheCatalogueHoldsSchedulesLongTextsAndNoStrayFiles) {

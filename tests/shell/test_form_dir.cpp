@@ -73,6 +73,12 @@ private slots:
         Fixture f;
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
         QCOMPARE(f.Tree().SelectedType(), 5);
+        QCOMPARE(f.Tree().SelectedTableKeyFile(), f.messtelle.second);
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
+        QCOMPARE(f.Tree().SelectedType(), 1);
+        QCOMPARE(f.Tree().SelectedDrawingFile(), f.page);
+        QCOMPARE(f.Tree().SelectedTableDataFile(), f.messtelle.first);  // the last table stays published
+        f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
 
         // Another program removes the table.
         TKorDirFile other;
@@ -111,6 +117,7 @@ private slots:
         QCOMPARE(dialogs_.questions.size(), 1);
         QVERIFY(dialogs_.questions.front().startsWith(
             QStringLiteral("Achtung! Es kann eine essentiell notwendige Datei gelöscht werden!")));
+        QVERIFY(dialogs_.questions.front().endsWith(QStringLiteral("Gelöscht wird: AUC_SYSTEM/MESSTELLE")));
         QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
 
         dialogs_.answerYes = true;
@@ -148,6 +155,7 @@ private slots:
         Fixture f;
         f.Tree().Tree()->selectionModel()->clear();
         f.Tree().DeleteSelected();
+        QVERIFY(dialogs_.questions.isEmpty());
         QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
         QVERIFY(path::FileExists(f.b.FilePath(f.page)));
     }
@@ -156,6 +164,13 @@ private slots:
         Fixture f;
         // Free some entries, then link the first free entry to itself.
         TKorDirFile& dir = f.Tree().KorDirFileModDir();
+        {
+            TFormDirCheck clean(dir);
+            QCOMPARE(clean.Summary(), QStringLiteral("Keine Fehler gefunden"));
+            QTest::mouseClick(clean.ButtonRepair(), Qt::LeftButton);
+            QCOMPARE(dialogs_.messages.size(), 1);
+            QVERIFY(dialogs_.messages.back().startsWith(QStringLiteral("Es gab nichts zu reparieren")));
+        }
         dir.DeleteTable({"AUC_SYSTEM", "KABEL"});
         const int32_t first = dir.Nodes().GetUp(0);
         QVERIFY(first > 0 && first < dir.Nodes().Count());
@@ -165,8 +180,15 @@ private slots:
         TFormDirCheck check(dir);
         QVERIFY(check.Lines().contains(ring));
         QCOMPARE(check.Lines().front(), QStringLiteral("Freie Einträge:"));
+        const int findings = TFormDirCheck::CountFindings(check.Lines());
+        QVERIFY(findings > 1);  // the ring, and the entries it cut off the chain
+        QCOMPARE(check.Summary(), QStringLiteral("%1 Befund(e) gefunden").arg(findings));
 
+        dialogs_.messages.clear();
         QTest::mouseClick(check.ButtonRepair(), Qt::LeftButton);
+        QCOMPARE(check.Summary(), QStringLiteral("Keine Fehler gefunden"));
+        QCOMPARE(dialogs_.messages.size(), 1);
+        QVERIFY(dialogs_.messages.back().contains(QStringLiteral("%1 von %1").arg(findings)));
         QVERIFY(!check.Lines().contains(ring));
         const QStringList lines = check.Lines();
         const int heading = static_cast<int>(lines.indexOf(QStringLiteral(
@@ -184,6 +206,11 @@ private slots:
         QCOMPARE(QString::fromUtf8(saved.readAll()), lines.join(u'\n') + u'\n');
         dialogs_.saveFileName.clear();
         QVERIFY(!check.Save());
+        // Free entries are information; an unowned numbered file is a finding.
+        QCOMPARE(TFormDirCheck::CountFindings({QStringLiteral("Freie Einträge:"), QStringLiteral("000007"),
+                                               QStringLiteral("Nicht zum Projekt gehörende Dateien:"),
+                                               QStringLiteral("000042")}),
+                 1);
     }
 
     void clickingARowPublishesItFocusingDoesNot() {

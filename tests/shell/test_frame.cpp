@@ -1,5 +1,5 @@
-// The frame as a user meets it: the handbook behind every help item, the
-// check window's summary and what its repair says.
+// The frame as a user meets it: the handbook behind every help item, refused
+// and damaged projects, and the layout it remembers.
 #include <QAction>
 #include <QListWidget>
 #include <QMenuBar>
@@ -10,9 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "project/kor_dir_file.h"
 #include "shell/form_dir.h"
-#include "shell/form_dir_check.h"
 #include "shell/form_help.h"
 #include "shell/form_main.h"
 #include "shell/kor_settings.h"
@@ -91,7 +89,7 @@ private slots:
             QVERIFY2(opened.contains(QString::fromLatin1(topic)), topic);
     }
 
-    void handbookSearchAndHistory() {
+    void handbookPagesExistAndSearchNeedsAllWords() {
         // Every page of the contents exists; search needs all words.
         TFormHelp help;
         for (const QString& topic : TFormHelp::Topics()) QVERIFY2(help.ShowTopic(topic), qPrintable(topic));
@@ -101,47 +99,6 @@ private slots:
         QVERIFY(!cable.contains(QStringLiteral("zeichnung.html")));
         QCOMPARE(TFormHelp::Search(QStringLiteral("Stammkabel xyzzy")), QStringList());
         QCOMPARE(TFormHelp::Search(QString()).size(), TFormHelp::Topics().size());
-
-        help.ShowTopic(QStringLiteral("index.html"));
-        help.ShowTopic(QStringLiteral("kabel.html"));
-        help.Browser()->backward();
-        QCOMPARE(help.CurrentTopic(), QStringLiteral("index.html"));
-        help.Browser()->forward();
-        QCOMPARE(help.CurrentTopic(), QStringLiteral("kabel.html"));
-    }
-
-    void checkWindowSummarisesAndSaysWhatRepairDid() {
-        ProjectBuilder b{"Werk"};
-        b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
-        b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Name", 20}}, {{"K1"}});
-        TKorDirFile dir;
-        dir.SetProject(b.Dir());
-        dir.Open();
-        {
-            TFormDirCheck check(dir);
-            QCOMPARE(check.Summary(), QStringLiteral("Keine Fehler gefunden"));
-            QTest::mouseClick(check.ButtonRepair(), Qt::LeftButton);
-            QCOMPARE(dialogs_.messages.size(), 1);
-            QVERIFY(dialogs_.messages.back().startsWith(QStringLiteral("Es gab nichts zu reparieren")));
-        }
-        // A ring in the free chain is one finding, and the repair mends it.
-        dir.DeleteTable({"AUC_SYSTEM", "KABEL"});
-        const int32_t first = dir.Nodes().GetUp(0);
-        dir.Nodes().SetUp(first, first);
-        TFormDirCheck check(dir);
-        const int findings = TFormDirCheck::CountFindings(check.Lines());
-        QVERIFY(findings > 1);  // the ring, and the entries it cut off the chain
-        QCOMPARE(check.Summary(), QStringLiteral("%1 Befund(e) gefunden").arg(findings));
-        dialogs_.messages.clear();
-        QTest::mouseClick(check.ButtonRepair(), Qt::LeftButton);
-        QCOMPARE(check.Summary(), QStringLiteral("Keine Fehler gefunden"));
-        QCOMPARE(dialogs_.messages.size(), 1);
-        QVERIFY(dialogs_.messages.back().contains(QStringLiteral("%1 von %1").arg(findings)));
-        // Free entries are information; an unowned numbered file is a finding.
-        QCOMPARE(TFormDirCheck::CountFindings({QStringLiteral("Freie Einträge:"), QStringLiteral("000007"),
-                                               QStringLiteral("Nicht zum Projekt gehörende Dateien:"),
-                                               QStringLiteral("000042")}),
-                 1);
     }
 
     void aFolderThatIsNoProjectIsRefusedAndChangesNothing() {
@@ -246,21 +203,6 @@ private slots:
         }
         auto main = MainWindow(QString());
         QVERIFY(!main->ProjectIsOpen());
-    }
-
-    void deleteNamesThePathAndNeedsASelection() {
-        ProjectBuilder b{"Werk"};
-        b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
-        auto main = MainWindow(Folder(b));
-        dialogs_.answerYes = false;
-        main->ProjectTree().DeleteSelected();
-        QCOMPARE(dialogs_.questions, QStringList());
-        main->ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
-        main->ProjectTree().DeleteSelected();
-        QCOMPARE(dialogs_.questions.size(), 1);
-        QVERIFY(dialogs_.questions.front().startsWith(QStringLiteral("Achtung! Es kann eine essentiell")));
-        QVERIFY(dialogs_.questions.front().endsWith(QStringLiteral("Gelöscht wird: AUC_SYSTEM/MESSTELLE")));
-        dialogs_.answerYes = true;
     }
 
 private:

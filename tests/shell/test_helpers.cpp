@@ -47,27 +47,24 @@ private slots:
         dialogs_.Clear();
     }
 
-    void commaTextsJoinAndSplit_data() {
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<QString>("comma");
-        QTest::newRow("plain") << QStringList{"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}
-                               << QStringLiteral("AUC_SYSTEM,PRO_DOKU,MSR_REF");
-        QTest::newRow("blank") << QStringList{"Halle 2", "Blatt1"} << QStringLiteral("\"Halle 2\",Blatt1");
-        QTest::newRow("comma and quote") << QStringList{"a,b", "say \"x\""}
-                                         << QStringLiteral("\"a,b\",\"say \"\"x\"\"\"");
-        QTest::newRow("empty text") << QStringList{"A", "", "B"} << QStringLiteral("A,\"\",B");
-        QTest::newRow("one empty") << QStringList{""} << QStringLiteral("\"\"");
-        QTest::newRow("none") << QStringList{} << QString();
-        QTest::newRow("umlaut") << QStringList{"Rührwerk"} << QStringLiteral("Rührwerk");
-    }
     void commaTextsJoinAndSplit() {
-        QFETCH(QStringList, texts);
-        QFETCH(QString, comma);
-        QCOMPARE(JoinCommaText(texts), comma);
-        QCOMPARE(SplitCommaText(comma), texts);
-    }
-
-    void commaTextsSplitAtUnquotedBlanks() {
+        const struct {
+            const char* name;
+            QStringList texts;
+            QString comma;
+        } cases[] = {
+            {"plain", {"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}, QStringLiteral("AUC_SYSTEM,PRO_DOKU,MSR_REF")},
+            {"blank", {"Halle 2", "Blatt1"}, QStringLiteral("\"Halle 2\",Blatt1")},
+            {"comma and quote", {"a,b", "say \"x\""}, QStringLiteral("\"a,b\",\"say \"\"x\"\"\"")},
+            {"empty text", {"A", "", "B"}, QStringLiteral("A,\"\",B")},
+            {"one empty", {""}, QStringLiteral("\"\"")},
+            {"none", {}, QString()},
+            {"umlaut", {"Rührwerk"}, QStringLiteral("Rührwerk")},
+        };
+        for (const auto& c : cases) {
+            QVERIFY2(JoinCommaText(c.texts) == c.comma, c.name);
+            QVERIFY2(SplitCommaText(c.comma) == c.texts, c.name);
+        }
         QCOMPARE(SplitCommaText(QStringLiteral("  a b , c,")), (QStringList{"a", "b", "c", ""}));
         QCOMPARE(SplitCommaText(QStringLiteral("\"x")), QStringList{"x"});
     }

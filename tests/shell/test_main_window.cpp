@@ -210,28 +210,6 @@ private slots:
         QCOMPARE(journal, Journal("save", {0, 1, 2, 3, 4, 5, 6}));
     }
 
-    void treePublishesTheSelection() {
-        SampleProject p;
-        TFormMain::Options options;
-        options.projectFolder = p.Folder();
-        TFormMain w(options);
-        w.Startup();
-        TFormDir& tree = w.ProjectTree();
-        QCOMPARE(tree.SelectedType(), -1);
-
-        tree.SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
-        QCOMPARE(tree.SelectedType(), 5);
-        QCOMPARE(tree.SelectedTableDataFile(), p.messtelle.first);
-        QCOMPARE(tree.SelectedTableKeyFile(), p.messtelle.second);
-        QCOMPARE(tree.SelectedPath(), std::string("AUC_SYSTEM\\MESSTELLE"));
-
-        tree.SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
-        QCOMPARE(tree.SelectedType(), 1);
-        QCOMPARE(tree.SelectedDrawingFile(), p.page);
-        // The last table stays published for the modules.
-        QCOMPARE(tree.SelectedTableDataFile(), p.messtelle.first);
-    }
-
     void closeWritesTheMainSettingsAndOnlyTheActiveModulesKey() {
         SampleProject p;
         TFormMain::Options options;
@@ -305,20 +283,10 @@ private slots:
         QVERIFY(crcOk());
     }
 
-    void aFolderWithoutCatalogueDoesNotKeepTheOldProject() {
+    void aTrailingSeparatorIsNoPartOfTheProjectName() {
         SampleProject p;
-        QTemporaryDir plain;
-        TFormMain::Options options;
-        options.projectFolder = p.Folder();
-        TFormMain w(options);
+        TFormMain w;
         w.Startup();
-        QVERIFY(w.ProjectIsOpen());
-        // Refused: the open project stays open (the refusal is tested with the frame).
-        w.OpenProjectFolder(plain.path());
-        QVERIFY(w.ProjectIsOpen());
-        QVERIFY(w.ProjectTree().KorDirFileModDir().IsOpen());
-        w.CloseProject();
-        // A trailing separator is no part of the name.
         w.OpenProjectFolder(p.Folder() + u'/');
         QVERIFY(w.ProjectIsOpen());
         QCOMPARE(w.ProjectName(), QStringLiteral("Anlage1"));

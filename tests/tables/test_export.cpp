@@ -165,9 +165,8 @@ TEST_P(ExportRoundTrip, EveryDemoTableReadsBackWithItsValuesAndKey) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ExportRoundTrip,
-                         ::testing::Values(TExportFormat::Paradox, TExportFormat::FoxPro, TExportFormat::SQLite),
-                         FormatName);
+const auto kFormats = ::testing::Values(TExportFormat::Paradox, TExportFormat::FoxPro, TExportFormat::SQLite);
+INSTANTIATE_TEST_SUITE_P(Formats, ExportRoundTrip, kFormats, FormatName);
 
 // ---- replacing, failing, cancelling ---------------------------------------------
 
@@ -231,9 +230,7 @@ TEST_P(ExportReplace, OldTargetStaysUnlessTheNewOneIsComplete) {
     EXPECT_EQ(RightTrimmed(row[target->FieldIndex("Name")].text), "München");
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ExportReplace,
-                         ::testing::Values(TExportFormat::Paradox, TExportFormat::FoxPro, TExportFormat::SQLite),
-                         FormatName);
+INSTANTIATE_TEST_SUITE_P(Formats, ExportReplace, kFormats, FormatName);
 
 }  // namespace
 }  // namespace korin
