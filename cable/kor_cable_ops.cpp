@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "cable/project_ini.h"
+#include "project/kor_ini_file.h"
 #include "project/kor_dir_file.h"
 #include "store/kor_error.h"
 #include "store/kor_path.h"

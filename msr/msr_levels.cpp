@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "msr/msr_project.h"
+#include "project/kor_ini_file.h"
 #include "store/kor_error.h"
 #include "store/kor_path.h"
 
@@ -71,28 +72,14 @@ bool TMsrLevels::Valid() const {
 
 TMsrLevels ReadLevels(const std::string& dir) {
     TMsrLevels levels;
-    std::string section;
-    for (const std::string& line : ReadLines(path::AsDirectory(dir) + kIniFile)) {
-        std::string name;
-        if (IsSection(line, name)) {
-            section = name;
-            continue;
-        }
-        if (!SameText(section, kSection)) continue;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = TrimBlanks(line.substr(0, eq));
-        const std::string value = line.substr(eq + 1);
-        if (SameText(key, kKeys[0])) {
-            try {
-                levels.count = std::stoi(TrimBlanks(value));
-            } catch (const std::exception&) {
-                levels.count = 0;
-            }
-        }
-        for (size_t i = 1; i < kKeys.size(); ++i)
-            if (SameText(key, kKeys[i])) levels.level[i - 1] = value;
+    TKorIniFile ini;
+    ini.Load(path::AsDirectory(dir) + kIniFile);
+    try {
+        levels.count = std::stoi(TrimBlanks(ini.ReadString(kSection, kKeys[0])));
+    } catch (const std::exception&) {
+        levels.count = 0;
     }
+    for (size_t i = 1; i < kKeys.size(); ++i) levels.level[i - 1] = ini.ReadString(kSection, kKeys[i]);
     return levels;
 }
 

@@ -1,7 +1,7 @@
 // "project.ini" read as Windows reads INI files.
 #include <gtest/gtest.h>
 
-#include "cable/project_ini.h"
+#include "project/kor_ini_file.h"
 
 namespace korin::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "cable/project_ini.h"
+#include "project/kor_ini_file.h"
 
 #include <cerrno>
 #include <cstdio>

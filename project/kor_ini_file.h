@@ -1,4 +1,5 @@
-// "project.ini": the settings file of a project, read as Windows reads INI files.
+// "project.ini": the settings file of a project (the levels of the MSR pages, the
+// master cable database), read as Windows reads INI files.
 //
 // The file is plain 8-bit text: "[Section]" lines start a section, "Key=Value"
 // lines give values, lines beginning with ";" are comments, and any other line
