@@ -12,6 +12,10 @@
 namespace korin::msr {
 
 TOriginalLists BuildOriginalLists(const std::string& originalDir, const std::vector<std::string>& level) {
+    return BuildOriginalListsBelow(originalDir, FolderKey(level));
+}
+
+TOriginalLists BuildOriginalListsBelow(const std::string& originalDir, const TKeyList& levelKey) {
     TOriginalLists lists;
     TKorDirFile dir;
     dir.SetProject(originalDir);
@@ -24,17 +28,17 @@ TOriginalLists BuildOriginalLists(const std::string& originalDir, const std::vec
     if (error || project.empty()) project = dir.Project();
     if (project.back() != '/') project += '/';
     std::vector<std::string> folders;
-    dir.ListChildren(FolderKey(level), dirref::kFolder, folders);
+    dir.ListChildren(levelKey, dirref::kFolder, folders);
     for (const std::string& folder : folders) {
-        std::vector<std::string> path = level;
-        path.push_back(folder);
+        TKeyList path = levelKey;
+        path.push_back(FolderPart(folder));
         std::vector<std::string> pages;
-        dir.ListChildren(FolderKey(path), dirref::kDrawing, pages);
+        dir.ListChildren(path, dirref::kDrawing, pages);
         std::vector<std::string> item{folder, project};
         for (const std::string& page : pages) {
-            std::vector<std::string> pagePath = path;
-            pagePath.push_back(page);
-            const int32_t entry = dir.Locate(DrawingKey(pagePath));
+            TKeyList pagePath = path;
+            pagePath.push_back(DrawingPart(page));
+            const int32_t entry = dir.Locate(pagePath);
             if (entry <= 0) continue;
             item.push_back(TKorDirFile::EntryFileName(entry));
             lists.origInfo.push_back(dir.DirDat().GetText(entry));
@@ -78,6 +82,19 @@ std::vector<TOriginalRow> OriginalRows(const TOriginalLists& lists) {
     }
     return rows;
 }
+
+std::string ListSetting(const std::vector<std::string>& list) {
+    // Empty items are written quoted: a bare one at the end would read back as
+    // no item (a page without description there would vanish from the info list).
+    std::string text;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (i) text += ',';
+        text += list[i].empty() ? std::string("\"\"") : JoinCommaText({list[i]});
+    }
+    return text;
+}
+
+std::vector<std::string> ListFromSetting(const std::string& text) { return SplitCommaText(text); }
 
 const std::string& CriterionOf(const TOriginalRow& row, TCriterion criterion) {
     switch (criterion) {

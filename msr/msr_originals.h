@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "store/kor_key_file.h"
+
 namespace korin::msr {
 
 struct TOriginalLists {
@@ -30,6 +32,16 @@ struct TOriginalLists {
 // without a catalogue raises EKorKeyError "KorKeyFile: Datei konnte nicht
 // geöffnet werden. Datei : Dir.ref".
 TOriginalLists BuildOriginalLists(const std::string& originalDir, const std::vector<std::string>& level);
+// The same below the entry with the catalogue key `levelKey` (its parts top
+// first, as the original project dialog builds them for the chosen node, which
+// may be of any type). The empty key lists the top level.
+TOriginalLists BuildOriginalListsBelow(const std::string& originalDir, const TKeyList& levelKey);
+
+// The lists as the settings keep them ("OrigList", "OrigInfo"): each list one
+// comma text, so an original list item is quoted as a whole. Reading gives
+// what writing took.
+std::string ListSetting(const std::vector<std::string>& list);
+std::vector<std::string> ListFromSetting(const std::string& text);
 
 // One row of the originals grid.
 struct TOriginalRow {

@@ -1,5 +1,7 @@
 #include "msr/msr_reconcile.h"
 
+#include <algorithm>
+
 #include "drawing/kor_drawing.h"
 #include "msr/msr_assign.h"
 #include "msr/msr_comma_text.h"
@@ -9,13 +11,14 @@
 namespace korin::msr {
 namespace {
 
-// Registers the page with the current measure point; false when a field refused.
-bool Register(TKorTable& mpoint, const std::string& file) {
+// Registers the page with the current measure point under `name`; false when
+// a field refused.
+bool Register(TKorTable& mpoint, const std::string& file, std::string& name) {
     std::vector<std::string> drawing = SplitCommaText(mpoint.GetFieldById(field::kDrawing));
     const std::string plan = mpoint.GetFieldById(field::kPlanType);
     int32_t k = 1;
     while (Contains(drawing, plan + "-" + std::to_string(k))) ++k;
-    const std::string name = plan + "-" + std::to_string(k);
+    name = plan + "-" + std::to_string(k);
     drawing.push_back(name);
     drawing.push_back(file);
     std::vector<std::string> originals = SplitCommaText(mpoint.GetFieldById(field::kOriginal));
@@ -35,7 +38,7 @@ bool Register(TKorTable& mpoint, const std::string& file) {
 
 }  // namespace
 
-TReconcileResult Reconcile(TMsrProject& project, const TMsrRun& run) {
+TReconcileResult Reconcile(TMsrProject& project, const TMsrRun& run, const std::vector<std::string>& originalList) {
     TReconcileResult result;
     TKorTable& mpoint = project.mpoint;
     if (!mpoint.IsOpen()) return result;
@@ -64,8 +67,13 @@ TReconcileResult Reconcile(TMsrProject& project, const TMsrRun& run) {
         const TKorDrawSym* title = page.SymbolAt(0);
         const std::string designation = title ? title->GetCode(field::kDesignation) : std::string();
         if (title && mpoint.FindByPrimary(designation)) {
-            if (!Contains(SplitCommaText(mpoint.GetFieldById(field::kDrawing)), file) && Register(mpoint, file))
+            std::string name;
+            if (!Contains(SplitCommaText(mpoint.GetFieldById(field::kDrawing)), file) && Register(mpoint, file, name)) {
                 ++result.registered;
+                if (originalList.size() > 1 && std::find(originalList.begin() + 1, originalList.end(), name) !=
+                                                   originalList.end())
+                    result.found.push_back(name);
+            }
             std::string mark = "x";
             if (mpoint.GetFieldById(field::kKind).find('E') != std::string::npos) {
                 mpoint.SetFieldById(field::kLocation, title->GetCode(field::kLocation));

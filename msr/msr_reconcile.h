@@ -9,7 +9,10 @@
 // DRAWING; the name and the file are appended to DRAWING, the name to ORIGINAL,
 // and "000000" to ORIGPATH (which gets the placeholder directory "C:\" first
 // when it was empty). The three fields are written together or not at all
-// (a text longer than its field is refused as in msr_assign.h).
+// (a text longer than its field is refused as in msr_assign.h). A registered
+// name that is an item of `originalList` at a position after the first (the
+// window's original list, whose items are compared whole) is collected in
+// `found`, for the window's message name + " gefunden".
 // Then the link mark is "y" for a measure point whose ME_Kennung holds "E" (its
 // field 3 takes code 3 of the title block), else "x"; each measure point named
 // in codes 803, 804, ... up to the first blank one gets the mark appended when
@@ -23,6 +26,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "msr/msr_project.h"
 #include "msr/msr_run.h"
@@ -35,9 +39,11 @@ struct TReconcileResult {
     int32_t marked = 0;      // link marks appended
     int32_t skipped = 0;     // files that could not be read
     bool cancelled = false;
+    std::vector<std::string> found;  // registered names met in the original list
 };
 
-TReconcileResult Reconcile(TMsrProject& project, const TMsrRun& run);
+TReconcileResult Reconcile(TMsrProject& project, const TMsrRun& run,
+                           const std::vector<std::string>& originalList = {});
 
 // Returns the number of entries flagged.
 int32_t SetEvaluationBits(TMsrProject& project);

@@ -4,15 +4,10 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSplitter>
@@ -27,9 +22,13 @@
 #include "msr/msr_project.h"
 #include "msr/msr_reconcile.h"
 #include "msr/msr_remove.h"
+#include "msr/msr_comma_text.h"
+#include "msr/ui/form_check_page_info.h"
+#include "msr/ui/form_select_orig_project.h"
 #include "msr/ui/multi_select_grid.h"
 #include "shell/kor_dialogs.h"
 #include "shell/kor_host.h"
+#include "shell/kor_settings.h"
 #include "store/kor_path.h"
 
 namespace korin {
@@ -43,16 +42,18 @@ enum PointColumn {
     kFlagI, kFlagK, kFlagA, kPlant, kPoint, kProcessing, kOriginal, kCreated, kGroup, kPlan, kKind, kPointColumns
 };
 
-std::vector<std::string> SplitLevel(const std::string& text) {
-    std::vector<std::string> parts;
-    size_t from = 0;
-    while (from <= text.size() && !text.empty()) {
-        const size_t slash = text.find('/', from);
-        parts.push_back(text.substr(from, slash == std::string::npos ? std::string::npos : slash - from));
-        if (slash == std::string::npos) break;
-        from = slash + 1;
-    }
-    return parts;
+const QString kSettingsGroup = QStringLiteral("MSR/CreatePages");
+// The three columns of the matching criterion, in the order the switch cycles.
+constexpr int kCriterionColumns[3] = {kProcessing, kGroup, kPlan};
+// The demo's original project beside the project folder and its level.
+const char* const kDemoOriginals = "Originale";
+const char* const kDemoLevel = "TYPICALS";
+
+QString Key(const char* name) { return QString::fromLatin1(name); }
+
+// A settings value as a list of texts (a comma text).
+std::vector<std::string> ListValue(const QSettings& settings, const QString& key) {
+    return msr::ListFromSetting(S(settings.value(key).toString()));
 }
 
 }  // namespace
@@ -92,7 +93,8 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
         StoreLevels();
     });
 
-    auto* split = new QSplitter(Qt::Horizontal, this);
+    split_ = new QSplitter(Qt::Horizontal, this);
+    auto* split = split_;
     auto* left = new QWidget(split);
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
@@ -107,6 +109,8 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
                         {kOrigPlan, 120}})
         originals_->setColumnWidth(c, w);
     originals_->setColumnHidden(kOrigFile, true);
+    // The criterion column shown fills the grid's width.
+    originals_->horizontalHeader()->setStretchLastSection(true);
     leftLayout->addWidget(originals_);
     points_ = new TMultiSelectGrid(split);
     points_->setColumnCount(kPointColumns);
@@ -118,13 +122,15 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
     for (int c = 0; c < kPointColumns; ++c) points_->setColumnWidth(c, c < kPlant ? 20 : 120);
     points_->setColumnHidden(kGroup, true);
     points_->setColumnHidden(kPlan, true);
+    // The ET/MSR flag starts hidden; a stored width shows it (see the settings).
     points_->setColumnWidth(kKind, 20);
+    points_->setColumnHidden(kKind, true);
     split->addWidget(left);
     split->addWidget(points_);
     split->setStretchFactor(1, 2);
-    split->setSizes({440, 800});
     layout->addWidget(split, 1);
     BuildToolBar();
+    BuildMenus();
     ShowCriterion();
     EnableControls();
 }
@@ -156,10 +162,15 @@ void TFormMSRCreatePages::BuildToolBar() {
     });
     add(QStringLiteral("Zuweisung löschen"), &TFormMSRCreatePages::RemoveAssignment);
     QAction* reset = toolBar_->addAction(QStringLiteral("Markierung aufheben"));
+    commands_.push_back(reset);
     connect(reset, &QAction::triggered, this, [this] {
         originals_->ClearMarks();
         points_->ClearMarks();
     });
+    // Taking back an assignment is not offered.
+    QAction* undo = toolBar_->addAction(QStringLiteral("Rückgängig"));
+    undo->setToolTip(QStringLiteral("Letzte Zuweisung rückgängig machen"));
+    undo->setEnabled(false);
     toolBar_->addSeparator();
     add(QStringLiteral("Seiten erstellen"), &TFormMSRCreatePages::Generate);
     for (int mode = 0; mode < 3; ++mode) {
@@ -172,24 +183,156 @@ void TFormMSRCreatePages::BuildToolBar() {
         commands_.push_back(a);
     }
     add(QStringLiteral("Zuweisungsmarkierungen löschen"), &TFormMSRCreatePages::ResetFlags);
-    add(QStringLiteral("Seiten mit Messtellen abgleichen"), &TFormMSRCreatePages::Reconcile);
     toolBar_->addSeparator();
     cancel_ = toolBar_->addAction(QStringLiteral("Abbrechen"));
     cancel_->setEnabled(false);
     connect(cancel_, &QAction::triggered, this, [this] { cancelled_ = true; });
 }
 
+void TFormMSRCreatePages::BuildMenus() {
+    auto guarded = [this](void (TFormMSRCreatePages::*slot)()) {
+        return [this, slot] { RunGuarded(this, [this, slot] { (this->*slot)(); }); };
+    };
+    pointMenu_ = new QMenu(QStringLiteral("Messtelle"), this);
+    connect(pointMenu_->addAction(QStringLiteral("Original&projekt wählen ...")), &QAction::triggered, this,
+            guarded(&TFormMSRCreatePages::ChooseOriginalProject));
+    connect(pointMenu_->addAction(QStringLiteral("Markierungen &zurücksetzen")), &QAction::triggered, this, [this] {
+        originals_->ClearMarks();
+        points_->ClearMarks();
+    });
+    pointMenu_->addSeparator();
+    connect(pointMenu_->addAction(QStringLiteral("&Seiten erzeugen")), &QAction::triggered, this,
+            guarded(&TFormMSRCreatePages::Generate));
+    const char* const fills[] = {"Instrumentierung zuweisen", "Klemmen zuweisen", "Adern zuweisen"};
+    for (int mode = 0; mode < 3; ++mode)
+        connect(pointMenu_->addAction(QString::fromUtf8(fills[mode])), &QAction::triggered, this,
+                [this, mode] { RunGuarded(this, [this, mode] { Fill(mode); }); });
+    pointMenu_->addSeparator();
+    connect(pointMenu_->addAction(QStringLiteral("Seiten mit Messtellen abgleichen")), &QAction::triggered, this,
+            guarded(&TFormMSRCreatePages::Reconcile));
+
+    // The expert items, hidden until Ctrl+Shift+F12. "Experten" shows its key
+    // without owning it (see ToggleExperts); the two commands keep their keys
+    // while hidden through actions of the window itself, since a hidden menu
+    // item takes no key.
+    experts_[0] = pointMenu_->addAction(QStringLiteral("Experten\tCtrl+Shift+F12"));
+    experts_[1] = pointMenu_->addSeparator();
+    experts_[2] = pointMenu_->addAction(QStringLiteral("Auswertebit setzen"));
+    experts_[3] = pointMenu_->addAction(QStringLiteral("Ebene mit Messtelle vergleichen"));
+    connect(experts_[0], &QAction::triggered, this, &TFormMSRCreatePages::ToggleExperts);
+    const std::pair<QAction*, void (TFormMSRCreatePages::*)()> commands[] = {
+        {experts_[2], &TFormMSRCreatePages::SetEvaluationBits},
+        {experts_[3], &TFormMSRCreatePages::ShowPageInfoCheck}};
+    const QKeySequence keys[] = {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_A),
+                                 QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T)};
+    for (int i = 0; i < 2; ++i) {
+        QAction* item = commands[i].first;
+        item->setText(item->text() + QStringLiteral("\t") + keys[i].toString(QKeySequence::NativeText));
+        connect(item, &QAction::triggered, this, guarded(commands[i].second));
+        auto* key = new QAction(this);
+        key->setShortcut(keys[i]);
+        addAction(key);
+        connect(key, &QAction::triggered, this, [this, item] {
+            if (pointMenu_->isEnabled()) item->trigger();
+        });
+    }
+    for (QAction* a : experts_) a->setVisible(false);
+
+    // Present, without commands of its own.
+    origMenu_ = new QMenu(QStringLiteral("&Original"), this);
+    for (const char* text : {"Zu&ordnen", "&Allen leeren Einträgen zuordnen", "Zuordnung &löschen"})
+        origMenu_->addAction(QString::fromUtf8(text));
+}
+
+void TFormMSRCreatePages::ToggleExperts() {
+    const bool shown = !experts_[0]->isVisible();
+    for (QAction* a : experts_) a->setVisible(shown);
+}
+
+void TFormMSRCreatePages::ShowPageInfoCheck() {
+    if (!project_ || !project_->mpoint.IsOpen()) return;
+    if (!pageCheck_) pageCheck_ = new TFormCheckPageInfo(host_, host_.HostWindow());
+    pageCheck_->show();
+    pageCheck_->raise();
+}
+
+void TFormMSRCreatePages::SetEvaluationBits() {
+    if (!project_) return;
+    const int32_t n = msr::SetEvaluationBits(*project_);
+    host_.SetStatusText(QStringLiteral("Auswertebit bei %1 Seiten gesetzt").arg(n));
+}
+
 void TFormMSRCreatePages::LoadSettings(QSettings& settings) {
-    origProject_ = S(settings.value(QStringLiteral("OrigProject")).toString());
-    origLevel_ = S(settings.value(QStringLiteral("OrigLevel")).toString());
+    auto has = [&](const char* key) { return settings.contains(Key(key)); };
+    auto number = [&](const char* key) { return settings.value(Key(key)).toInt(); };
+    if (has("OrigWidth")) origWidth_ = number("OrigWidth");
+    if (has("FilterHeight")) filterHeight_ = number("FilterHeight");
+    if (has("FilterCol1")) filterCol1_ = number("FilterCol1");
+    for (int c = 0; c < kPointColumns; ++c) {
+        const QString key = QStringLiteral("TableCol%1").arg(c + 1);
+        if (!settings.contains(key)) continue;
+        const int width = settings.value(key).toInt();
+        // Function group and plan type keep a hidden column hidden; the other
+        // columns come back at 20.
+        if (c == kGroup || c == kPlan) {
+            if (width >= 0) points_->setColumnWidth(c, width);
+            continue;
+        }
+        points_->setColumnWidth(c, width < 0 ? 20 : width);
+        points_->setColumnHidden(c, false);
+    }
+    if (has("OrigList")) {
+        lists_.origList = ListValue(settings, Key("OrigList"));
+        listsStored_ = true;
+    }
+    if (has("OrigInfo")) lists_.origInfo = ListValue(settings, Key("OrigInfo"));
+    if (has("KeyName")) keyName_ = S(settings.value(Key("KeyName")).toString());
+    if (has("KeyNo")) keyNo_ = number("KeyNo");
+    if (has("KeyFields")) keyFields_ = ListValue(settings, Key("KeyFields"));
+    if (has("KeyValues")) keyValues_ = ListValue(settings, Key("KeyValues"));
+    if (has("ShowFilter")) showFilter_ = settings.value(Key("ShowFilter")).toBool();
+    ShowCriterion();
+    ApplyPanelWidth();
 }
 
 void TFormMSRCreatePages::SaveSettings(QSettings& settings) {
-    settings.setValue(QStringLiteral("OrigProject"), Q(origProject_));
-    settings.setValue(QStringLiteral("OrigLevel"), Q(origLevel_));
+    if (open_ && split_->sizes().value(0) > 0) origWidth_ = split_->sizes().value(0);
+    settings.setValue(Key("OrigWidth"), origWidth_);
+    settings.setValue(Key("FilterHeight"), filterHeight_);
+    settings.setValue(Key("FilterCol1"), filterCol1_);
+    // The criterion column shown stands for all three; the other two count as hidden.
+    int criterionWidth = points_->columnWidth(kProcessing);
+    for (int c : kCriterionColumns)
+        if (!points_->isColumnHidden(c)) criterionWidth = points_->columnWidth(c);
+    for (int c = 0; c < kPointColumns; ++c) {
+        int width = points_->isColumnHidden(c) ? -1 : points_->columnWidth(c);
+        if (c == kProcessing) width = criterionWidth;
+        settings.setValue(QStringLiteral("TableCol%1").arg(c + 1), width);
+    }
+    settings.setValue(Key("OrigList"), Q(msr::ListSetting(lists_.origList)));
+    settings.setValue(Key("OrigInfo"), Q(msr::ListSetting(lists_.origInfo)));
+    settings.setValue(Key("KeyName"), Q(keyName_));
+    settings.setValue(Key("KeyNo"), keyNo_);
+    settings.setValue(Key("KeyFields"), Q(msr::ListSetting(keyFields_)));
+    settings.setValue(Key("KeyValues"), Q(msr::ListSetting(keyValues_)));
+    settings.setValue(Key("ShowFilter"), showFilter_);
+}
+
+void TFormMSRCreatePages::ApplyPanelWidth() {
+    const int total = split_->width();
+    if (origWidth_ > 0) split_->setSizes({origWidth_, std::max(total - origWidth_, origWidth_)});
 }
 
 void TFormMSRCreatePages::Close() {
+    if (open_) {
+        const std::unique_ptr<QSettings> settings = OpenAppSettings();
+        settings->beginGroup(kSettingsGroup);
+        SaveSettings(*settings);
+        host_.UnmergeMenu(pointMenu_);
+        host_.UnmergeMenu(origMenu_);
+        if (pageCheck_) pageCheck_->close();
+        open_ = false;
+    }
     project_.reset();
     originals_->SetRows(0);
     points_->SetRows(0);
@@ -197,24 +340,59 @@ void TFormMSRCreatePages::Close() {
 }
 
 void TFormMSRCreatePages::Reload() {
+    if (!open_) {
+        open_ = true;
+        const std::unique_ptr<QSettings> settings = OpenAppSettings();
+        settings->beginGroup(kSettingsGroup);
+        LoadSettings(*settings);
+        host_.MergeMenu(pointMenu_);
+        host_.MergeMenu(origMenu_);
+        if (!expertKeyBound_) {
+            // Ctrl+Shift+F12 belongs to the main window's drawing service menu
+            // as well. Two actions on one key would both stay silent (the key
+            // would be ambiguous), so the window follows that action when the
+            // main window has one, and owns the key otherwise.
+            const QKeySequence key(Qt::CTRL | Qt::SHIFT | Qt::Key_F12);
+            QAction* owner = nullptr;
+            if (QWidget* main = host_.HostWindow())
+                for (QAction* a : main->actions())
+                    if (a->shortcut() == key) owner = a;
+            if (!owner) {
+                owner = new QAction(this);
+                owner->setShortcut(key);
+                addAction(owner);
+            }
+            connect(owner, &QAction::triggered, this, [this] {
+                if (open_) ToggleExperts();
+            });
+            expertKeyBound_ = true;
+        }
+    }
     project_.reset();
     originals_->ClearMarks();
     points_->ClearMarks();
     if (!host_.ProjectIsOpen()) {
-        Close();
+        project_.reset();
+        originals_->SetRows(0);
+        points_->SetRows(0);
+        EnableControls();
         return;
     }
     const std::string dir = host_.GetProjectDir();
     project_ = std::make_unique<msr::TMsrProject>(dir);
     host_.SetStatusText(QString());
     msr::AdaptTables(*project_, [this](const std::string& text) { host_.SetStatusText(Q(text)); });
-    if (origProject_.empty()) {
+    if (!listsStored_ && lists_.origList.empty()) {
         // The demo keeps its original project beside the project folder.
         std::error_code error;
-        const std::filesystem::path beside = std::filesystem::path(dir).parent_path().parent_path() / "Originale";
+        const std::filesystem::path beside =
+            std::filesystem::path(dir).parent_path().parent_path() / kDemoOriginals;
         if (std::filesystem::exists(beside / "Dir.ref", error)) {
-            origProject_ = beside.string() + "/";
-            origLevel_ = "TYPICALS";
+            try {
+                lists_ = msr::BuildOriginalLists(beside.string() + "/", std::vector<std::string>{kDemoLevel});
+            } catch (const std::exception&) {
+                lists_ = {};
+            }
         }
     }
     levels_ = msr::ReadLevels(dir);
@@ -247,44 +425,28 @@ void TFormMSRCreatePages::StoreLevels() {
 }
 
 void TFormMSRCreatePages::ChooseOriginalProject() {
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Originalprojekt und Ebene auswählen"));
-    auto* form = new QFormLayout(&dialog);
-    auto* dir = new QLineEdit(Q(origProject_), &dialog);
-    auto* browse = new QPushButton(QStringLiteral("..."), &dialog);
-    auto* row = new QHBoxLayout;
-    row->addWidget(dir);
-    row->addWidget(browse);
-    form->addRow(QStringLiteral("Originalprojekt"), row);
-    auto* level = new QLineEdit(Q(origLevel_), &dialog);
-    form->addRow(QStringLiteral("Ebene"), level);
-    auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("&Abbrechen"), QDialogButtonBox::RejectRole);
-    form->addRow(buttons);
-    connect(browse, &QPushButton::clicked, &dialog, [&] {
-        const QString chosen = QFileDialog::getExistingDirectory(&dialog, QString(), dir->text());
-        if (!chosen.isEmpty()) dir->setText(chosen);
-    });
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    TFormSelectOriginalProject dialog(host_.HostWindow());
+    if (project_) {
+        const std::filesystem::path beside =
+            std::filesystem::path(project_->Dir()).parent_path().parent_path() / kDemoOriginals;
+        dialog.SetDefaultDirectory(Q(beside.string()));
+    }
     if (dialog.exec() != QDialog::Accepted) return;
-    origProject_ = path::AsDirectory(S(dir->text()));
-    origLevel_ = S(level->text());
+    msr::TOriginalLists lists;
+    if (!dialog.BuildLists(lists)) return;
+    lists_ = std::move(lists);
+    listsStored_ = true;
     originals_->ClearMarks();
     FillOriginals();
 }
 
 void TFormMSRCreatePages::FillOriginals() {
     rows_.clear();
-    origLabel_->setText(Q(origProject_ + (origLevel_.empty() ? "" : " : " + origLevel_)));
-    if (!origProject_.empty()) {
-        try {
-            rows_ = msr::OriginalRows(msr::BuildOriginalLists(origProject_, SplitLevel(origLevel_)));
-        } catch (const std::exception& e) {
-            Dialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
-        }
-    }
+    // The folder of the originals, as the first original names it.
+    const std::vector<std::string> first =
+        lists_.origList.empty() ? std::vector<std::string>() : msr::SplitCommaText(lists_.origList.front());
+    origLabel_->setText(first.size() > 1 ? Q(first[1]) : QString());
+    rows_ = msr::OriginalRows(lists_);
     originals_->SetRows(static_cast<int>(rows_.size()));
     for (size_t i = 0; i < rows_.size(); ++i) {
         const msr::TOriginalRow& r = rows_[i];
@@ -351,7 +513,7 @@ void TFormMSRCreatePages::Assign(bool all) {
 
 void TFormMSRCreatePages::AutoAssign() {
     if (!project_) return;
-    msr::AutoAssign(project_->mpoint, rows_, criterion_, project_->Designations(), &host_.Progress());
+    msr::AutoAssign(project_->mpoint, rows_, criterion_, GridPoints(), &host_.Progress());
     FillMeasurePoints();
 }
 
@@ -394,7 +556,7 @@ void TFormMSRCreatePages::Generate() {
     if (!project_) return;
     RunLong([this](const msr::TMsrRun& run) {
         msr::TPageGenerator generator(*project_, levels_, run);
-        const msr::TGenerateResult r = generator.Generate(project_->Designations());
+        const msr::TGenerateResult r = generator.Generate(GridPoints());
         host_.SetStatusText(QStringLiteral("%1 Seiten erstellt, %2 entfernt%3")
                                 .arg(r.created)
                                 .arg(r.removed)
@@ -414,16 +576,30 @@ void TFormMSRCreatePages::Fill(int mode) {
 
 void TFormMSRCreatePages::Reconcile() {
     if (!project_) return;
-    RunLong([this](const msr::TMsrRun& run) { msr::Reconcile(*project_, run); });
+    msr::TReconcileResult result;
+    RunLong([&](const msr::TMsrRun& run) { result = msr::Reconcile(*project_, run, lists_.origList); });
     FillMeasurePoints();
+    for (const std::string& name : result.found) Dialogs().ShowMessage(this, Q(name + " gefunden"));
+}
+
+std::vector<std::string> TFormMSRCreatePages::GridPoints() const {
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(points_->rowCount()));
+    for (int r = 0; r < points_->rowCount(); ++r) names.push_back(S(points_->Text(r, kPoint)));
+    return names;
 }
 
 void TFormMSRCreatePages::ShowCriterion() {
     const int shown = static_cast<int>(criterion_);
+    // The criterion column that comes into view takes the width of the one that goes.
+    int width = 120;
+    for (int c : kCriterionColumns)
+        if (!points_->isColumnHidden(c)) width = points_->columnWidth(c);
     for (int k = 0; k < 3; ++k) {
         originals_->setColumnHidden(kOrigProcessing + k, k != shown);
-        points_->setColumnHidden(kProcessing + (k == 0 ? 0 : k + 2), k != shown);
+        points_->setColumnHidden(kCriterionColumns[k], k != shown);
     }
+    points_->setColumnWidth(kCriterionColumns[shown], width);
     switch_->setText(originals_->horizontalHeaderItem(kOrigProcessing + shown)->text());
 }
 
@@ -431,6 +607,7 @@ void TFormMSRCreatePages::EnableControls() {
     const bool open = project_ && project_->mpoint.IsOpen();
     for (QAction* a : commands_) a->setEnabled(open);
     for (QAbstractButton* b : levelCount_->buttons()) b->setEnabled(open);
+    pointMenu_->setEnabled(open);
 }
 
 }  // namespace korin

@@ -12,15 +12,30 @@
 // type, showing its column in both grids. Long runs drive the main window's
 // progress bar and can be cancelled between measure points with "Abbrechen".
 //
-// Settings (key "MSR/CreatePages"): "OrigProject" and "OrigLevel" (the original
-// project and the level below which its originals lie). Without them the window
-// offers the original project "Originale" beside the project folder, when there
-// is one (the demo's layout). The level choice lives in the project's
-// "project.ini" (msr/msr_levels.h).
+// The menus "Messtelle" and "&Original" join the main menu while the window is
+// open. Ctrl+Shift+F12 shows or hides the expert items at the end of
+// "Messtelle" ("Experten", "Auswertebit setzen" (Ctrl+Alt+A), "Ebene mit
+// Messtelle vergleichen" (Ctrl+Alt+T)); the two commands answer their keys
+// also while hidden.
+//
+// The originals come from the original project dialog
+// (msr/ui/form_select_orig_project.h) as the original list and the original
+// info list (msr/msr_originals.h). Without stored lists the window offers the
+// originals of "Originale/TYPICALS" beside the project folder, when there is
+// one (the demo's layout).
+//
+// Settings (key "MSR/CreatePages"), read on open where present and written on
+// close: "OrigWidth" (left panel), "FilterHeight", "FilterCol1", "TableCol1"
+// .. "TableCol11" (measure point grid; -1 for a hidden column; read back, a
+// negative width of columns 1 to 8 and 11 becomes 20, while columns 9 and 10
+// stay hidden), "OrigList", "OrigInfo" (comma texts), "KeyName", "KeyNo",
+// "KeyFields", "KeyValues", "ShowFilter". The level choice lives in the
+// project's "project.ini" (msr/msr_levels.h).
 #pragma once
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,12 +47,15 @@ class QAction;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QSettings;
+class QSplitter;
 class QToolBar;
 
 namespace korin {
 
 class IKorHost;
+class TFormCheckPageInfo;
 class TMultiSelectGrid;
 namespace msr {
 class TMsrProject;
@@ -50,18 +68,32 @@ public:
     explicit TFormMSRCreatePages(IKorHost& host, QWidget* parent = nullptr);
     ~TFormMSRCreatePages() override;
 
+    // The settings group "MSR/CreatePages" given open.
     void LoadSettings(QSettings& settings);
     void SaveSettings(QSettings& settings);
-    // Opens the project's tables (adapting them), reads the levels and fills
+    // Opens the window when it is not open (menus merged, settings read), then
+    // opens the project's tables (adapting them), reads the levels and fills
     // both grids; with no project open the grids are emptied.
     void Reload();
+    // Writes the settings and takes the menus back when the window is open;
+    // closes the tables and empties the grids.
     void Close();
 
     TMultiSelectGrid& OriginalsGrid() { return *originals_; }
     TMultiSelectGrid& MeasurePointGrid() { return *points_; }
+    const msr::TOriginalLists& OriginalLists() const { return lists_; }
+    QMenu& PointMenu() { return *pointMenu_; }
+    QMenu& OriginalMenu() { return *origMenu_; }
+    // The expert items: "Experten", its separator, the two commands.
+    const std::array<QAction*, 4>& ExpertItems() const { return experts_; }
+    TFormCheckPageInfo* PageInfoCheck() const { return pageCheck_; }
 
 private:
     void BuildToolBar();
+    void BuildMenus();
+    void ToggleExperts();
+    void ShowPageInfoCheck();
+    void SetEvaluationBits();
     void ChooseOriginalProject();
     void FillOriginals();
     void FillMeasurePoints();
@@ -79,6 +111,11 @@ private:
     // Runs a long command with the progress bar and the cancel button.
     void RunLong(const std::function<void(const msr::TMsrRun&)>& work);
     void EnableControls();
+    // The grid's designations, top to bottom.
+    std::vector<std::string> GridPoints() const;
+    // Puts the stored left panel width into effect.
+    void ApplyPanelWidth();
+    void ApplyTableWidths();
     // Shows the columns of the matching criterion (processing function,
     // function group or plan type) in both grids.
     void ShowCriterion();
@@ -86,9 +123,20 @@ private:
     IKorHost& host_;
     std::unique_ptr<msr::TMsrProject> project_;
     msr::TMsrLevels levels_;
-    std::string origProject_;
-    std::string origLevel_;
+    msr::TOriginalLists lists_;
+    bool listsStored_ = false;  // "OrigList" was in the settings
     std::vector<msr::TOriginalRow> rows_;
+    bool open_ = false;
+    // Settings kept while the window is closed; the widths of the measure
+    // point grid live in the grid.
+    int origWidth_ = 300;
+    int filterHeight_ = -1;
+    int filterCol1_ = 100;
+    std::string keyName_;
+    int keyNo_ = -1;
+    std::vector<std::string> keyFields_;
+    std::vector<std::string> keyValues_;
+    bool showFilter_ = true;
     QToolBar* toolBar_ = nullptr;
     QAction* cancel_ = nullptr;
     QAction* switch_ = nullptr;
@@ -100,6 +148,12 @@ private:
     QButtonGroup* levelCount_ = nullptr;
     std::array<QComboBox*, 3> boxes_{};
     QLabel* origLabel_ = nullptr;
+    QSplitter* split_ = nullptr;
+    QMenu* pointMenu_ = nullptr;
+    QMenu* origMenu_ = nullptr;
+    std::array<QAction*, 4> experts_{};
+    bool expertKeyBound_ = false;
+    TFormCheckPageInfo* pageCheck_ = nullptr;
 };
 
 }  // namespace korin
