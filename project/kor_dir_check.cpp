@@ -60,15 +60,19 @@ void TKorDirFile::CheckReport(std::vector<std::string>& lines) {
     for (int32_t i = 0; i < n; ++i)
         if (w[static_cast<size_t>(i)] > 0) lines.push_back(EntryFileName(i));
 
-    // The free chain, from the header's first free entry; it may not take more
-    // steps than there are nodes.
+    // The free chain, from the header's first free entry to the first
+    // never-used one (or a link 0, or one outside the file). The report
+    // follows it for N steps at most: a chain that takes them all is a ring,
+    // and the entries met a second time in those steps change their marks.
     if (n > 0) w[0] = kUsed;
     int64_t steps = 0;
-    int32_t e = Nodes().GetNextFree();
-    while (e > 0 && e < n && steps < n) {
+    TKorChainWalk chain;
+    chain.Start(Nodes().GetNextFree(), n);
+    while (steps < n) {
+        const int32_t e = chain.Next(Nodes());
+        if (e < 0) break;
         int32_t& mark = w[static_cast<size_t>(e)];
         mark = mark != kUsed ? kUsed : kUsedButLinked;
-        e = Nodes().GetUp(e);
         ++steps;
     }
     if (steps >= n) {

@@ -53,9 +53,18 @@ TKorDirFile::TKorDirFile() {
 
 TKorDirFile::~TKorDirFile() = default;
 
-void TKorDirFile::RaiseOutside(int32_t from, int32_t to) {
-    RaiseDamaged("Der Eintrag " + std::to_string(from) + " verweist auf den Eintrag " +
-                 std::to_string(to) + " außerhalb der Datei!");
+void TKorDirFile::RaiseWalkDamage(const TKorTreeWalk& walk) const {
+    switch (walk.Found()) {
+        case TKorTreeWalk::Damage::None:
+            return;
+        case TKorTreeWalk::Damage::Outside:
+            RaiseDamaged("Der Eintrag " + std::to_string(walk.OutsideFrom()) + " verweist auf den Eintrag " +
+                         std::to_string(walk.OutsideNode()) + " außerhalb der Datei!");
+        case TKorTreeWalk::Damage::SelfLink:
+        case TKorTreeWalk::Damage::Ring:
+            break;
+    }
+    RaiseDamaged("Ein Baum enthält einen Ringverweis!");
 }
 
 void TKorDirFile::SetProject(const std::string& value) {
@@ -147,9 +156,9 @@ void TKorDirFile::RebuildNow() {
 
 void TKorDirFile::CollectNodes(int32_t k) {
     if (collecting_ == nullptr) return;
-    Walk(
-        k, Order::DownFirst, true, [&](int32_t e, int32_t) { collecting_->Add(e); },
-        [&](int32_t e) { duplicates_.push_back(e); });
+    const std::vector<int32_t> again =
+        Walk(k, Order::DownFirst, true, [&](int32_t e, int32_t) { collecting_->Add(e); });
+    duplicates_.insert(duplicates_.end(), again.begin(), again.end());
 }
 
 const TIntegerList& TKorDirFile::Results() {
@@ -166,19 +175,25 @@ void TKorDirFile::CollectTexts(int32_t k) {
 // ---- free entries -----------------------------------------------------------------
 
 int32_t TKorDirFile::FreeCountUpTo(int32_t n) const {
+    // Counted as the key file's growth counts them: "Dir.dat" grows by what
+    // the catalogue will grow. A chain cut short by a link 0 does not count
+    // its last node.
     const TKorKeyTable& nodes = Nodes();
-    int64_t steps = 0;
-    int32_t k = 0;
-    const int64_t limit = static_cast<int64_t>(nodes.Count()) + 2;
-    while (true) {
-        const int32_t up = nodes.GetUp(k);
-        if (up < 1) break;
-        k = up;
-        ++steps;
-        if (steps - 1 >= n) return n;
-        if (steps > limit) RaiseDamaged("Die Kette der freien Einträge enthält einen Ringverweis!");
+    TKorChainWalk chain;
+    chain.Start(nodes.GetNextFree(), nodes.Count());
+    int32_t found = 0;
+    while (chain.Next(nodes) > 0)
+        if (++found > n) return n;
+    switch (chain.Found()) {
+        case TKorChainWalk::Damage::None:
+            break;
+        case TKorChainWalk::Damage::Outside:
+            nodes.GetUp(chain.OutsideNode());  // raises the node table's range error
+            [[fallthrough]];
+        default:
+            RaiseDamaged("Die Kette der freien Einträge enthält einen Ringverweis!");
     }
-    return static_cast<int32_t>(std::max<int64_t>(0, steps - 1));
+    return chain.ReachedEnd() ? found : std::max(0, found - 1);
 }
 
 void TKorDirFile::Grow(int32_t n) {
@@ -320,13 +335,13 @@ void TKorDirFile::EntryPath(int32_t entry, std::vector<std::string>& parts) cons
     parts.clear();
     if (!IsOpen()) return;
     std::vector<std::string> upward;
-    int32_t e = entry;
-    while (e != 0) {
-        if (e < 1 || e >= Nodes().Count()) return;
+    TKorChainWalk chain;
+    chain.Start(entry);
+    for (int32_t e = chain.Next(Nodes()); e > 0; e = chain.Next(Nodes())) {
         upward.push_back(Nodes().GetValue(e));
         if (static_cast<int32_t>(upward.size()) > dirref::kMaxPathTexts) return;
-        e = Nodes().GetUp(e);
     }
+    if (chain.Found() != TKorChainWalk::Damage::None) return;
     parts.assign(upward.rbegin(), upward.rend());
 }
 
@@ -376,12 +391,9 @@ void TKorDirFile::ListDrawingFiles(std::vector<std::string>& names) {
 void TKorDirFile::ListTree(std::vector<TDirTreeEntry>& lines) {
     lines.clear();
     if (!IsOpen()) return;
-    Walk(
-        Nodes().GetDown(0), Order::SelfFirst, true,
-        [&](int32_t e, int32_t depth) {
-            lines.push_back({e, depth, Nodes().GetType(e), Nodes().GetValue(e)});
-        },
-        [](int32_t) {});
+    Walk(Nodes().GetDown(0), Order::SelfFirst, true, [&](int32_t e, int32_t depth) {
+        lines.push_back({e, depth, Nodes().GetType(e), Nodes().GetValue(e)});
+    });
 }
 
 void TKorDirFile::GetUsedEntries(TIntList& list) const {

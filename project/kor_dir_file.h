@@ -258,20 +258,17 @@ protected:
     void CollectNodes(int32_t k) override;
     void RebuildResults(bool force) override;
 
-    enum class Order {
-        DownFirst,  // Left, Down, the entry, Right (walk order)
-        SelfFirst,  // Left, the entry, Down, Right
-        Level,      // Left, the entry, Right
-    };
-    // Calls visit(entry, depth) for the tree at root in the given order. With
-    // once, every entry is entered once and again(entry) is called for each
-    // further link to it; without, more visits than the file has nodes raise the
-    // ring error. A link outside the file raises the damage error above.
-    template <typename Visit, typename Again>
-    void Walk(int32_t root, Order order, bool once, Visit&& visit, Again&& again) const;
+    using Order = TKorTreeWalk::Order;
+    // Calls visit(entry, depth) for the tree at root in the given order (depth:
+    // the Down links between the entry and root's level). With once, every
+    // entry is entered once and the entries reached again by further links
+    // are returned, in the order met; without, a ring raises the ring error.
+    // A link outside the file raises the damage error above.
+    template <typename Visit>
+    std::vector<int32_t> Walk(int32_t root, Order order, bool once, Visit&& visit) const;
     template <typename Visit>
     void Walk(int32_t root, Order order, Visit&& visit) const {
-        Walk(root, order, false, visit, [](int32_t) {});
+        Walk(root, order, false, visit);
     }
 
     // While one of these lives, insertions and deletions leave the result list
@@ -302,7 +299,10 @@ private:
     void DeleteKey(TKeyList key);
     void DeleteTableEntries(const std::vector<std::string>& path);
     void WriteTitleBlock(const std::string& fileName, const TKeyList& keyParts) const;
-    [[noreturn]] static void RaiseOutside(int32_t from, int32_t to);
+    // Raises for the damage a walk found (nothing when none): a link outside
+    // the file with the catalogue's message, a ring or a node linked to itself
+    // with the key file's ring error.
+    void RaiseWalkDamage(const TKorTreeWalk& walk) const;
 
     TKorDirDat dirDat_;
     TIntList used_;
@@ -320,61 +320,13 @@ private:
 
 namespace korin {
 
-template <typename Visit, typename Again>
-void TKorDirFile::Walk(int32_t root, Order order, bool once, Visit&& visit, Again&& again) const {
-    if (root == 0) return;
-    const TKorKeyTable& n = Nodes();
-    const int32_t count = n.Count();
-    // An explicit stack: a damaged file must not be able to exhaust the
-    // program's stack.
-    struct Frame {
-        int32_t node;
-        int32_t depth;
-        uint8_t stage;  // 0: go left, 1: go down (and visit), 2: visit and go right
-    };
-    std::vector<Frame> stack;
-    std::vector<uint8_t> seen;
-    if (once) seen.assign(static_cast<size_t>(count), 0);
-    int64_t visits = 0;
-    const int64_t limit = static_cast<int64_t>(count) + 1;
-
-    auto enter = [&](int32_t from, int32_t k, int32_t depth) {
-        if (k == 0) return;
-        if (k < 1 || k >= count) RaiseOutside(from, k);
-        if (once) {
-            if (seen[static_cast<size_t>(k)]) {
-                again(k);
-                return;
-            }
-            seen[static_cast<size_t>(k)] = 1;
-        } else if (++visits > limit) {
-            RaiseDamaged("Ein Baum enthält einen Ringverweis!");
-        }
-        stack.push_back({k, depth, 0});
-    };
-
-    enter(0, root, 0);
-    while (!stack.empty()) {
-        Frame& f = stack.back();
-        const int32_t k = f.node;
-        const int32_t depth = f.depth;
-        if (f.stage == 0) {
-            f.stage = 1;
-            enter(k, n.GetLeft(k), depth);
-        } else if (f.stage == 1) {
-            f.stage = 2;
-            if (order == Order::DownFirst) {
-                enter(k, n.GetDown(k), depth + 1);
-            } else {
-                visit(k, depth);
-                if (order == Order::SelfFirst) enter(k, n.GetDown(k), depth + 1);
-            }
-        } else {
-            stack.pop_back();
-            if (order == Order::DownFirst) visit(k, depth);
-            enter(k, n.GetRight(k), depth);
-        }
-    }
+template <typename Visit>
+std::vector<int32_t> TKorDirFile::Walk(int32_t root, Order order, bool once, Visit&& visit) const {
+    TKorTreeWalk walk(order, once ? TKorTreeWalk::Repeats::Skip : TKorTreeWalk::Repeats::Ring);
+    walk.Start(Nodes(), root);
+    for (int32_t e = walk.Next(Nodes()); e >= 0; e = walk.Next(Nodes())) visit(e, walk.Depth());
+    RaiseWalkDamage(walk);
+    return walk.Repeated();
 }
 
 }  // namespace korin

@@ -1,6 +1,6 @@
 // The audit of a key file: everything a sound file must satisfy, checked
 // without trusting any link before its range is known.
-#include <functional>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,85 +17,68 @@ std::string TKorKeyFile::Verify() const {
 
     enum : uint8_t { kUnseen = 0, kInUse = 1, kFree = 2 };
     std::vector<uint8_t> state(static_cast<size_t>(count) + 1, kUnseen);
-    std::string fault;
-    auto in = [&](int32_t k) { return k >= 1 && k < count; };
+    const auto at = [](int32_t k) { return static_cast<size_t>(k); };
+    const auto text = [](int32_t k) { return std::to_string(k); };
 
-    struct Level {
-        int32_t root;
-        int32_t owner;
+    // Every tree of the file in one walk that takes each node once, each node
+    // after its subtrees: their heights and their first and last node in key
+    // order are then known. The level trees are AVL trees, so a height fits a
+    // byte once the balances below have been found true.
+    std::vector<uint8_t> height(static_cast<size_t>(count), 0);
+    std::vector<int32_t> first(static_cast<size_t>(count), 0);
+    std::vector<int32_t> last(static_cast<size_t>(count), 0);
+    auto ordered = [&](int32_t a, int32_t b) {
+        const int32_t ta = nodes_.GetType(a), tb = nodes_.GetType(b);
+        return (ta != tb ? ta - tb : TextCompare(nodes_.GetValueView(a), nodes_.GetValueView(b))) < 0;
     };
-    std::vector<Level> levels{{nodes_.GetDown(0), 0}};
-    std::vector<int32_t> order;
-
-    // Height of the level tree at k, checking each node on the way; -1 on a fault.
-    std::function<int(int32_t, int32_t, int)> height = [&](int32_t k, int32_t owner, int depth) -> int {
-        if (k == 0) return 0;
-        if (!in(k)) {
-            fault = "node " + std::to_string(k) + " lies outside the file";
-            return -1;
-        }
-        if (depth > kMaxDepth) {
-            fault = "a tree is deeper than any balanced tree of this size";
-            return -1;
-        }
-        if (state[static_cast<size_t>(k)] != kUnseen) {
-            fault = "node " + std::to_string(k) + " is reached twice";
-            return -1;
-        }
-        state[static_cast<size_t>(k)] = kInUse;
-        if (nodes_.GetUp(k) != owner) {
-            fault = "node " + std::to_string(k) + " has Up " + std::to_string(nodes_.GetUp(k)) +
-                    ", its owner is " + std::to_string(owner);
-            return -1;
-        }
-        const int hl = height(nodes_.GetLeft(k), owner, depth + 1);
-        if (hl < 0) return -1;
-        order.push_back(k);
-        const int hr = height(nodes_.GetRight(k), owner, depth + 1);
-        if (hr < 0) return -1;
-        if (nodes_.GetBalance(k) != hr - hl || hr - hl < -1 || hr - hl > 1) {
-            fault = "node " + std::to_string(k) + " has balance " +
-                    std::to_string(nodes_.GetBalance(k)) + ", heights differ by " +
-                    std::to_string(hr - hl);
-            return -1;
-        }
-        if (nodes_.GetDown(k) != 0) levels.push_back({nodes_.GetDown(k), k});
-        return 1 + std::max(hl, hr);
-    };
-
-    while (!levels.empty()) {
-        const Level level = levels.back();
-        levels.pop_back();
-        order.clear();
-        if (height(level.root, level.owner, 0) < 0) return fault;
-        for (size_t i = 1; i < order.size(); ++i) {
-            const int32_t a = order[i - 1], b = order[i];
-            const int32_t ta = nodes_.GetType(a), tb = nodes_.GetType(b);
-            const int c = ta != tb ? ta - tb : TextCompare(nodes_.GetValueView(a), nodes_.GetValueView(b));
-            if (c >= 0)
-                return "nodes " + std::to_string(a) + " and " + std::to_string(b) +
-                       " are out of key order";
-        }
+    TKorTreeWalk walk(TKorTreeWalk::Order::PostOrder, TKorTreeWalk::Repeats::Skip);
+    walk.Start(nodes_, nodes_.GetDown(0));
+    for (int32_t k = walk.Next(nodes_);; k = walk.Next(nodes_)) {
+        if (!walk.Repeated().empty()) return "node " + text(walk.Repeated().front()) + " is reached twice";
+        if (k < 0) break;
+        state[at(k)] = kInUse;
+        if (nodes_.GetUp(k) != walk.Owner())
+            return "node " + text(k) + " has Up " + text(nodes_.GetUp(k)) + ", its owner is " + text(walk.Owner());
+        const int32_t l = nodes_.GetLeft(k), r = nodes_.GetRight(k);
+        const int hl = l != 0 ? height[at(l)] : 0, hr = r != 0 ? height[at(r)] : 0;
+        if (nodes_.GetBalance(k) != hr - hl || hr - hl < -1 || hr - hl > 1)
+            return "node " + text(k) + " has balance " + text(nodes_.GetBalance(k)) + ", heights differ by " +
+                   text(hr - hl);
+        height[at(k)] = static_cast<uint8_t>(1 + std::max(hl, hr));
+        if (l != 0 && !ordered(last[at(l)], k))
+            return "nodes " + text(last[at(l)]) + " and " + text(k) + " are out of key order";
+        if (r != 0 && !ordered(k, first[at(r)]))
+            return "nodes " + text(k) + " and " + text(first[at(r)]) + " are out of key order";
+        first[at(k)] = l != 0 ? first[at(l)] : k;
+        last[at(k)] = r != 0 ? last[at(r)] : k;
     }
+    if (walk.Found() == TKorTreeWalk::Damage::Outside)
+        return "node " + text(walk.OutsideNode()) + " lies outside the file";
 
     // The free chain runs through nodes not in use and ends at the high-water node.
-    int32_t k = nodes_.GetNextFree();
-    for (int64_t steps = 0;; ++steps) {
-        if (steps > count) return "the free chain is a ring";
-        if (k == count) break;
-        if (!in(k)) return "the free chain leaves the file at " + std::to_string(k);
-        if (state[static_cast<size_t>(k)] == kInUse)
-            return "node " + std::to_string(k) + " is in use and on the free chain";
-        if (state[static_cast<size_t>(k)] == kFree) return "the free chain is a ring";
-        state[static_cast<size_t>(k)] = kFree;
-        const int32_t up = nodes_.GetUp(k);
-        if (up == 0) return "the free chain ends at " + std::to_string(k) + " before the high-water node";
-        k = up;
+    TKorChainWalk chain;
+    chain.Start(nodes_.GetNextFree(), count);
+    int32_t lastFree = 0;
+    for (int32_t k = chain.Next(nodes_); k > 0; k = chain.Next(nodes_)) {
+        if (state[at(k)] == kInUse) return "node " + text(k) + " is in use and on the free chain";
+        if (state[at(k)] == kFree) return "the free chain is a ring";
+        state[at(k)] = kFree;
+        lastFree = k;
     }
+    switch (chain.Found()) {
+        case TKorChainWalk::Damage::Outside:
+            return "the free chain leaves the file at " + text(chain.OutsideNode());
+        case TKorChainWalk::Damage::None:
+            break;
+        default:
+            return "the free chain is a ring";
+    }
+    if (!chain.ReachedEnd())
+        return lastFree == 0 ? "the free chain leaves the file at 0"
+                             : "the free chain ends at " + text(lastFree) + " before the high-water node";
     if (nodes_.GetUp(count) != 0) return "the high-water node has a successor";
     for (int32_t i = 1; i < count; ++i)
-        if (state[static_cast<size_t>(i)] == kUnseen)
-            return "node " + std::to_string(i) + " is neither in use nor free";
+        if (state[at(i)] == kUnseen) return "node " + text(i) + " is neither in use nor free";
     return {};
 }
 

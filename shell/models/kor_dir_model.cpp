@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "project/kor_dir_file.h"
+#include "store/kor_tree_walk.h"
 #include "shell/models/codepage.h"
 #include "shell/models/node_images.h"
 
@@ -40,27 +41,15 @@ std::vector<TKorDirModel::LevelEntry> TKorDirModel::ReadLevel(int32_t owner) con
     std::vector<LevelEntry> level;
     if (!dir_ || !dir_->IsOpen()) return level;
     const TKorKeyTable& n = dir_->Nodes();
-    const int32_t count = n.Count();
-    auto inFile = [count](int32_t k) { return k >= 1 && k < count; };
-    if (owner != 0 && !inFile(owner)) return level;
+    if (owner < 0 || owner >= n.Count()) return level;
 
-    // In-order walk of one level with an explicit stack. Every node of the file
-    // can be met once; a node met again means the level links to itself, and
-    // the walk keeps what it has read up to there.
-    std::unordered_set<int32_t> seen;
-    std::vector<int32_t> stack;
-    int32_t k = n.GetDown(owner);
-    while (true) {
-        while (inFile(k) && seen.insert(k).second) {
-            stack.push_back(k);
-            k = n.GetLeft(k);
-        }
-        if (stack.empty()) break;
-        k = stack.back();
-        stack.pop_back();
+    // One level in key order, every entry once: a further link to an entry
+    // already read (a ring, or a link back into the level) is not followed,
+    // and a link outside the file ends the level with what was read so far.
+    TKorTreeWalk walk(TKorTreeWalk::Order::Level, TKorTreeWalk::Repeats::Skip);
+    walk.Start(n, n.GetDown(owner));
+    for (int32_t k = walk.Next(n); k >= 0; k = walk.Next(n))
         level.push_back({k, n.GetType(k), n.GetValue(k), dir_->DirDat().GetText(k)});
-        k = n.GetRight(k);
-    }
     return level;
 }
 
