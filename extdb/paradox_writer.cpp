@@ -9,6 +9,7 @@ extern "C" {
 #include <cstring>
 #include <numeric>
 
+#include "extdb/paradox_index.h"
 #include "store/kor_error.h"
 #include "store/kor_path.h"
 
@@ -20,38 +21,13 @@ constexpr int32_t kMaxAlpha = 255;
 constexpr size_t kMaxFieldName = 25;
 constexpr int kCodePage = 1252;
 
-// pxlib reports through a callback; the last error (not warning) is kept so
-// that a failed call can say what went wrong.
-void RecordError(pxdoc_t*, int type, const char* message, void* data) {
-    if (type != PX_Warning && data) *static_cast<std::string*>(data) = message ? message : "";
-}
-
-struct PxDoc {
-    pxdoc_t* doc = nullptr;
-    std::string error;
-    PxDoc() {
-        doc = PX_new3(RecordError, nullptr, nullptr, nullptr, &error);
-        if (!doc) throw Exception("ExtDB: pxlib konnte nicht gestartet werden!");
-    }
-    ~PxDoc() {
-        PX_close(doc);
-        PX_delete(doc);
-    }
-    PxDoc(const PxDoc&) = delete;
-    PxDoc& operator=(const PxDoc&) = delete;
-};
-
-// pxlib takes the field array and its names and frees them with the document.
-pxfield_t* NewFields(const std::vector<TExtColumn>& columns, const std::vector<std::string>& names) {
-    auto* fields = static_cast<pxfield_t*>(std::calloc(columns.size(), sizeof(pxfield_t)));
-    if (!fields) throw std::bad_alloc();
-    for (size_t i = 0; i < columns.size(); ++i) {
-        fields[i].px_fname = strdup(names[i].c_str());
-        fields[i].px_ftype = columns[i].integer ? pxfLong : pxfAlpha;
-        fields[i].px_flen = columns[i].integer ? 4 : columns[i].size;
-        fields[i].px_fdc = 0;
-    }
-    return fields;
+// The pxlib fields of the table's columns.
+std::vector<TPxFieldSpec> FieldSpecs(const std::vector<TExtColumn>& columns, const std::vector<std::string>& names) {
+    std::vector<TPxFieldSpec> specs;
+    for (size_t i = 0; i < columns.size(); ++i)
+        specs.push_back({names[i], columns[i].integer ? char(pxfLong) : char(pxfAlpha),
+                         columns[i].integer ? 4 : columns[i].size});
+    return specs;
 }
 
 class TParadoxWriter : public IExtTableWriter {
@@ -82,16 +58,17 @@ public:
         tempIndex_ = directory_ + stem_ + ".PX.~new";
         // The file is made now, so that its field values can be encoded by pxlib;
         // the records follow at Finish, in key order.
-        px_ = std::make_unique<PxDoc>();
-        if (PX_create_file(px_->doc, NewFields(fields_, names_), static_cast<int>(fields_.size()), temp_.c_str(),
-                           keyed_ ? pxfFileTypIndexDB : pxfFileTypNonIndexDB) < 0 ||
-            PX_set_value(px_->doc, "numprimkeys", keyed_ ? 1.0f : 0.0f) < 0 ||
-            PX_set_value(px_->doc, "codepage", kCodePage) < 0 ||
-            PX_set_parameter(px_->doc, "tablename", fileName_.c_str()) < 0) {
-            const std::string detail = px_->error;
+        px_ = std::make_unique<TPxDocument>();
+        try {
+            CreatePxFile(*px_, FieldSpecs(fields_, names_), temp_, keyed_ ? pxfFileTypIndexDB : pxfFileTypNonIndexDB,
+                         fileName_);
+            if (PX_set_value(px_->get(), "numprimkeys", keyed_ ? 1.0f : 0.0f) < 0 ||
+                PX_set_value(px_->get(), "codepage", kCodePage) < 0)
+                Failed(temp_, px_->Error());
+        } catch (...) {
             px_.reset();
             path::RemoveFile(temp_);
-            Failed(temp_, detail);
+            throw;
         }
     }
 
@@ -104,7 +81,7 @@ public:
             const TExtLiteral& v = values[order_[f]];
             if (c.integer) {
                 const int32_t n = IntegerValue(v, c.name);
-                PX_put_data_long(px_->doc, record + offsets_[f], 4, n);
+                PX_put_data_long(px_->get(), record + offsets_[f], 4, n);
                 if (keyed_ && f == 0) numberKeys_.push_back(n);
             } else {
                 if (v.text.size() > static_cast<size_t>(c.size))
@@ -122,22 +99,14 @@ public:
         std::iota(order.begin(), order.end(), 0);
         if (keyed_) SortByKey(order);
 
-        PxDoc& px = *px_;
+        TPxDocument& px = *px_;
         // By position: pxlib's PX_put_record searches every block for a free
         // slot, which makes a long table quadratic.
         int position = 0;
         for (size_t i : order)
-            if (PX_put_recordn(px.doc, records_.data() + i * static_cast<size_t>(recordSize_), position++) < 0)
-                Failed(temp_, px.error);
-        if (keyed_) {
-            PxDoc index;
-            std::vector<TExtColumn> key{fields_[0]};
-            if (PX_create_file(index.doc, NewFields(key, {names_[0]}), 1, tempIndex_.c_str(), pxfFileTypPrimIndex) <
-                    0 ||
-                PX_set_parameter(index.doc, "tablename", (stem_ + ".PX").c_str()) < 0)
-                Failed(tempIndex_, index.error);
-            if (count > 0 && PX_write_primary_index(px.doc, index.doc) < 0) Failed(tempIndex_, index.error);
-        }
+            if (PX_put_recordn(px.get(), records_.data() + i * static_cast<size_t>(recordSize_), position++) < 0)
+                Failed(temp_, px.Error());
+        if (keyed_) WritePrimaryIndex(px, FieldSpecs({fields_[0]}, {names_[0]}), tempIndex_, stem_ + ".PX");
         px_.reset();  // closes the file
         records_.clear();
         records_.shrink_to_fit();
@@ -196,7 +165,7 @@ private:
     int32_t recordSize_ = 0;
     std::vector<char> records_;
     std::vector<int32_t> numberKeys_;
-    std::unique_ptr<PxDoc> px_;
+    std::unique_ptr<TPxDocument> px_;
 };
 
 }  // namespace

@@ -7,10 +7,26 @@
 // One project table owns the rows whose levels and KorTabName equal its own.
 //
 // The statements of the import view work on the rows in memory (TImpMap); Save
-// writes the whole table anew beside the file ("ImpMap.$$$") through pxlib and
-// renames it over "ImpMap.db", so a failed write leaves the old mapping. Texts
-// are stored as they come (the store's CP850 bytes); the file declares code
-// page 850.
+// writes the whole table anew, with the files a Paradox engine keeps beside a
+// keyed table with that secondary index (extdb/paradox_index.h):
+//   "ImpMap.PX"   the primary index (IndexNo);
+//   "ImpMap.X02"  the maintained secondary index "KorName" over field 2:
+//                 KorName, IndexNo and the data block of the row, ordered by
+//                 KorName (its stored bytes), then IndexNo;
+//   "ImpMap.Y02"  the index of "ImpMap.X02".
+// Every file is written beside its target ("<name>.~new") and flushed; then
+// the old .X02 and .Y02 move aside, .PX and .db replace theirs (the table
+// last, so that until then the old mapping is the file's), and .Y02 and .X02
+// follow. Each set carries a change count one above the last (header byte
+// 0x2E of the .db and the .X02), so the .X02 - renamed last - names the table
+// it belongs to: a crash between the renames leaves the .db of the old or the
+// new mapping and no .X02 that claims to index it. A failed write or rename
+// puts the old files back ("<name>.~old"). Loading reads the .db alone and
+// only looks at the index files' headers (IndexFilesCurrent); the import
+// writes the set anew when they are missing (a project of an older version)
+// or stale.
+// Texts are stored as they come (the store's CP850 bytes); the files declare
+// code page 850.
 //
 // Blank texts: Paradox keeps an empty CHAR as NULL, so "Level2 IS NULL",
 // "Level2=''" and an inserted empty level all mean the same blank level here;
@@ -52,6 +68,9 @@ struct TImpMapOwner {
 class TImpMap {
 public:
     static constexpr const char* kFileName = "ImpMap.db";
+    static constexpr const char* kPrimaryIndex = "ImpMap.PX";
+    static constexpr const char* kSecondaryIndex = "ImpMap.X02";
+    static constexpr const char* kSecondaryIndexIndex = "ImpMap.Y02";
 
     // projectDir ends in "/".
     explicit TImpMap(std::string projectDir);
@@ -61,8 +80,11 @@ public:
     void EnsureExists();
     // Reads every row of "ImpMap.db" (none when the file does not exist).
     void Load();
-    // Writes every row (above).
+    // Writes every row and the index files (above).
     void Save();
+    // After Load or Save: whether the index files beside "ImpMap.db" belong to
+    // it (false when the file or one of them is missing).
+    bool IndexFilesCurrent() const { return indexesCurrent_; }
 
     const std::vector<TImpMapRow>& Rows() const { return rows_; }
     // Positions in Rows() of the rows the owner owns, in IndexNo order.
@@ -79,9 +101,14 @@ public:
     static bool SameText(const std::string& a, const std::string& b);
 
 private:
+    static constexpr int kSetSize = 4;  // .db, .PX, .X02, .Y02
+    void WriteSet(const std::string (&finals)[kSetSize], unsigned char changeCount) const;
+    static bool ReplaceSet(const std::string (&finals)[kSetSize]);
+
     std::string dir_;
     std::vector<TImpMapRow> rows_;
     int32_t nextIndex_ = 1;
+    bool indexesCurrent_ = false;
 };
 
 }  // namespace korin

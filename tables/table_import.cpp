@@ -239,7 +239,7 @@ void TTableImport::LoadMapping() {
         map_.Insert(std::move(row));
         changed = true;
     }
-    if (changed) map_.Save();
+    if (changed || !map_.IndexFilesCurrent()) map_.Save();
 }
 
 std::vector<TImpMapRow> TTableImport::Mapping() const {

@@ -108,7 +108,7 @@ public:
     // Loading the mapping: makes sure "ImpMap.db" exists; takes the source
     // from the first owned row; deletes owned rows whose field is gone; adds a
     // row at the end for every field that has none; writes the file when it
-    // changed.
+    // changed or its index files are missing or stale.
     void LoadMapping();
     // The owned rows, in IndexNo order.
     std::vector<TImpMapRow> Mapping() const;

@@ -1,9 +1,15 @@
-// The import: structure rules, the mapping's life in "ImpMap.db", and reading
-// rows (update instead of append, refused keys, CP850, bad input).
+// The import: structure rules, the mapping's life in "ImpMap.db" and its index
+// files, and reading rows (update instead of append, refused keys, CP850, bad
+// input).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
+#include <map>
+
 #include "extdb/ext_source.h"
+#include "extdb/paradox_index.h"
 #include "tables/imp_map.h"
 #include "tables/table_import.h"
 #include "test_support.h"
@@ -146,6 +152,110 @@ TEST_F(ImportFixture, MappingFollowsTheFieldsAndAgreesOnBlankLevels) {
         EXPECT_EQ(row[9].text, "TEIL");
     }
     EXPECT_EQ(count, 2);
+}
+
+// Every record of a Paradox file as pxlib reads it, with its data block.
+std::vector<std::pair<std::string, int>> PxRecords(const std::string& path, int expectType) {
+    extdb::TPxDocument px;
+    EXPECT_EQ(PX_open_file(px.get(), path.c_str()), 0) << path;
+    if (px.get()->px_head == nullptr) return {};
+    EXPECT_EQ(px.get()->px_head->px_filetype, expectType) << path;
+    std::vector<std::pair<std::string, int>> records;
+    std::vector<char> buf(static_cast<size_t>(px.get()->px_head->px_recordsize));
+    for (int r = 0; r < PX_get_num_records(px.get()); ++r) {
+        int deleted = 0;
+        pxdatablockinfo_t info{};
+        EXPECT_NE(PX_get_record2(px.get(), r, buf.data(), &deleted, &info), nullptr);
+        records.emplace_back(std::string(buf.begin(), buf.end()), info.number);
+    }
+    return records;
+}
+
+int Short(pxdoc_t* doc, const std::string& record, size_t at) {
+    short n = 0;
+    PX_get_data_short(doc, const_cast<char*>(record.data() + at), 2, &n);
+    return n;
+}
+
+TEST_F(ImportFixture, MappingComesWithItsPrimaryAndSecondaryIndex) {
+    TImpMap map(dir.Path());
+    const char* names[] = {"ORT", "Bez", "ALPHA", "ort", "ZZ", "ALPHA", ""};
+    for (int i = 0; i < 75; ++i) {  // three data blocks of 32 rows
+        TImpMapRow row;
+        row.korName = names[(i * 5) % 7];
+        row.korTabName = "TEIL";
+        map.Insert(row);
+    }
+    map.Delete(3);
+    map.Save();
+    std::map<std::string, std::pair<std::string, int>> byKey;  // IndexNo bytes -> KorName bytes, block
+    for (const auto& [record, block] : PxRecords(dir / TImpMap::kFileName, pxfFileTypIndexDB))
+        byKey[record.substr(0, 4)] = {record.substr(4, 32), block};
+    ASSERT_EQ(byKey.size(), 74u);
+    EXPECT_EQ(byKey.rbegin()->second.second, 3);
+
+    extdb::TPxDocument codec;
+    const auto x = PxRecords(dir / TImpMap::kSecondaryIndex, pxfFileTypIncSecIndex);
+    ASSERT_EQ(x.size(), 74u);
+    for (size_t i = 0; i < x.size(); ++i) {
+        const std::string& r = x[i].first;
+        EXPECT_TRUE(i == 0 || x[i - 1].first.substr(0, 36) < r.substr(0, 36)) << i;  // KorName, then IndexNo
+        ASSERT_EQ(byKey.count(r.substr(32, 4)), 1u);
+        EXPECT_EQ(byKey[r.substr(32, 4)].first, r.substr(0, 32));
+        EXPECT_EQ(Short(codec.get(), r, 36), byKey[r.substr(32, 4)].second);  // the hint
+    }
+    int covered = 0;
+    for (const auto& [record, block] : PxRecords(dir / TImpMap::kSecondaryIndexIndex, pxfFileTypSecIndex)) {
+        EXPECT_EQ(record.substr(0, 36), x[static_cast<size_t>(covered)].first.substr(0, 36));
+        covered += Short(codec.get(), record, 38);
+    }
+    EXPECT_EQ(covered, 74);
+    covered = 0;
+    for (const auto& [record, block] : PxRecords(dir / TImpMap::kPrimaryIndex, pxfFileTypPrimIndex))
+        covered += Short(codec.get(), record, 6);
+    EXPECT_EQ(covered, 74);
+
+    TImpMap back(dir.Path());
+    back.Load();
+    EXPECT_TRUE(back.IndexFilesCurrent());
+    ASSERT_EQ(back.Rows().size(), 74u);
+    EXPECT_EQ(back.Rows()[4].indexNo, 6);
+    EXPECT_EQ(back.Rows()[4].korName, "ZZ");
+}
+
+TEST_F(ImportFixture, MissingOrStaleIndexFilesAreWrittenAnewAndAFailedSaveKeepsTheOldSet) {
+    MakeTable({{"Name", TKorFieldType::String, 10}}, 1);
+    TTableImport import(table, dir.Path(), owner, Direct());
+    import.LoadMapping();
+    const std::string x = dir / TImpMap::kSecondaryIndex;
+    const auto changeCount = [&](const std::string& file) {
+        unsigned char c = 0;
+        extdb::ReadPxHeaderBytes(file, extdb::pxhead::kChangeCount, &c, 1);
+        return int(c);
+    };
+    for (const char* damage : {"remove", "garbage", "other count"}) {
+        SCOPED_TRACE(damage);
+        const int before = changeCount(dir / TImpMap::kFileName);
+        EXPECT_EQ(changeCount(x), before);
+        if (damage[0] == 'r') ::unlink(x.c_str());
+        if (damage[0] == 'g') korin::testing::WriteText(x, "no index");
+        if (damage[0] == 'o') extdb::WritePxHeaderBytes(x, extdb::pxhead::kChangeCount, "\x7f", 1);
+        TImpMap old(dir.Path());
+        old.Load();  // the .db alone is read
+        EXPECT_FALSE(old.IndexFilesCurrent());
+        EXPECT_EQ(old.Rows().size(), 1u);
+        import.LoadMapping();
+        EXPECT_EQ(changeCount(dir / TImpMap::kFileName), before + 1);
+        EXPECT_EQ(changeCount(x), before + 1);
+    }
+    const std::string before = korin::testing::ReadText(dir / TImpMap::kFileName);
+    ASSERT_EQ(::mkdir((x + ".~new").c_str(), 0755), 0);  // the new .X02 cannot be written
+    EXPECT_EQ(MessageOf([&] { import.ChooseSource("a.mdb", "T"); }),
+              "ImpMap: Die Datei " + (dir / "ImpMap.db") + " kann nicht geschrieben werden!");
+    EXPECT_EQ(korin::testing::ReadText(dir / TImpMap::kFileName), before);
+    TImpMap old(dir.Path());
+    old.Load();
+    EXPECT_TRUE(old.IndexFilesCurrent());
 }
 
 TEST_F(ImportFixture, ReadingTwiceUpdatesAndEmptyKeysAreRefused) {
