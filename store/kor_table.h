@@ -332,6 +332,7 @@ private:
     static bool ParseKeys(const uint8_t* view, int32_t fieldCount, std::vector<TKorSecondaryKey>& keys);
     static int64_t PackedKeysEnd(const std::vector<TKorSecondaryKey>& keys);
     void StoreKeys();
+    bool WriteRebuiltKeys(const std::string& path, int32_t& head, int32_t& count);
 
     // Key parts of a record whose texts `text(i)` gives.
     template <typename TextOf>

@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "store/kor_error.h"
+#include "store/kor_key_build.h"
 #include "store/kor_path.h"
 #include "store/kor_table.h"
 #include "store/kor_table_format.h"
@@ -244,6 +246,54 @@ void TKorTable::Empty() {
 
 // ---- Reindex -----------------------------------------------------------------
 
+// The keys of every slot in use go to a builder that makes the whole file at
+// once (store/kor_key_build.h); the parts are those of BuildKeys. False when
+// the builder refuses a part: the file is then built by repeated insertion.
+bool TKorTable::WriteRebuiltKeys(const std::string& path, int32_t& head, int32_t& count) {
+    const int32_t slots = SlotCount();
+    TKorKeyBuild build;
+    const int32_t pKey = build.Intern(0, "P_KEY"), sKey = build.Intern(0, "S_KEY"), zero = build.Intern(0, "0");
+    std::vector<int32_t> names;
+    for (const auto& key : keys_) names.push_back(build.Intern(0, key.name));
+    const int32_t p = PrimaryKeyField();
+    head = 0;
+    count = 0;
+    bool refused = std::find(names.begin(), names.end(), -1) != names.end();
+    for (int32_t s = 0; s < slots && !refused; ++s) {
+        records_.Select(s);
+        if (!records_.IsActive()) {
+            records_.SetStamp(head);
+            head = s + 1;
+            StepProgress(s + 1);
+            continue;
+        }
+        char number[16];
+        const auto end = std::to_chars(number, number + sizeof number, int64_t{s} + 1).ptr;
+        const int32_t pointer = build.Intern(
+            kPointerType, p > 0 ? records_.GetFieldView(p - 1) : std::string_view(number, static_cast<size_t>(end - number)));
+        refused = pointer < 0;
+        for (const int32_t part : {pKey, zero, pointer}) build.AddPart(part);
+        build.EndKey(s + 1);
+        for (size_t k = 0; k < keys_.size() && !refused; ++k) {
+            for (const int32_t part : {sKey, zero, names[k]}) build.AddPart(part);
+            for (const int32_t field : keys_[k].fields) {
+                const int32_t part = build.Intern(0, records_.GetFieldView(field - 1));
+                refused = refused || part < 0;
+                build.AddPart(part);
+            }
+            if (!keys_[k].unique) build.AddPart(pointer);
+            build.EndKey(s + 1);
+        }
+        ++count;
+        StepProgress(s + 1);
+    }
+    if (refused) return false;
+    FileWriter out(path);
+    build.Write(path, [&](const uint8_t* bytes, size_t size) { out.Write(bytes, size); });
+    out.Finish();
+    return true;
+}
+
 void TKorTable::Reindex() {
     if (!IsOpen()) return;
     const std::string keyName = keyFile_.FileName();
@@ -259,25 +309,30 @@ void TKorTable::Reindex() {
     keyFile_.SetFileName(tmpName);
     StartProgress(slots);
     try {
-        keyFile_.CreateNew(true);
-        keyFile_.Open();
-        if (!keyFile_.IsOpen())
-            throw EKorTabError("KorTable: KeyFile konnte nicht geöffnet werden! Datei: " + tmpName);
-        keyFile_.BeginBuild();
-        for (int32_t s = 0; s < slots; ++s) {
-            records_.Select(s);
-            if (records_.IsActive()) {
-                TKeyList keys = RecordKeys();
-                keyFile_.AddKeys(keys, s + 1);
-                ++count;
-            } else {
-                records_.SetStamp(head);
-                head = s + 1;
+        if (!WriteRebuiltKeys(keyFile_.FullPath(), head, count)) {
+            StartProgress(slots);
+            head = 0;
+            count = 0;
+            keyFile_.CreateNew(true);
+            keyFile_.Open();
+            if (!keyFile_.IsOpen())
+                throw EKorTabError("KorTable: KeyFile konnte nicht geöffnet werden! Datei: " + tmpName);
+            keyFile_.BeginBuild();
+            for (int32_t s = 0; s < slots; ++s) {
+                records_.Select(s);
+                if (records_.IsActive()) {
+                    TKeyList keys = RecordKeys();
+                    keyFile_.AddKeys(keys, s + 1);
+                    ++count;
+                } else {
+                    records_.SetStamp(head);
+                    head = s + 1;
+                }
+                StepProgress(s + 1);
             }
-            StepProgress(s + 1);
+            keyFile_.EndBuild();
+            SyncFile(keyFile_.FullPath());
         }
-        keyFile_.EndBuild();
-        SyncFile(keyFile_.FullPath());
         ReplaceFile(keyFile_.FullPath(), keyFile_.Project() + keyName);
     } catch (...) {
         keyFile_.Close();
