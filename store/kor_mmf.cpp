@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <set>
@@ -28,7 +29,14 @@ std::set<TKorMMF*>& Objects() {
 // Extends a file to `size` bytes of which the new ones are zero. Blocks are
 // reserved so that a full disk shows here as an error, not later as a fault
 // while writing through the mapping. Returns an errno value, 0 on success.
-int ExtendFile(int fd, off_t size) {
+//
+// With `reserved` (the end of the blocks this object has reserved beyond the
+// file's end), blocks are reserved ahead in steps that grow with the file, a
+// quarter of its size: a key file grows by a few nodes at a time, and blocks
+// taken that way leave it in thousands of pieces, which the file system is
+// slow to free when the file is replaced. Growth within the reserve only sets
+// the new length.
+int ExtendFile(int fd, off_t size, int64_t* reserved = nullptr) {
     // Another object mapping the same file may have grown it already: what the
     // file holds now is the size to keep if this extension fails.
     struct stat st {};
@@ -36,6 +44,17 @@ int ExtendFile(int fd, off_t size) {
     const off_t oldSize = st.st_size;
     if (size <= oldSize) return 0;
     if (const int injected = InjectedFailure("extend")) return injected;
+    constexpr off_t kReserveStep = off_t{1} << 16;
+    if (reserved != nullptr && size > *reserved) {
+        const off_t ahead = std::clamp<off_t>(oldSize / 4, kReserveStep, off_t{1} << 26);
+        off_t end = std::max<off_t>(size, oldSize + ahead);
+        end = std::min<off_t>((end + kReserveStep - 1) / kReserveStep * kReserveStep, INT32_MAX);
+        if (end >= size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, oldSize, end - oldSize) == 0) *reserved = end;
+    }
+    if (reserved != nullptr && size <= *reserved) {
+        if (::ftruncate(fd, size) == 0) return 0;
+        *reserved = 0;
+    }
     int rc = ::posix_fallocate(fd, oldSize, size - oldSize);
     if (rc == EOPNOTSUPP || rc == ENOSYS || rc == EINVAL) {
         rc = ::ftruncate(fd, size) == 0 ? 0 : errno;
@@ -323,6 +342,10 @@ void TKorMMF::Open() {
 void TKorMMF::Close() {
     const int err = SyncNow();
     const std::string path = FullPath();
+    // Blocks reserved beyond the end are given back: cutting a file to its own
+    // length (as it is now: another object may have grown it) frees them.
+    if (reserved_ > fileSize_ && fileHandle_ >= 0) (void)!::ftruncate(fileHandle_, SizeOnDisk());
+    reserved_ = 0;
     ReleaseHandles(fileHandle_, mapHandle_, view_);
     isOpen_ = false;
     fileSize_ = 0;
@@ -366,7 +389,7 @@ void TKorMMF::GrowFile(int64_t newSize) {
         view_ = static_cast<uint8_t*>(moved);
         mapHandle_ = capacity;
     }
-    if (const int err = ExtendFile(fileHandle_, newSize); err != 0) {
+    if (const int err = ExtendFile(fileHandle_, newSize, &reserved_); err != 0) {
         lastError_ = err;
         RaiseMappingError(path, err);
     }

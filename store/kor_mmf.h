@@ -170,6 +170,7 @@ private:
     size_t mapHandle_ = 0;  // the length of the mapping; 0 when none
     uint8_t* view_ = nullptr;
     int lastError_ = 0;
+    int64_t reserved_ = 0;  // end of the blocks reserved beyond the file's end
 
     // errno of a failed msync or fsync, 0 on success.
     int SyncNow() const;
