@@ -134,6 +134,9 @@ int Read(const Args& args) {
     if (report.cut > 0)
         std::fprintf(stderr, "Import: %lld Werte waren länger als ihr Feld und wurden gekürzt.\n",
                      static_cast<long long>(report.cut));
+    if (report.binary > 0)
+        std::fprintf(stderr, "Import: %lld Binärwerte nicht übernommen (die Felder nehmen nur Text auf).\n",
+                     static_cast<long long>(report.binary));
     return 0;
 }
 

@@ -3,7 +3,8 @@
 // libmdb gives texts as UTF-8 and formats numbers the way mdb-export prints
 // them; dates are taken as the stored double (days since 30.12.1899) and
 // formatted here, because libmdb's own date text is wrong outside 1900 .. 9999.
-// Binary columns (OLE, binary) are not bound and read as empty.
+// Binary columns (OLE, binary) are not bound; a value that holds bytes is
+// marked binary (an OLE value by the length in its memo-like header).
 #include <glib.h>
 #include <mdbtools.h>
 
@@ -18,6 +19,10 @@ namespace korin::extdb {
 namespace {
 
 constexpr size_t kBindSize = 200000;  // a memo of 65535 characters as UTF-8, and more
+// An OLE value in the row is a 12-byte header like a memo's: its length in the
+// low 30 bits of the first word, the top bits telling where the bytes lie.
+constexpr int kOleHeader = 12;
+constexpr long kOleLengthMask = 0x3FFFFFFF;
 
 TExtFieldKind KindOf(int colType) {
     switch (colType) {
@@ -104,7 +109,15 @@ public:
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, i));
             TExtValue& v = row[i];
             switch (fields_[i].kind) {
-                case TExtFieldKind::Binary: break;
+                case TExtFieldKind::Binary:
+                    if (col->cur_value_len > 0 && col->cur_value_start >= 0 &&
+                        col->cur_value_start + col->cur_value_len <= static_cast<int>(mdb_->fmt->pg_size)) {
+                        const bool present = col->col_type != MDB_OLE ||
+                                             (col->cur_value_len >= kOleHeader &&
+                                              (mdb_get_int32(mdb_->pg_buf, col->cur_value_start) & kOleLengthMask) > 0);
+                        if (present) v = {std::string(), false, true};
+                    }
+                    break;
                 case TExtFieldKind::Date:
                     if (col->cur_value_len == 8 && col->cur_value_start >= 0 &&
                         col->cur_value_start + 8 <= static_cast<int>(mdb_->fmt->pg_size)) {

@@ -7,7 +7,7 @@
 //   'F' name kind size required
 //   'I' name primary unique count field...
 //   'C' count             the row count the file states
-//   'R' values            a row: per value, null and text
+//   'R' values            a row: per value, its state (text, NULL, binary) and text
 //   'E' message           a refusal; the child stops
 //   'Z'                   the end of a complete answer
 #include "extdb/ext_isolated.h"
@@ -28,6 +28,11 @@
 namespace korin::extdb {
 
 namespace {
+
+// The state of a value in an 'R' record.
+constexpr int64_t kText = 0;
+constexpr int64_t kNull = 1;
+constexpr int64_t kBinary = 2;
 
 constexpr int kSilenceMs = 30000;
 
@@ -182,7 +187,9 @@ public:
                 case 'R': {
                     std::vector<TExtValue> row(fields_.size());
                     for (auto& v : row) {
-                        v.null = in.Number() != 0;
+                        const int64_t state = in.Number();
+                        v.null = state == kNull;
+                        v.binary = state == kBinary;
                         v.text = in.Text();
                     }
                     rows_.push_back(std::move(row));
@@ -263,7 +270,7 @@ public:
             while (table->NextRow(row)) {
                 out.Tag('R');
                 for (const auto& v : row) {
-                    out.Number(v.null);
+                    out.Number(v.null ? kNull : v.binary ? kBinary : kText);
                     out.Text(v.text);
                 }
             }

@@ -23,6 +23,7 @@ namespace {
 
 // Days from 1.1.0001 as pxlib counts them, minus these, are OLE days.
 constexpr double kOleEpoch = 693594.0;
+constexpr int kBlobTail = 10;  // a blob field's last bytes: place 4, length 4, modification 2
 
 void QuietErrors(pxdoc_t*, int, const char*, void* data) {
     if (data) *static_cast<bool*>(data) = true;
@@ -204,6 +205,16 @@ private:
                 }
                 break;
             }
+            case pxfBLOb:
+            case pxfOLE:
+            case pxfGraphic:
+                // A leader, then the blob's place and length (little-endian) and a modification number.
+                if (len >= kBlobTail && (data[len - 6] | data[len - 5] | data[len - 4] | data[len - 3]) != 0)
+                    v = {std::string(), false, true};
+                break;
+            case pxfBytes:
+                if (std::any_of(data, data + len, [](char c) { return c != 0; })) v = {std::string(), false, true};
+                break;
             case pxfBCD: {
                 char* s = nullptr;
                 if (PX_get_data_bcd(doc_, reinterpret_cast<unsigned char*>(data), lens_[i], &s) > 0 && s) {

@@ -21,7 +21,10 @@
 //                              part is 30.12.1899 (a time only) gives "hh:mm:ss".
 //                              Converted from the stored day count, so years
 //                              before 1900 and after 9999 come out right.
-//   binary (OLE, BLOb, GUID)   empty (Access GUIDs as "{...}" text)
+//   binary (OLE object, BLOb,  empty text; `binary` set when the value holds
+//   graphic, bytes, SQLite     bytes (the store keeps texts only, so the
+//   BLOB)                      import counts such values instead of writing
+//                              them). Access GUIDs come as "{...}" text.
 //
 // Sizes: the declared size in characters for text fields (Jet 4 stores them in
 // bytes; the reader halves them), 0 for every kind that has no declared size
@@ -64,10 +67,12 @@ struct TExtIndex {
     std::vector<std::string> fields;  // in key order
 };
 
-// One value of a row: text as described above; `null` tells a NULL from "".
+// One value of a row: text as described above; `null` tells a NULL from "";
+// `binary` marks a binary value that is not given as text.
 struct TExtValue {
     std::string text;
     bool null = true;
+    bool binary = false;
 };
 
 // An open table of a source. Rows are read forward from the first. A table

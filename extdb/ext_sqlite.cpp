@@ -110,7 +110,10 @@ public:
             const int c = static_cast<int>(i);
             switch (sqlite3_column_type(rows_->get(), c)) {
                 case SQLITE_NULL: break;
-                case SQLITE_BLOB: row[i].null = false; break;
+                case SQLITE_BLOB:
+                    if (sqlite3_column_bytes(rows_->get(), c) > 0) row[i] = {std::string(), false, true};
+                    else row[i].null = false;
+                    break;
                 case SQLITE_FLOAT: row[i] = {DoubleText(sqlite3_column_double(rows_->get(), c)), false}; break;
                 default: row[i] = {rows_->Text(c), false}; break;
             }

@@ -332,6 +332,7 @@ TImportReport TTableImport::Read(IKorProgress* progress, const std::function<boo
     }
     std::vector<std::string> values(static_cast<size_t>(n));
     std::vector<extdb::TExtValue> row;
+    std::vector<bool> keep(links.size());  // per link: a binary value, the field is left alone
     int64_t count = 0;
     try {
         while (true) {
@@ -341,8 +342,11 @@ TImportReport TTableImport::Read(IKorProgress* progress, const std::function<boo
             }
             if (!ext->NextRow(row)) break;
             std::fill(values.begin(), values.end(), std::string());
-            for (const TLink& link : links) {
-                if (static_cast<size_t>(link.source) >= row.size()) continue;
+            for (size_t l = 0; l < links.size(); ++l) {
+                const TLink& link = links[l];
+                keep[l] = static_cast<size_t>(link.source) < row.size() && row[static_cast<size_t>(link.source)].binary;
+                if (keep[l]) ++report.binary;
+                if (static_cast<size_t>(link.source) >= row.size() || keep[l]) continue;
                 bool changed = false;
                 std::string v = oem.ToOem(row[static_cast<size_t>(link.source)].text, changed);
                 if (changed) ++report.converted;
@@ -364,7 +368,9 @@ TImportReport TTableImport::Read(IKorProgress* progress, const std::function<boo
                         table_.GoToSlot(slots.Items(0));
             }
             if (found) {
-                for (const TLink& link : links) table_.EditField(link.target, values[static_cast<size_t>(link.target)]);
+                for (size_t l = 0; l < links.size(); ++l)
+                    if (!keep[l])
+                        table_.EditField(links[l].target, values[static_cast<size_t>(links[l].target)]);
                 ++report.updated;
             } else if (table_.Append(values) >= 0) {
                 ++report.appended;

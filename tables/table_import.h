@@ -13,6 +13,11 @@
 // values so changed. A text value longer than its field is cut to the field's
 // width (as the store would) and counted.
 //
+// Binary values (OLE objects, BLObs, bytes): the store's fields hold texts
+// only (every field type is stored as NUL-terminated text), so a binary value
+// is not taken over. The report counts them; an appended record gets the field
+// empty, an updated record keeps its value.
+//
 // CreateFromAccess makes a new table file from a source table's structure:
 // small integer, integer, word and float fields keep their kind; every other
 // field becomes a text field of the source size limited to 1 .. 137 (below 1:
@@ -74,6 +79,7 @@ struct TImportReport {
     int64_t refused = 0;    // refused by the table (key conflict, no room)
     int64_t converted = 0;  // values with a character CP850 lacks
     int64_t cut = 0;        // values longer than their field
+    int64_t binary = 0;     // binary values not taken over (below)
     bool cancelled = false;
 };
 

@@ -242,6 +242,8 @@ void TFormTableImport::ReadDataClick() {
         text += QStringLiteral("\n%1 Werte enthielten Zeichen, die es in CP850 nicht gibt (als \"?\" übernommen).")
                     .arg(report.converted);
     if (report.cut > 0) text += QStringLiteral("\n%1 Werte waren länger als ihr Feld und wurden gekürzt.").arg(report.cut);
+    if (report.binary > 0)
+        text += QStringLiteral("\n%1 Binärwerte nicht übernommen (die Felder nehmen nur Text auf).").arg(report.binary);
     if (report.cancelled) text += QStringLiteral("\nDer Import wurde abgebrochen; die gelesenen Datensätze bleiben.");
     Dialogs().ShowMessage(this, text);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <tuple>
+
 #include "extdb/ext_isolated.h"
 #include "extdb/ext_source.h"
 #include "test_support.h"
@@ -97,6 +99,32 @@ TEST(ExtSources, TextsArriveAsUtf8AndDatesAsDayMonthYear) {
     bool fuenfter = false;
     while (paradox->NextRow(row)) fuenfter = fuenfter || row[0].text == "Fünfter Datensatz";
     EXPECT_TRUE(fuenfter);
+}
+
+// Values that hold bytes are marked binary, through the child process too;
+// the counts are those of mdb-export and of the records' blob lengths.
+TEST(ExtSources, BinaryValuesAreMarkedNotDropped) {
+    if (Fixture("").empty()) GTEST_SKIP() << "no fixtures";
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"access/nwind.mdb", "Categories", 8},      // Picture (OLE)
+        {"access/nwind.mdb", "Employees", 9},       // Photo (OLE)
+        {"access/testAccess2_2000.mdb", "Table1", 1},  // OLEObject, NULL in row 2
+        {"paradox/TypSammlung/TypSammlung.DB", "TypSammlung", 0},  // "Binär" and "Bytes" empty
+    };
+    for (const auto& [file, name, expected] : cases) {
+        SCOPED_TRACE(std::string(file) + " " + name);
+        auto table = OpenSourceIsolated(Fixture(file))->OpenTable(name);
+        std::vector<TExtValue> row;
+        int binary = 0;
+        while (table->NextRow(row))
+            for (size_t i = 0; i < row.size(); ++i)
+                if (row[i].binary) {
+                    ++binary;
+                    EXPECT_EQ(table->Fields()[i].kind, TExtFieldKind::Binary);
+                    EXPECT_TRUE(row[i].text.empty() && !row[i].null);
+                }
+        EXPECT_EQ(binary, expected);
+    }
 }
 
 TEST(ExtSources, OleDatesOutsideMdbtoolsRange) {

@@ -289,6 +289,30 @@ TEST_F(ImportFixture, ReadingTwiceUpdatesAndEmptyKeysAreRefused) {
     EXPECT_EQ(table.GetField(2), "9");
 }
 
+TEST_F(ImportFixture, BinaryValuesAreCountedAndNeverWriteAnEmptyValue) {
+    const std::string src = dir / "src.sqlite";
+    Sql(src, "CREATE TABLE q (k TEXT, b BLOB, t TEXT);"
+             "INSERT INTO q VALUES ('A', x'00ff', x'41'), ('B', NULL, 'text'), ('C', x'', 'x');");
+    MakeTable({{"K", TKorFieldType::String, 5}, {"B", TKorFieldType::String, 8}, {"T", TKorFieldType::String, 8}}, 1);
+    TTableImport import(table, dir.Path(), owner, Direct());
+    import.LoadMapping();
+    import.ChooseSource(src, "q");
+    import.MapByName();
+    EXPECT_EQ(import.Read(nullptr).binary, 2);  // A's b and t; NULL and an empty BLOB lose nothing
+    ASSERT_TRUE(table.FindByPrimary("A"));
+    EXPECT_EQ(table.GetField(1), "");
+    table.EditField(1, "kept");
+    table.EditField(2, "kept");
+    const TImportReport again = import.Read(nullptr);
+    EXPECT_EQ(again.updated, 3);
+    EXPECT_EQ(again.binary, 2);
+    ASSERT_TRUE(table.FindByPrimary("A"));
+    EXPECT_EQ(table.GetField(1), "kept");
+    EXPECT_EQ(table.GetField(2), "kept");
+    ASSERT_TRUE(table.FindByPrimary("B"));
+    EXPECT_EQ(table.GetField(2), "text");
+}
+
 TEST_F(ImportFixture, BadSourcesChangeNothing) {
     const std::string src = dir / "src.sqlite";
     Sql(src, "CREATE TABLE q (k TEXT); INSERT INTO q VALUES ('A');");
