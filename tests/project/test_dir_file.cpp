@@ -35,14 +35,6 @@ protected:
     }
 };
 
-TEST_F(DirFileTest, NewCatalogueIsHeaderAndOneZeroRecord) {
-    const auto ref = ReadBytes(dir / "Dir.ref");
-    ASSERT_EQ(ref.size(), 72u);
-    for (size_t i = 0; i < ref.size(); ++i) EXPECT_EQ(ref[i], i == 4 ? 1 : 0) << i;
-    EXPECT_EQ(ReadBytes(dir / "Dir.dat"), std::vector<uint8_t>(90, 0));
-    EXPECT_EQ(Values(cat.UsedEntries()), std::vector<int32_t>{0});
-}
-
 TEST_F(DirFileTest, CreateEntryGrowsDirDatFirstAndStampsTheEntry) {
     const int32_t before = LocalTimeStamp();
     EXPECT_EQ(cat.CreateEntry("Anlage Nord", FolderKey({"A"})), "000001");
@@ -284,29 +276,25 @@ TEST_F(DirFileTest, EvaluateMarksOfEntries) {
 
 // ---- opening ---------------------------------------------------------------------
 
-TEST_F(DirFileTest, OpenCreatesAMissingDirDatCoveringEveryNode) {
+TEST_F(DirFileTest, OpenCreatesAMissingDirDatAndExtendsAShortOne) {
     cat.CreateEntry("", DrawingKey({"F", "P"}));
     cat.Close();
     path::RemoveFile(dir / "Dir.dat");
     cat.Open();
     EXPECT_TRUE(cat.DirDat().IsOpen());
     EXPECT_EQ(ReadBytes(dir / "Dir.dat"), std::vector<uint8_t>(90 * 17, 0));
-    // New entries are stamped into it.
-    cat.CreateEntry("neu", DrawingKey({"F", "Q"}));
-    EXPECT_EQ(cat.DirDat().GetText(3), "neu");
-}
-
-TEST_F(DirFileTest, OpenExtendsAShortDirDat) {
-    cat.CreateEntry("alt", FolderKey({"F"}));
+    // New entries are stamped into it; a short one keeps what it holds.
+    cat.CreateEntry("alt", DrawingKey({"F", "Q"}));
+    EXPECT_EQ(cat.DirDat().GetText(3), "alt");
     cat.Close();
     auto dat = ReadBytes(dir / "Dir.dat");
-    dat.resize(100);
+    dat.resize(3 * 90 + 10);
     WriteBytes(dir / "Dir.dat", dat);
     cat.Open();
     const auto grown = ReadBytes(dir / "Dir.dat");
-    ASSERT_EQ(grown.size(), 90u * 9);
+    ASSERT_EQ(grown.size(), 90u * 17);
     EXPECT_TRUE(std::equal(dat.begin(), dat.end(), grown.begin()));
-    EXPECT_EQ(cat.DirDat().GetText(1), "alt");
+    EXPECT_EQ(cat.DirDat().GetText(3), "alt");
 }
 
 TEST_F(DirFileTest, NamesInOtherLetterCaseAreTaken) {
@@ -324,12 +312,8 @@ TEST(DirFileOpen, MissingCatalogueIsRefused) {
     TempDir dir;
     TKorDirFile cat;
     cat.SetProject(dir.Path());
-    try {
-        cat.Open();
-        FAIL();
-    } catch (const EKorKeyError& e) {
-        EXPECT_STREQ(e.what(), "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : Dir.ref");
-    }
+    EXPECT_EQ(MessageOf<EKorKeyError>([&] { cat.Open(); }),
+              "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : Dir.ref");
     EXPECT_FALSE(cat.IsOpen());
     EXPECT_FALSE(path::FileExists(dir / "Dir.dat"));
 }
@@ -366,25 +350,16 @@ TEST_F(DirFileTest, ARingWithinALevelIsRefusedByTheListings) {
     cat.Open();
     EXPECT_EQ(sink.errors.size(), 1u);
     std::vector<std::string> names;
-    try {
-        cat.ListChildren({}, dirref::kFolder, names);
-        FAIL();
-    } catch (const EKorKeyError& e) {
-        EXPECT_STREQ(e.what(), "KorKeyFile: Die Indexdatei ist beschädigt. Ein Baum enthält einen Ringverweis!");
-    }
+    EXPECT_EQ(MessageOf<EKorKeyError>([&] { cat.ListChildren({}, dirref::kFolder, names); }),
+              "KorKeyFile: Die Indexdatei ist beschädigt. Ein Baum enthält einen Ringverweis!");
 }
 
 TEST_F(DirFileTest, ALinkOutsideTheFileRefusesIt) {
     cat.CreateEntry("", {FolderPart("A"), FolderPart("B")});
     Damage(2, 12, 4000);  // B's Right
-    try {
-        cat.Open();
-        FAIL();
-    } catch (const EKorKeyError& e) {
-        EXPECT_STREQ(e.what(),
-                     "KorKeyFile: Die Indexdatei ist beschädigt. Der Eintrag 2 verweist auf den Eintrag "
-                     "4000 außerhalb der Datei!");
-    }
+    EXPECT_EQ(MessageOf<EKorKeyError>([&] { cat.Open(); }),
+              "KorKeyFile: Die Indexdatei ist beschädigt. Der Eintrag 2 verweist auf den Eintrag "
+              "4000 außerhalb der Datei!");
     EXPECT_FALSE(cat.IsOpen());
     EXPECT_FALSE(cat.DirDat().IsOpen());
 }
@@ -393,12 +368,8 @@ TEST_F(DirFileTest, TakingAnEntryInUseFromTheChainIsRefusedBeforeWriting) {
     cat.CreateEntry("", {FolderPart("A"), FolderPart("B")});
     const auto ref = Damage(0, 4, 2);  // the chain starts at B, which is in use
     cat.Open();
-    try {
-        cat.CreateEntry("", FolderKey({"C"}));
-        FAIL();
-    } catch (const EKorKeyError& e) {
-        EXPECT_STREQ(e.what(), "IntList: Ein Eintrag mit der Nummer 2 existiert bereits!");
-    }
+    EXPECT_EQ(MessageOf<EKorKeyError>([&] { cat.CreateEntry("", FolderKey({"C"})); }),
+              "IntList: Ein Eintrag mit der Nummer 2 existiert bereits!");
     ASSERT_EQ(sink.errors.size(), 1u);
     EXPECT_EQ(sink.errors[0],
               "Fehler: Der Eintrag 2 ist bereits in Dir.ref vorhanden!\rDieser Fehler ist schwerwiegend. "

@@ -133,7 +133,9 @@ TEST(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
         EXPECT_EQ(std::vector<uint8_t>(h, h + 48), headers[static_cast<size_t>(s)]) << s;
         for (int i = 0; i < 3; ++i) EXPECT_EQ(r.GetField(i), texts[static_cast<size_t>(s)][static_cast<size_t>(i)]);
         EXPECT_EQ(r.GetField(3), "");
-        if (r.IsActive()) EXPECT_EQ(r.ComputeChecksum(), r.GetChecksum()) << s;
+        if (r.IsActive()) {
+            EXPECT_EQ(r.ComputeChecksum(), r.GetChecksum()) << s;
+        }
     }
     EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
     EXPECT_EQ(Files(dir), (std::vector<std::string>{"t.dat", "t.key"}));
@@ -197,18 +199,6 @@ TEST(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
     EXPECT_EQ(Files(dir), (std::vector<std::string>{"t.dat", "t.key"}));
     EXPECT_EQ(t->Append({"n1", "x", "1"}), 17);
     EXPECT_EQ(t->Append({"n2", "x", "2"}), 11);
-}
-
-TEST(TableReindex, DefiningAKeyAndReindexingMakesItFindable) {
-    TempDir dir;
-    auto t = MakeTable(dir, {Text("K", 4), Text("V", 4)});
-    for (const char* k : {"a", "b", "c"}) t->Append({k, k[0] == 'b' ? "y" : "x"});
-    t->DefineSecondaryKey("V", {"V"});
-    TIntegerList found;
-    EXPECT_FALSE(t->FindBySecondary("V", {"x"}, found));
-    t->Reindex();
-    EXPECT_TRUE(t->FindBySecondary("V", {"x"}, found));
-    EXPECT_EQ(found.Values(), (std::vector<int32_t>{0, 2}));
 }
 
 TEST(TableFileHelpers, ARawFileTakesAHeaderAndRecordsFromAnotherTable) {
