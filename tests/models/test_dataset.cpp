@@ -1,7 +1,6 @@
 // The table model over a store table: key order, filters, code page, refusal
 // of edits, and reading only the rows a view asks for.
 #include <QAbstractItemModelTester>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -140,7 +139,8 @@ private slots:
         QCOMPARE(ds.rowCount(), 4);
     }
 
-    void editingIsRefused() {
+    // Editing is refused; records appended later show after reopening.
+    void editingIsRefusedAndAppendsShowOnReopening() {
         ScratchTable t(kFields, {{"M1", "", "alt"}});
         TKorDataSet ds;
         ds.SetKorTab(&t.table);
@@ -151,28 +151,20 @@ private slots:
         QVERIFY(!ds.setData(cell, QStringLiteral("neu")));
         QCOMPARE(cell.data().toString(), QStringLiteral("alt"));
         QCOMPARE(t.table.GetField(2), std::string("alt"));
-    }
 
-    void recordsAppendedLaterShowAfterReopening() {
-        ScratchTable t(kFields, {{"A1", "", ""}});
-        TKorDataSet ds;
-        ds.SetKorTab(&t.table);
-        ds.Open();
-        QCOMPARE(ds.rowCount(), 1);
-        QVERIFY(t.table.Append({"A0", "", ""}) >= 0);
+        QVERIFY(t.table.Append({"M0", "", ""}) >= 0);
         QCOMPARE(ds.rowCount(), 1);  // the count of the open
         ds.Close();
         ds.Open();
-        QCOMPARE(Column(ds, 0), (QStringList{"A0", "A1"}));
+        QCOMPARE(Column(ds, 0), (QStringList{"M0", "M1"}));
     }
 
+    // Rows are read as the view asks for them; how long opening a large table
+    // takes is measured by bench/bench_dataset.cpp. The size is raised with
+    // KORIN_BIG_TABLE (for example 1000000).
     void aLargeTableOpensAtOnce() {
-        // Rows are read as the view asks for them: opening a large table and
-        // jumping to its end costs about as much as opening a small one. The
-        // size is raised with KORIN_BIG_TABLE (for example 1000000).
-        const int n = qEnvironmentVariableIsSet("KORIN_BIG_TABLE")
-                          ? qEnvironmentVariableIntValue("KORIN_BIG_TABLE")
-                          : 100000;
+        const int n = qEnvironmentVariableIsSet("KORIN_BIG_TABLE") ? qEnvironmentVariableIntValue("KORIN_BIG_TABLE")
+                                                                   : 5000;
         QTemporaryDir dir;
         TKorTable table;
         table.SetProject(dir.path().toStdString());
@@ -182,36 +174,26 @@ private slots:
         table.SetPrimaryKeyField(1);
         table.CreateNew(true);
         table.Open();
-        QElapsedTimer fill;
-        fill.start();
         char name[16];
         for (int i = 0; i < n; ++i) {
             std::snprintf(name, sizeof name, "M%07d", i);
             table.Append({name, "Messtelle"});
         }
-        qInfo("%d records written in %lld ms", n, static_cast<long long>(fill.elapsed()));
         table.Close();
 
         TKorDataSet ds;
         ds.SetKorTab(&table);
         QTableView view;
-        view.resize(800, 600);
         view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        QElapsedTimer timer;
-        timer.start();
         ds.Open();
         view.setModel(&ds);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         view.scrollToBottom();
         QCoreApplication::processEvents();
-        const QString last = ds.index(n - 1, 0).data().toString();
-        const qint64 ms = timer.elapsed();
-        qInfo("opened, shown and scrolled to the end in %lld ms", static_cast<long long>(ms));
         QCOMPARE(ds.rowCount(), n);
         std::snprintf(name, sizeof name, "M%07d", n - 1);
-        QCOMPARE(last, QString::fromLatin1(name));
-        QVERIFY2(ms < 1000, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QCOMPARE(ds.index(n - 1, 0).data().toString(), QString::fromLatin1(name));
     }
 };
 

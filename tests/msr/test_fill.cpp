@@ -48,7 +48,7 @@ TEST_F(MsrFill, InstrumentsTerminalsAndWiresTakeTheirRecords) {
         const TFillResult r = FillPages(p, mode, mps, {});
         EXPECT_EQ(r.failed, 0);
         EXPECT_GT(r.symbols, 0);
-        FillPages(p, mode, mps, {});
+        FillPages(p, mode, mps, {});  // twice: the flags below are not doubled
     }
     for (const std::string& mp : mps) {
         p.mpoint.FindByPrimary(mp);
@@ -94,7 +94,6 @@ TEST_F(MsrFill, AWireWithoutItsCableIsMarkedAndLeftAlone) {
             return;
         p.wire.GoToSlot(slots.Items(0));
         p.wire.SetFieldById(4, "FEHLT");
-        const std::string before = s.GetCode(4);
         FillPages(p, TFillMode::Wires, {mp}, {});
         p.wire.GoToSlot(slots.Items(0));
         EXPECT_EQ(p.wire.GetFieldById(12008), "0");
@@ -143,10 +142,10 @@ TEST_F(MsrFill, KorintoolRunsTheWholeRoad) {
     EXPECT_NE(gen.out.find("created\t"), std::string::npos);
     for (const char* mode : {"instruments", "terminals", "wires"})
         EXPECT_EQ(RunTool({"msr", "fill", dir, mode}).exitCode, 0) << mode;
-    const ToolResult pages = RunTool({"msr", "pages", dir});
-    EXPECT_FALSE(pages.out.empty());
     EXPECT_EQ(RunTool({"msr", "generate", dir, "--mp", "KEINE"}).exitCode, 0);
     EXPECT_EQ(RunTool({"msr", "fill", dir, "everything"}).exitCode, 2);
+    const ToolResult pages = RunTool({"msr", "pages", dir});
+    ASSERT_FALSE(pages.out.empty());
     TMsrProject p(dir);
     EXPECT_EQ(ExpectConsistent(p).size(),
               static_cast<size_t>(std::count(pages.out.begin(), pages.out.end(), '\n')));

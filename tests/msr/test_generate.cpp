@@ -30,6 +30,12 @@ protected:
         EXPECT_TRUE(p.mpoint.FindByPrimary(mp));
         return PagePairs(p.mpoint.GetFieldById(field::kDrawing));
     }
+    // The names of the catalogue path of a page file.
+    std::vector<std::string> PathOf(TMsrProject& p, const std::string& file) {
+        std::vector<std::string> names;
+        p.Catalogue().EntryPath(EntryOfFile(file), names);
+        return names;
+    }
     RecordingSink sink_;
 };
 
@@ -64,9 +70,7 @@ TEST_F(MsrGenerate, EveryAssignedOriginalBecomesAFilledRegisteredPage) {
             {60, area}, {61, plant}, {63, mp}, {64, ""}, {62, std::to_string(k + 1)}, {12135, mp},
             {2, p.mpoint.GetFieldById(2)}, {65, p.mpoint.GetFieldById(12139)}, {76, p.mpoint.GetFieldById(76)}};
         for (const auto& [code, text] : codes) EXPECT_EQ(t.GetCode(code), text) << "code " << code;
-        std::vector<std::string> path;
-        p.Catalogue().EntryPath(EntryOfFile(pages[k].file), path);
-        EXPECT_EQ(path, (std::vector<std::string>{area, plant, mp, std::to_string(k + 1)}));
+        EXPECT_EQ(PathOf(p, pages[k].file), (std::vector<std::string>{area, plant, mp, std::to_string(k + 1)}));
         ASSERT_TRUE(p.drawing.FindByPrimary(pages[k].file));
         EXPECT_EQ(p.drawing.GetField(8), mp);
         EXPECT_EQ(p.drawing.GetField(12), pages[k].original.substr(0, pages[k].original.find('-')));
@@ -94,11 +98,7 @@ TEST_F(MsrGenerate, UnchangedAssignmentKeepsPagesAndAChangedOneRenumbersThem) {
     const std::vector<TPagePair> after = Pages(p, mp);
     ASSERT_EQ(after.size(), before.size() + 1);
     EXPECT_EQ(after.back().original, extra[0].Name());
-    for (size_t k = 0; k < after.size(); ++k) {
-        std::vector<std::string> names;
-        p.Catalogue().EntryPath(EntryOfFile(after[k].file), names);
-        EXPECT_EQ(names.back(), std::to_string(k + 1));
-    }
+    for (size_t k = 0; k < after.size(); ++k) EXPECT_EQ(PathOf(p, after[k].file).back(), std::to_string(k + 1));
     ExpectConsistent(p);
 }
 
@@ -159,9 +159,7 @@ TEST_F(MsrGenerate, AMissingOriginalFileIsReportedAndUsesNoPageNumber) {
     EXPECT_NE(r.refused.front().find(mp), std::string::npos);
     const std::vector<TPagePair> pages = Pages(p, mp);
     ASSERT_EQ(pages.size(), path.size() - 2);
-    std::vector<std::string> names;
-    p.Catalogue().EntryPath(EntryOfFile(pages[0].file), names);
-    EXPECT_EQ(names.back(), "1");
+    EXPECT_EQ(PathOf(p, pages[0].file).back(), "1");
     ExpectConsistent(p);
 }
 

@@ -2,8 +2,6 @@
 // as plain data.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <tuple>
@@ -28,25 +26,17 @@ gen::Symbol Sym(std::vector<std::pair<uint16_t, std::string>> codes, int16_t typ
 }
 
 // Writes the symbols as a page and reads it back through the drawing class.
-class Page {
-public:
+struct Page {
     explicit Page(std::vector<gen::Symbol> symbols) {
-        dir_ = std::filesystem::temp_directory_path() / ("msrcheck_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
         gen::Drawing d;
         d.symbols = std::move(symbols);
-        const auto bytes = gen::Build(d);
-        std::ofstream(dir_ / "000100", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                               static_cast<std::streamsize>(bytes.size()));
-        drawing.SetProject(dir_.string() + "/");
+        korin::testing::WriteBytes(dir / "000100", gen::Build(d));
+        drawing.SetProject(dir.Path());
         drawing.SetFileName("000100");
         drawing.Open();
     }
-    ~Page() { std::filesystem::remove_all(dir_); }
+    korin::testing::TempDir dir;
     TKorDrawing drawing;
-
-private:
-    std::filesystem::path dir_;
 };
 
 gen::Symbol Title(const std::string& designation, std::vector<std::pair<uint16_t, std::string>> more = {}) {
@@ -82,11 +72,9 @@ TEST(InstrumentationCheck, ReportsPerModeWhatTheTablesSay) {
     // Only the first differing field of a symbol is reported.
     auto rows = CheckInstrumentationPage(page.drawing, InstMode::SymbolText, false, lookups);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].pageMeasurePoint, "A1.FT01");
-    EXPECT_EQ(rows[0].typical, "T7");
-    EXPECT_EQ(rows[0].measurePoint, "A1.FT01");
-    EXPECT_EQ(rows[0].instrument, "FT");
-    EXPECT_EQ(rows[0].error, "4-20mA <> 0-10V");
+    EXPECT_EQ(std::tie(rows[0].pageMeasurePoint, rows[0].typical, rows[0].measurePoint, rows[0].instrument,
+                       rows[0].error),
+              std::make_tuple("A1.FT01", "T7", "A1.FT01", "FT", "4-20mA <> 0-10V"));
 
     // Past the reference list the symbol has no measure point and no loop.
     rows = CheckInstrumentationPage(page.drawing, InstMode::NotAssignable, false, lookups);
@@ -117,12 +105,8 @@ TEST(PageInfoCheck, ListsWhatTheChosenBoxesAsk) {
         PageInfoOptions options;
         bool listed;
     };
-    PageInfoOptions composed;
-    composed.composed = true;
-    PageInfoOptions found63;
-    found63.found63 = true;
-    PageInfoOptions skipEmpty;
-    skipEmpty.found12135 = true;
+    PageInfoOptions composed, found63, skipEmpty;
+    composed.composed = found63.found63 = skipEmpty.found12135 = true;
     PageInfoOptions keepEmpty = skipEmpty;
     keepEmpty.ignoreEmpty12135 = false;
     const Case cases[] = {
@@ -135,16 +119,13 @@ TEST(PageInfoCheck, ListsWhatTheChosenBoxesAsk) {
         {"63 not in the table", "A1", "FT01", "A1FT01", "B9", found63, true},
     };
     for (const Case& c : cases) {
-        const PageInfoOptions& options = c.options;
         Page page({Title(c.c12135, {{1, c.c1}, {2, c.c2}, {63, c.c63}, {61, "A1"}, {62, "3"}})});
-        const auto row = CheckPageInfoPage(page.drawing, options, exists);
-        EXPECT_EQ(row.has_value(), c.listed) << c.what;
+        const auto row = CheckPageInfoPage(page.drawing, c.options, exists);
+        ASSERT_EQ(row.has_value(), c.listed) << c.what;
         if (row) {
-            EXPECT_EQ(row->designation63, c.c63) << c.what;
-            EXPECT_EQ(row->page62, "3") << c.what;
-            EXPECT_EQ(row->plant61, "A1") << c.what;
-            EXPECT_EQ(row->found63, exists(c.c63) ? "1" : "") << c.what;
-            EXPECT_EQ(row->typical76, "T7") << c.what;
+            EXPECT_EQ(std::tie(row->designation63, row->page62, row->plant61, row->found63, row->typical76),
+                      std::make_tuple(c.c63, "3", "A1", exists(c.c63) ? "1" : "", "T7"))
+                << c.what;
         }
     }
     // Kept by its box, an empty designation is checked like any other.

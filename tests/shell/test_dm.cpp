@@ -32,15 +32,14 @@ class TestDM : public QObject {
 private slots:
     void init() { scope_.Clear(); }
 
-    void aTableIsOpenedOnce() {
+    void aTableIsOpenedOnceAndAllCloseTogether() {
         ProjectBuilder b;
         const auto files = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Bezeichner_Stelle", 20}},
                                       {{"FIC101"}, {"TIC200"}});
+        b.AddTable({"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}, {{"R", 10}}, {{"1"}});
         auto main = OpenMain(b);
         TDM& dm = main->DataModule();
         dm.OpenMPoint();
-        QVERIFY(dm.KorTab(TDM::MPoint).IsOpen());
-        QVERIFY(dm.KorDataSet(TDM::MPoint).Active());
         QCOMPARE(dm.KorDataSet(TDM::MPoint).rowCount(), 2);
 
         // The file goes away under the open table: a second open that opened the
@@ -50,6 +49,16 @@ private slots:
         QVERIFY(dm.KorTab(TDM::MPoint).IsOpen());
         QVERIFY(dm.KorDataSet(TDM::MPoint).Active());
         QCOMPARE(dm.KorDataSet(TDM::MPoint).index(1, 0).data().toString(), QStringLiteral("TIC200"));
+
+        dm.OpenMSRRef();
+        dm.CloseAllTables();
+        for (int t = 0; t < TDM::Count; ++t) {
+            QVERIFY(!dm.KorTab(static_cast<TDM::Table>(t)).IsOpen());
+            QVERIFY(!dm.KorDataSet(static_cast<TDM::Table>(t)).Active());
+        }
+        // They open again on the next use.
+        dm.OpenMSRRef();
+        QVERIFY(dm.KorDataSet(TDM::MSRRef).Active());
     }
 
     void missingTablesStayClosed() {
@@ -62,31 +71,12 @@ private slots:
         auto main = OpenMain(b);
         TDM& dm = main->DataModule();
         dm.OpenConn();
-        QVERIFY(!dm.KorTab(TDM::Conn).IsOpen());
-        QVERIFY(!dm.KorDataSet(TDM::Conn).Active());
         dm.OpenUnit();
-        QVERIFY(!dm.KorTab(TDM::Unit).IsOpen());
         dm.OpenSignal();
-        QVERIFY(!dm.KorTab(TDM::Signal).IsOpen());
-    }
-
-    void closeAllTablesClosesEveryPair() {
-        ProjectBuilder b;
-        b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"M", 10}}, {{"1"}});
-        b.AddTable({"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}, {{"R", 10}}, {{"1"}});
-        auto main = OpenMain(b);
-        TDM& dm = main->DataModule();
-        dm.OpenMPoint();
-        dm.OpenMSRRef();
-        QVERIFY(dm.KorTab(TDM::MSRRef).IsOpen());
-        dm.CloseAllTables();
-        for (int t = 0; t < TDM::Count; ++t) {
-            QVERIFY(!dm.KorTab(static_cast<TDM::Table>(t)).IsOpen());
-            QVERIFY(!dm.KorDataSet(static_cast<TDM::Table>(t)).Active());
+        for (TDM::Table t : {TDM::Conn, TDM::Unit, TDM::Signal}) {
+            QVERIFY(!dm.KorTab(t).IsOpen());
+            QVERIFY(!dm.KorDataSet(t).Active());
         }
-        // They open again on the next use.
-        dm.OpenMSRRef();
-        QVERIFY(dm.KorDataSet(TDM::MSRRef).Active());
     }
 
     void aTableOpenedElsewhereOnlyGetsItsDataset() {

@@ -1,11 +1,10 @@
-// The project tree window: selecting paths, deleting entries, long texts, the
-// catalogue check window.
+// The project tree window: selecting paths, deleting entries, the catalogue
+// check window.
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
-#include <fstream>
 
 #include "project/kor_dir_file.h"
 #include "shell/form_dir.h"
@@ -23,16 +22,12 @@ namespace {
 
 struct Fixture {
     ProjectBuilder b{"Werk"};
-    std::pair<std::string, std::string> messtelle;
-    std::pair<std::string, std::string> kabel;
-    std::string page;
+    std::pair<std::string, std::string> messtelle = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
+    std::pair<std::string, std::string> kabel = b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Name", 20}}, {{"K1"}});
+    std::string page = b.AddDrawing({"AUC_SYSTEM", "Blatt1"});
     std::unique_ptr<TFormMain> main;
 
     Fixture() {
-        messtelle = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
-        kabel = b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Name", 20}}, {{"K1"}});
-        page = b.AddDrawing({"AUC_SYSTEM", "Blatt1"});
-        b.SetLongText(DrawingKey({"AUC_SYSTEM", "Blatt1"}), "Pumpe P1 Druckseite");
         TFormMain::Options options;
         options.projectFolder = QString::fromStdString(b.Dir()).chopped(1);
         options.saveSettings = false;
@@ -40,19 +35,15 @@ struct Fixture {
         main->Startup();
     }
     TFormDir& Tree() { return main->ProjectTree(); }
-    QString Current() const {
-        const QModelIndex i = main->ProjectTree().Tree()->currentIndex();
-        return i.isValid() ? i.data(Qt::DisplayRole).toString() : QString();
-    }
-    QStringList Children(const QString& folder) {
+    QString Current() const { return main->ProjectTree().Tree()->currentIndex().data().toString(); }
+    bool Exists(const std::string& file) const { return path::FileExists(b.FilePath(file)); }
+    // The names below AUC_SYSTEM, read anew.
+    QStringList Children() {
         TKorDirModel& m = Tree().Model();
+        const QModelIndex top = m.index(0, 0);
+        m.FetchChildren(top);
         QStringList names;
-        for (int r = 0; r < m.rowCount(); ++r) {
-            const QModelIndex top = m.index(r, 0);
-            if (top.data(TKorDirModel::NameRole).toString() != folder) continue;
-            m.FetchChildren(top);
-            for (int c = 0; c < m.rowCount(top); ++c) names << m.index(c, 0, top).data().toString();
-        }
+        for (int c = 0; c < m.rowCount(top); ++c) names << m.index(c, 0, top).data().toString();
         return names;
     }
 };
@@ -90,7 +81,6 @@ private slots:
         QCOMPARE(f.Tree().SelectedType(), -1);
 
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,KABEL"));
-        QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
         QCOMPARE(f.Current(), QStringLiteral("AUC_SYSTEM"));
         QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM"));
@@ -110,23 +100,20 @@ private slots:
     void deletingATableRemovesItsEntriesAndFiles() {
         Fixture f;
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
-        QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
-
         dialogs_.answerYes = false;
         f.Tree().DeleteSelected();
         QCOMPARE(dialogs_.questions.size(), 1);
         QVERIFY(dialogs_.questions.front().startsWith(
             QStringLiteral("Achtung! Es kann eine essentiell notwendige Datei gelöscht werden!")));
         QVERIFY(dialogs_.questions.front().endsWith(QStringLiteral("Gelöscht wird: AUC_SYSTEM/MESSTELLE")));
-        QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
+        QVERIFY(f.Exists(f.messtelle.first));
 
         dialogs_.answerYes = true;
         f.Tree().DeleteSelected();
-        QVERIFY(!path::FileExists(f.b.FilePath(f.messtelle.first)));
-        QVERIFY(!path::FileExists(f.b.FilePath(f.messtelle.second)));
-        QVERIFY(path::FileExists(f.b.FilePath(f.kabel.first)));
-        QVERIFY(!f.Children(QStringLiteral("AUC_SYSTEM")).contains(QStringLiteral("MESSTELLE")));
-        QVERIFY(f.Children(QStringLiteral("AUC_SYSTEM")).contains(QStringLiteral("KABEL")));
+        QVERIFY(!f.Exists(f.messtelle.first));
+        QVERIFY(!f.Exists(f.messtelle.second));
+        QCOMPARE(f.Children(), (QStringList{"Blatt1", "KABEL", "SCHEDULE", "SYSTABLE"}));
+        QVERIFY(f.Exists(f.kabel.first));
         // The selection moves to the folder.
         QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM"));
         std::string data, key;
@@ -145,24 +132,21 @@ private slots:
         QCOMPARE(f.Tree().SelectedType(), 5);
         QCOMPARE(f.Current(), QStringLiteral("AUC_SYSTEM"));
         f.Tree().DeleteSelected();
-        QVERIFY(!path::FileExists(f.b.FilePath(f.kabel.first)));
-        QVERIFY(!path::FileExists(f.b.FilePath(f.messtelle.first)));
-        QVERIFY(path::FileExists(f.b.FilePath(f.page)));
-        QCOMPARE(f.Children(QStringLiteral("AUC_SYSTEM")), QStringList{QStringLiteral("Blatt1")});
-    }
+        QVERIFY(!f.Exists(f.kabel.first));
+        QVERIFY(!f.Exists(f.messtelle.first));
+        QVERIFY(f.Exists(f.page));
+        QCOMPARE(f.Children(), QStringList{QStringLiteral("Blatt1")});
 
-    void deleteWithNothingSelectedDoesNothing() {
-        Fixture f;
+        // With nothing selected, nothing is asked and nothing goes.
+        dialogs_.Clear();
         f.Tree().Tree()->selectionModel()->clear();
         f.Tree().DeleteSelected();
         QVERIFY(dialogs_.questions.isEmpty());
-        QVERIFY(path::FileExists(f.b.FilePath(f.messtelle.first)));
-        QVERIFY(path::FileExists(f.b.FilePath(f.page)));
+        QVERIFY(f.Exists(f.page));
     }
 
     void checkWindowReportsAndRepairsARing() {
         Fixture f;
-        // Free some entries, then link the first free entry to itself.
         TKorDirFile& dir = f.Tree().KorDirFileModDir();
         {
             TFormDirCheck clean(dir);
@@ -171,6 +155,7 @@ private slots:
             QCOMPARE(dialogs_.messages.size(), 1);
             QVERIFY(dialogs_.messages.back().startsWith(QStringLiteral("Es gab nichts zu reparieren")));
         }
+        // Free some entries, then link the first free entry to itself.
         dir.DeleteTable({"AUC_SYSTEM", "KABEL"});
         const int32_t first = dir.Nodes().GetUp(0);
         QVERIFY(first > 0 && first < dir.Nodes().Count());
@@ -189,8 +174,8 @@ private slots:
         QCOMPARE(check.Summary(), QStringLiteral("Keine Fehler gefunden"));
         QCOMPARE(dialogs_.messages.size(), 1);
         QVERIFY(dialogs_.messages.back().contains(QStringLiteral("%1 von %1").arg(findings)));
-        QVERIFY(!check.Lines().contains(ring));
         const QStringList lines = check.Lines();
+        QVERIFY(!lines.contains(ring));
         const int heading = static_cast<int>(lines.indexOf(QStringLiteral(
             "Nicht verlinkte freie Einträge und belegte Einträge, die als frei markiert sind:")));
         QVERIFY(heading > 0);
@@ -224,11 +209,8 @@ private slots:
 
         const QModelIndex folder = f.Tree().Model().index(0, 0);
         view->expand(folder);
-        QModelIndex table;
-        for (int r = 0; r < f.Tree().Model().rowCount(folder); ++r)
-            if (f.Tree().Model().index(r, 0, folder).data().toString() == QStringLiteral("KABEL"))
-                table = f.Tree().Model().index(r, 0, folder);
-        QVERIFY(table.isValid());
+        const QModelIndex table = f.Tree().Model().index(1, 0, folder);  // Blatt1, KABEL, MESSTELLE
+        QCOMPARE(table.data().toString(), QStringLiteral("KABEL"));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(table).center());
         QCOMPARE(f.Tree().SelectedType(), 5);
         QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);

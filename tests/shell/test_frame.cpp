@@ -44,13 +44,10 @@ std::unique_ptr<TFormMain> MainWindow(const QString& folder, bool save = false) 
 
 QString Folder(const ProjectBuilder& b) { return QString::fromStdString(b.Dir()).chopped(1); }
 
-bool IsEmptyFolder(const QString& folder) {
-    return std::filesystem::is_empty(std::filesystem::path(folder.toStdString()));
-}
+bool IsEmptyFolder(const QString& folder) { return std::filesystem::is_empty(folder.toStdString()); }
 
-QString ReadLog(const ProjectBuilder& b) {
-    std::ifstream in(b.Dir() + "KorPro.Log");
-    return QString::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+QString RememberedName(SettingsScope& scope) {
+    return scope.Open()->value(kMainGroup + u'/' + kProjectNameKey).toString();
 }
 
 }  // namespace
@@ -67,12 +64,10 @@ private slots:
         TFormMain::Options options;
         options.saveSettings = false;
         TFormMain main(options);
-        QMenu* help = nullptr;
-        for (QAction* a : main.menuBar()->actions())
-            if (a->text() == QStringLiteral("&Hilfe")) help = a->menu();
-        QVERIFY(help);
         QList<QAction*> items;
-        CollectActions(help, items);
+        for (QAction* a : main.menuBar()->actions())
+            if (a->text() == QStringLiteral("&Hilfe")) CollectActions(a->menu(), items);
+        QVERIFY(!items.isEmpty());
         QStringList opened;
         for (QAction* item : items) {
             if (item->text().startsWith(QStringLiteral("Ü&ber"))) continue;
@@ -117,10 +112,7 @@ private slots:
         QCOMPARE(main->ProjectName(), QStringLiteral("Werk"));
         main->CloseDown();
         QVERIFY(IsEmptyFolder(other.path()));
-        {
-            auto settings = scope_.Open();
-            QCOMPARE(settings->value(kMainGroup + u'/' + kProjectNameKey).toString(), QStringLiteral("Werk"));
-        }
+        QCOMPARE(RememberedName(scope_), QStringLiteral("Werk"));
 
         // Given on the command line, existing or not: the reason shows in the
         // window, nothing is written there, and the remembered project stays
@@ -132,7 +124,7 @@ private slots:
             QVERIFY(again->Notice().contains(folder));
             QVERIFY(!again->ProjectIsOpen());
             again->CloseDown();
-            QCOMPARE(scope_.Open()->value(kMainGroup + u'/' + kProjectNameKey).toString(), QStringLiteral("Werk"));
+            QCOMPARE(RememberedName(scope_), QStringLiteral("Werk"));
         }
         QVERIFY(IsEmptyFolder(other.path()));
 
@@ -148,7 +140,7 @@ private slots:
         QVERIFY(!remembered->ProjectIsOpen());
         remembered->CloseDown();
         QVERIFY(IsEmptyFolder(other.path()));
-        QCOMPARE(scope_.Open()->value(kMainGroup + u'/' + kProjectNameKey).toString(), QString());
+        QCOMPARE(RememberedName(scope_), QString());
     }
 
     void damagedCatalogueFilesAreReportedAndLogged() {
@@ -158,9 +150,11 @@ private slots:
         std::filesystem::resize_file(b.Dir() + "Dir.dat", 90 * 3);
         auto main = MainWindow(Folder(b));
         QVERIFY(main->ProjectIsOpen());
-        QVERIFY2(dialogs_.errors.size() == 1, qPrintable(dialogs_.errors.join(" | ")));
+        QCOMPARE(dialogs_.errors.size(), 1);
         QVERIFY(dialogs_.errors.front().startsWith(QStringLiteral("Die Datei \"Dir.dat\" ist zu kurz")));
-        QVERIFY(ReadLog(b).contains(QStringLiteral("ModDir Die Datei \"Dir.dat\" ist zu kurz")));
+        std::ifstream log(b.Dir() + "KorPro.Log");
+        QVERIFY(QString::fromStdString(std::string(std::istreambuf_iterator<char>(log), {}))
+                    .contains(QStringLiteral("ModDir Die Datei \"Dir.dat\" ist zu kurz")));
         main.reset();
 
         // Regrown, it is sound again; a torn "Dir.ref" is the next finding.
@@ -181,9 +175,7 @@ private slots:
             main->ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,PLAN,Blatt1"));
             // Long texts keep the expanded folders and the selection.
             main->ProjectTree().SetShowLongTexts(true);
-            QTreeView* tree = main->ProjectTree().Tree();
-            const QModelIndex top = main->ProjectTree().Model().index(0, 0);
-            QVERIFY(tree->isExpanded(top));
+            QVERIFY(main->ProjectTree().Tree()->isExpanded(main->ProjectTree().Model().index(0, 0)));
             QCOMPARE(main->ProjectTree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,PLAN,Blatt1"));
             main->setGeometry(40, 50, 700, 500);
             // Print and export only where the active module can do them.
