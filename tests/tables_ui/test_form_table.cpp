@@ -108,7 +108,8 @@ private slots:
         QCOMPARE(m.StrucView().Grid()->rowCount(), 3);
     }
 
-    // A hidden field and the chosen view are there again after a restart.
+    // A hidden field and the chosen view are there again after a restart, and
+    // printing and the text export follow them.
     void settingsSurviveARestart() {
         Sample s;
         {
@@ -130,6 +131,27 @@ private slots:
         QVERIFY(!m.ContView().Grid()->isColumnHidden(0));
         QVERIFY(m.ContView().Grid()->isColumnHidden(1));
         QCOMPARE(m.ContView().Grid()->columnWidth(2), 77);
+
+        // Printing and the text export take the contents grid's shown columns.
+        int columns = -1, rows = -1;
+        std::string corner;
+        SetPrintPreviewHandler([&](TPrtGrid& grid) {
+            columns = grid.ColCount();
+            rows = grid.RowCount();
+            corner = grid.Cell(1, 2);
+        });
+        w.PrintTableModule();
+        SetPrintPreviewHandler(nullptr);
+        QCOMPARE(columns, 2);
+        QCOMPARE(rows, 4);
+        QCOMPARE(corner, std::string("Halle"));
+        QTemporaryDir dir;
+        dialogs_.saveFileName = dir.filePath(QStringLiteral("ExportGrid.txt"));
+        w.ExportTableModule();
+        QFile file(dialogs_.saveFileName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("Stelle\tOrt\r\nFIC101\tHalle\r\nLIS300\tHalle\r\nTIC200\tKeller\r\n"));
+
         m.SelectView(0);
         QCOMPARE(m.StrucView().Grid()->item(1, 5)->text(), QStringLiteral("0"));
     }
@@ -165,35 +187,6 @@ private slots:
         m.SelectView(2);
         QCOMPARE(m.ContView().DataSet().columnCount(), 4);
         QCOMPARE(m.ContView().DataSet().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Beschreibung"));
-    }
-
-    // Printing and the text export take the contents grid's shown columns.
-    void printAndExportTakeTheShownColumns() {
-        Sample s;
-        TFormMain w(s.Options(0));
-        w.Startup();
-        TFormTable& m = Module(w);
-        m.StrucView().ToggleShown(1);
-        m.SelectView(2);
-        int columns = -1, rows = -1;
-        std::string corner;
-        SetPrintPreviewHandler([&](TPrtGrid& grid) {
-            columns = grid.ColCount();
-            rows = grid.RowCount();
-            corner = grid.Cell(1, 2);
-        });
-        w.PrintTableModule();
-        SetPrintPreviewHandler(nullptr);
-        QCOMPARE(columns, 2);
-        QCOMPARE(rows, 4);
-        QCOMPARE(corner, std::string("Halle"));
-
-        QTemporaryDir dir;
-        dialogs_.saveFileName = dir.filePath(QStringLiteral("ExportGrid.txt"));
-        w.ExportTableModule();
-        QFile file(dialogs_.saveFileName);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("Stelle\tOrt\r\nFIC101\tHalle\r\nLIS300\tHalle\r\nTIC200\tKeller\r\n"));
     }
 
     // Records written by another object on the same files appear, move and go
