@@ -209,6 +209,7 @@ void TImpMap::Save() {
         discardNew();
         throw Exception(refusal);
     }
+    extdb::SyncFile(dir_);  // the renames themselves
     // An index of an older set under another letter case no longer matches.
     for (const std::string& f : extdb::CompanionFiles(dir_, kFileName, {"PX", "X02", "Y02"}))
         if (std::find(std::begin(finals), std::end(finals), f) == std::end(finals)) ::unlink(f.c_str());

@@ -239,7 +239,16 @@ void TTableImport::LoadMapping() {
         map_.Insert(std::move(row));
         changed = true;
     }
-    if (changed || !map_.IndexFilesCurrent()) map_.Save();
+    if (changed) {
+        map_.Save();
+    } else if (!map_.IndexFilesCurrent()) {
+        // Index files of an older version, or of a write that was cut off:
+        // written anew where the folder allows it; the table alone serves.
+        try {
+            map_.Save();
+        } catch (const Exception&) {
+        }
+    }
 }
 
 std::vector<TImpMapRow> TTableImport::Mapping() const {

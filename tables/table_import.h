@@ -114,7 +114,8 @@ public:
     // Loading the mapping: makes sure "ImpMap.db" exists; takes the source
     // from the first owned row; deletes owned rows whose field is gone; adds a
     // row at the end for every field that has none; writes the file when it
-    // changed or its index files are missing or stale.
+    // changed, and when its index files are missing or stale (a folder that
+    // cannot be written then leaves them so).
     void LoadMapping();
     // The owned rows, in IndexNo order.
     std::vector<TImpMapRow> Mapping() const;
