@@ -229,6 +229,14 @@ TEST_F(DrawingSave, RecomputeCrcWorksOnTheMappedFileOnly) {
     EXPECT_THROW(d.CheckCrc(stored, computed), EKorMMFError);
 }
 
+TEST(DrawingCrc, IsTheIsoCrc32OfBytes32ToTheEnd) {
+    std::vector<uint8_t> image(32, 0xFF);
+    EXPECT_EQ(TKorDrawing::ImageCrc(image.data(), image.size()), 0u) << "an empty range gives 0";
+    const std::string check = "123456789";
+    image.insert(image.end(), check.begin(), check.end());
+    EXPECT_EQ(TKorDrawing::ImageCrc(image.data(), image.size()), 0xCBF43926u);
+}
+
 // Random pages, random edits (codes grow, shrink and move the later code index
 // entries): what Save writes must be what the generator renders for the edited
 // page, and it must read back to the same model.

@@ -35,6 +35,14 @@ protected:
     }
 };
 
+TEST_F(DirFileTest, NewCatalogueIsHeaderAndOneZeroRecord) {
+    const auto ref = ReadBytes(dir / "Dir.ref");
+    ASSERT_EQ(ref.size(), 72u);
+    for (size_t i = 0; i < ref.size(); ++i) EXPECT_EQ(ref[i], i == 4 ? 1 : 0) << i;
+    EXPECT_EQ(ReadBytes(dir / "Dir.dat"), std::vector<uint8_t>(90, 0));
+    EXPECT_EQ(Values(cat.UsedEntries()), std::vector<int32_t>{0});
+}
+
 TEST_F(DirFileTest, CreateEntryGrowsDirDatFirstAndStampsTheEntry) {
     const int32_t before = LocalTimeStamp();
     EXPECT_EQ(cat.CreateEntry("Anlage Nord", FolderKey({"A"})), "000001");
