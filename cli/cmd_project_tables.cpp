@@ -9,7 +9,9 @@
 #include "store/kor_error.h"
 #include "store/kor_table.h"
 #include "tables/table_grids.h"
+#ifdef KORIN_HAVE_PRINT
 #include "tables/ui/table_print_tool.h"
+#endif
 
 namespace korintool {
 
@@ -54,7 +56,12 @@ int RunProjectTables(const Args& args) {
     } else if (cmd == "print") {
         if (args.size() != 5 || args[3] != "--pdf") throw UsageError("usage: project print DIR PATH --pdf FILE");
         OpenCatalogueTable(args[1], args[2], table);
+#ifdef KORIN_HAVE_PRINT
         korin::PrintTableContentsToPdf(table, "Inhalt " + args[2], args[4]);
+#else
+        // A build without Qt has no painter for the pages.
+        throw korin::Exception("Drucken ist in dieser Ausgabe ohne Qt nicht verfügbar!");
+#endif
     } else if (cmd == "export-text") {
         Need(args, 4);
         OpenCatalogueTable(args[1], args[2], table);
