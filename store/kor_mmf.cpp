@@ -388,6 +388,14 @@ void TKorMMF::GrowFile(int64_t newSize) {
         }
         view_ = static_cast<uint8_t*>(moved);
         mapHandle_ = capacity;
+        tailAdvised_ = false;
+    }
+    if (!tailAdvised_) {
+        // A file that grows is written at random places and into new pages: a
+        // fault reads no neighbours around it, which for new pages only costs
+        // time. (The whole mapping, which mremap needs as one piece.)
+        (void)::madvise(view_, mapHandle_, MADV_RANDOM);
+        tailAdvised_ = true;
     }
     if (const int err = ExtendFile(fileHandle_, newSize, &reserved_); err != 0) {
         lastError_ = err;

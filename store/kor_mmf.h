@@ -171,6 +171,7 @@ private:
     uint8_t* view_ = nullptr;
     int lastError_ = 0;
     int64_t reserved_ = 0;  // end of the blocks reserved beyond the file's end
+    bool tailAdvised_ = false;
 
     // errno of a failed msync or fsync, 0 on success.
     int SyncNow() const;
