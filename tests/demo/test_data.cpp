@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 #include <string>
@@ -38,6 +37,12 @@ public:
 private:
     const TTableData& t_;
 };
+
+const TTypical* TypicalOf(const std::string& description, const std::string& planType) {
+    for (const TTypical& t : Typicals())
+        if (t.description == description || t.planType == planType) return &t;
+    return nullptr;
+}
 
 class DemoData : public ::testing::Test {
 protected:
@@ -89,9 +94,7 @@ TEST_F(DemoData, MeasurePointsNameTheirPlantTypicalAndFunctionGroup) {
         EXPECT_EQ(mp(r, "Bezeichner_Stelle"), plant + mp(r, "MSR_Stelle"));
         EXPECT_TRUE(plantCodes.count(plant));
         // The criteria of automatic assignment name one typical.
-        const TTypical* typical = nullptr;
-        for (const TTypical& t : Typicals())
-            if (t.description == mp(r, "Verarb_Funktion")) typical = &t;
+        const TTypical* typical = TypicalOf(mp(r, "Verarb_Funktion"), "");
         ASSERT_NE(typical, nullptr);
         EXPECT_EQ(mp(r, "Planart"), typical->planType);
         EXPECT_EQ(mp(r, "Funktionsgruppe"), typical->functionGroup);
@@ -124,9 +127,7 @@ TEST_F(DemoData, EverySymbolOfAMeasurePointsPagesFindsItsRecord) {
     for (size_t r = 0; r < mp.Size(); ++r) {
         const std::string designation = mp(r, "Bezeichner_Stelle");
         const std::string loop = designation.substr(0, designation.find('.'));
-        const TTypical* typical = nullptr;
-        for (const TTypical& t : Typicals())
-            if (t.planType == mp(r, "Planart")) typical = &t;
+        const TTypical* typical = TypicalOf("", mp(r, "Planart"));
         ASSERT_NE(typical, nullptr);
         for (size_t p = 0; p < typical->pages.size(); ++p) {
             for (const TPageElement& e : BuildPage(*typical, p).elements) {
@@ -187,10 +188,8 @@ TEST_F(DemoData, CablesWiresAndMasterAgree) {
         for (size_t i = 0; i < own.size(); ++i) {
             const size_t w = own[i];
             EXPECT_EQ(wires(w, "Ader"), std::to_string(i + 1));
-            EXPECT_EQ(wires(w, "Bezeichner_Stelle"), cables(c, "Bezeichner_Stelle"));
-            EXPECT_EQ(wires(w, "Location"), cables(c, "Location"));
-            EXPECT_EQ(wires(w, "Kabeltyp"), cables(c, "Kabeltyp"));
-            EXPECT_EQ(wires(w, "Aderzahl"), count);
+            for (const char* f : {"Bezeichner_Stelle", "Location", "Kabeltyp", "Aderzahl"})
+                EXPECT_EQ(wires(w, f), cables(c, f)) << f;
             EXPECT_EQ(wires(w, "Reserve"), "0");
             if (wires(w, "Farbe").empty()) continue;
             // Aligned: colour and type from the master wire of that number.
