@@ -11,98 +11,78 @@
 
 namespace {
 
-using korin::TKorChainWalk;
 using korin::TKorKeyTable;
 using korin::TKorTreeWalk;
-using Order = TKorTreeWalk::Order;
-using Damage = TKorTreeWalk::Damage;
+using D = TKorTreeWalk::Damage;
+using O = TKorTreeWalk::Order;
+using Patch = std::function<void(TKorKeyTable&)>;
 
 // Nine nodes: the level 4(2(1,3),6(5,7)), node 2 owning the one-node tree 8;
 // the chain 2 -> 5 -> 7 -> 9 (the high-water node) through Up.
 struct Nodes {
     std::vector<uint8_t> bytes = std::vector<uint8_t>(64 * 9 + 8, 0);
     TKorKeyTable t;
-    Nodes() {
+    explicit Nodes(const Patch& damage) {
         t.Attach(bytes.data(), static_cast<int32_t>(bytes.size()));
         for (auto [k, l, r] : {std::array{4, 2, 6}, {2, 1, 3}, {6, 5, 7}}) t.SetLeft(k, l), t.SetRight(k, r);
         t.SetDown(2, 8);
-        for (auto [k, up] : {std::pair{2, 5}, {5, 7}, {7, 9}}) t.SetUp(k, up);
+        for (auto [k, up] : {std::array{2, 5}, {5, 7}, {7, 9}}) t.SetUp(k, up);
+        if (damage) damage(t);
     }
 };
 
-TEST(TreeWalk, OrdersAndDamage) {
-    using Repeats = TKorTreeWalk::Repeats;
-    struct Case {
-        const char* what;
-        Order order;
-        Repeats repeats;
-        std::function<void(TKorKeyTable&)> damage;
-        std::vector<int32_t> visited;
-        Damage found;
-        std::vector<int32_t> outsideAndFrom;
-        std::vector<int32_t> repeated;
-    };
-    const auto none = [](TKorKeyTable&) {};
-    const std::vector<Case> cases = {
-        {"down first", Order::DownFirst, Repeats::Ring, none, {1, 8, 2, 3, 4, 5, 6, 7}, Damage::None, {}, {}},
-        {"self first", Order::SelfFirst, Repeats::Ring, none, {1, 2, 8, 3, 4, 5, 6, 7}, Damage::None, {}, {}},
-        {"level", Order::Level, Repeats::Ring, none, {1, 2, 3, 4, 5, 6, 7}, Damage::None, {}, {}},
-        {"post order", Order::PostOrder, Repeats::Ring, none, {1, 3, 8, 2, 5, 7, 6, 4}, Damage::None, {}, {}},
-        {"negative link", Order::Level, Repeats::Ring, [](TKorKeyTable& t) { t.SetLeft(5, -2); },
-         {1, 2, 3, 4}, Damage::Outside, {-2, 5}, {}},
-        {"link to the high-water node", Order::Level, Repeats::Skip, [](TKorKeyTable& t) { t.SetRight(7, 9); },
-         {1, 2, 3, 4, 5, 6, 7}, Damage::Outside, {9, 7}, {}},
-        {"ring skipped", Order::DownFirst, Repeats::Skip, [](TKorKeyTable& t) { t.SetRight(3, 4); },
-         {1, 8, 2, 3, 4, 5, 6, 7}, Damage::None, {}, {4}},
-        {"self link", Order::Level, Repeats::Ring, [](TKorKeyTable& t) { t.SetRight(3, 3); },
-         {1, 2}, Damage::SelfLink, {}, {}},
-        // 4, 2, 1, 8 are entered a second time: more than the file's nine nodes and one
-        {"ring", Order::DownFirst, Repeats::Ring, [](TKorKeyTable& t) { t.SetRight(7, 4); },
-         {1, 8, 2, 3, 4, 5, 6, 7}, Damage::Ring, {}, {}},
-    };
-    for (const Case& c : cases) {
-        Nodes n;
-        c.damage(n.t);
-        TKorTreeWalk walk(c.order, c.repeats);
+TEST(TreeWalk, OrdersAndWhereDamageStopsThem) {
+    // what, order, entries once, damage, visited, found, {outside node, from}, repeated
+    const std::vector<std::tuple<const char*, O, bool, Patch, std::vector<int32_t>, D, std::array<int32_t, 2>,
+                                 std::vector<int32_t>>>
+        cases = {
+            {"down first", O::DownFirst, false, {}, {1, 8, 2, 3, 4, 5, 6, 7}, D::None, {}, {}},
+            {"self first", O::SelfFirst, false, {}, {1, 2, 8, 3, 4, 5, 6, 7}, D::None, {}, {}},
+            {"level", O::Level, false, {}, {1, 2, 3, 4, 5, 6, 7}, D::None, {}, {}},
+            {"post order", O::PostOrder, false, {}, {1, 3, 8, 2, 5, 7, 6, 4}, D::None, {}, {}},
+            {"negative link", O::Level, false, [](auto& t) { t.SetLeft(5, -2); }, {1, 2, 3, 4}, D::Outside, {-2, 5}, {}},
+            {"link to the high-water node", O::Level, true, [](auto& t) { t.SetRight(7, 9); },
+             {1, 2, 3, 4, 5, 6, 7}, D::Outside, {9, 7}, {}},
+            {"ring skipped", O::DownFirst, true, [](auto& t) { t.SetRight(3, 4); }, {1, 8, 2, 3, 4, 5, 6, 7}, D::None,
+             {}, {4}},
+            {"self link", O::Level, false, [](auto& t) { t.SetRight(3, 3); }, {1, 2}, D::SelfLink, {}, {}},
+            // 4, 2, 1 are entered a second time: more than the file's nine nodes and one
+            {"ring", O::DownFirst, false, [](auto& t) { t.SetRight(7, 4); }, {1, 8, 2, 3, 4, 5, 6, 7}, D::Ring, {}, {}},
+        };
+    for (const auto& [what, order, once, damage, visited, found, outside, repeated] : cases) {
+        Nodes n(damage);
+        TKorTreeWalk walk(order, once ? TKorTreeWalk::Repeats::Skip : TKorTreeWalk::Repeats::Ring);
         walk.Start(n.t, 4);
-        std::vector<int32_t> visited;
+        std::vector<int32_t> met;
         for (int32_t k = walk.Next(n.t); k >= 0; k = walk.Next(n.t)) {
-            visited.push_back(k);
-            EXPECT_EQ(walk.Depth(), k == 8 ? 1 : 0) << c.what;
-            EXPECT_EQ(walk.Owner(), k == 8 ? 2 : 0) << c.what;
+            met.push_back(k);
+            EXPECT_EQ((std::array{walk.Depth(), walk.Owner()}), (k == 8 ? std::array{1, 2} : std::array{0, 0})) << what;
         }
-        EXPECT_EQ(visited, c.visited) << c.what;
-        EXPECT_EQ(walk.Found(), c.found) << c.what;
-        if (c.found == Damage::Outside) {
-            EXPECT_EQ((std::vector<int32_t>{walk.OutsideNode(), walk.OutsideFrom()}), c.outsideAndFrom) << c.what;
-        }
-        EXPECT_EQ(walk.Repeated(), c.repeated) << c.what;
+        EXPECT_EQ(met, visited) << what;
+        EXPECT_EQ(walk.Found(), found) << what;
+        EXPECT_EQ((std::array{walk.OutsideNode(), walk.OutsideFrom()}), outside) << what;
+        EXPECT_EQ(walk.Repeated(), repeated) << what;
     }
 }
 
 TEST(ChainWalk, EndsAtTheEndNodeOrAtDamage) {
-    const std::vector<std::tuple<int32_t, int32_t, std::vector<int32_t>, Damage, bool>> cases = {
-        {0, 0, {2, 5, 7}, Damage::None, true},    // sound: stops at the high-water node
-        {7, 5, {}, Damage::Ring, false},          // 7 links back to 5: 2, 5, 7, 5 ... up to the bound
-        {5, 12, {2, 5}, Damage::Outside, false},  // leaves the file after 5
-        {5, 0, {2, 5}, Damage::None, false},      // cut short by a link 0
+    // damage, nodes met, found, reached the end node 9
+    const std::vector<std::tuple<Patch, std::vector<int32_t>, D, bool>> cases = {
+        {[](auto&) {}, {2, 5, 7}, D::None, true},
+        {[](auto& t) { t.SetUp(7, 5); }, {2, 5, 7, 5, 7, 5, 7, 5, 7, 5}, D::Ring, false},  // ten: the bound
+        {[](auto& t) { t.SetUp(5, 12); }, {2, 5}, D::Outside, false},
+        {[](auto& t) { t.SetUp(5, 0); }, {2, 5}, D::None, false},  // cut short by a link 0
     };
-    for (const auto& [node, up, expected, damage, reachedEnd] : cases) {
-        Nodes n;
-        if (node != 0) n.t.SetUp(node, up);
-        TKorChainWalk chain;
+    for (const auto& [damage, expected, found, reachedEnd] : cases) {
+        Nodes n(damage);
+        korin::TKorChainWalk chain;
         chain.Start(2, 9);
         std::vector<int32_t> met;
         for (int32_t k = chain.Next(n.t); k > 0; k = chain.Next(n.t)) met.push_back(k);
-        if (damage != Damage::Ring) {
-            EXPECT_EQ(met, expected);
-        }
-        EXPECT_LE(met.size(), 10u);
-        EXPECT_EQ(chain.Found(), damage);
+        EXPECT_EQ(met, expected);
+        EXPECT_EQ(chain.Found(), found);
         EXPECT_EQ(chain.ReachedEnd(), reachedEnd);
-        if (damage == Damage::Outside) {
-            EXPECT_EQ(chain.OutsideNode(), 12);
-        }
+        EXPECT_EQ(chain.OutsideNode(), found == D::Outside ? 12 : 0);
     }
 }
 
