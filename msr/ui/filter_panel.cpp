@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -108,10 +109,11 @@ TFilterPanel::TFilterPanel(const QString& fieldCaption, QWidget* parent) : QWidg
         RunGuarded(this, [&] { SetValue(row, value); });
     });
 
-    keyAction_ = new QAction(QStringLiteral("Sekundärschlüssel auswählen"), this);
+    keyAction_ = new QAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                             QStringLiteral("Sekundärschlüssel auswählen"), this);
     keyAction_->setEnabled(false);
     connect(keyAction_, &QAction::triggered, this, [this] { RunGuarded(this, [this] { ChooseKey(); }); });
-    showAction_ = new QAction(kHide, this);
+    showAction_ = new QAction(style()->standardIcon(QStyle::SP_FileDialogInfoView), kHide, this);
     showAction_->setCheckable(true);
     showAction_->setChecked(true);
     connect(showAction_, &QAction::toggled, this, &TFilterPanel::SetFilterShown);
@@ -161,6 +163,7 @@ void TFilterPanel::SetKey(const std::string& name) {
 void TFilterPanel::SetRows(const std::vector<std::string>& fields, const std::vector<std::string>& values) {
     const int rows = std::max<int>(1, static_cast<int>(std::min<size_t>(fields.size(), msr::kMaxFilterValues)));
     grid_->setRowCount(rows);
+    grid_->setVerticalHeaderLabels(QStringList(rows, QString()));
     for (int r = 0; r < rows; ++r) {
         const size_t i = static_cast<size_t>(r);
         grid_->setItem(r, 0, new QTableWidgetItem(i < fields.size() ? Q(fields[i]) : QString()));

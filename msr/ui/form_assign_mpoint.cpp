@@ -5,6 +5,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,15 +16,20 @@
 #include <QMouseEvent>
 #include <QSettings>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "drawing/ui/image_scroll_box.h"
 #include "msr/msr_adapt.h"
 #include "msr/msr_further.h"
+#include "msr/msr_key_filter.h"
+#include "msr/msr_page_bitmap.h"
 #include "msr/msr_project.h"
 #include "msr/msr_reflist.h"
+#include "msr/ui/filter_panel.h"
 #include "shell/form_dir.h"
 #include "shell/kor_dialogs.h"
 #include "shell/kor_host.h"
@@ -119,20 +125,33 @@ TFormAssignMeasurePoint::TFormAssignMeasurePoint(IKorHost& host, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QToolBar(this);
-    bar->addAction(QStringLiteral("Zuweisen"))->setEnabled(false);
-    bar->addAction(QStringLiteral("Übersichtsansicht"))->setEnabled(false);
-    QAction* mask = bar->addAction(QStringLiteral("Maskenansicht"));
+    // Icons with the texts as hints: the eight buttons fit beside the tree.
+    const auto icon = [this](QStyle::StandardPixmap pixmap) { return style()->standardIcon(pixmap); };
+    bar->addAction(icon(QStyle::SP_DialogApplyButton), QStringLiteral("Zuweisen"))->setEnabled(false);
+    bar->addAction(icon(QStyle::SP_FileDialogListView), QStringLiteral("Übersichtsansicht"))->setEnabled(false);
+    QAction* mask = bar->addAction(icon(QStyle::SP_FileDialogDetailedView), QStringLiteral("Maskenansicht"));
     mask->setCheckable(true);
     mask->setChecked(true);
     connect(mask, &QAction::toggled, mask, [mask] { mask->setChecked(true); });
-    kindAction_ = bar->addAction(QStringLiteral("E-Technik Seiten anzeigen"));
+    filter_ = new TFilterPanel(QStringLiteral("Feldname"), this);
+    bar->addAction(filter_->KeyAction());
+    bar->addAction(filter_->ShowAction());
+    connect(filter_, &TFilterPanel::FilterChanged, this, [this] {
+        if (project_) RunGuarded(this, [this] { FillList(); });
+    });
+    connect(filter_, &TFilterPanel::ShownChanged, this, [this] { LayOutLeft(); });
+    kindAction_ = bar->addAction(icon(QStyle::SP_BrowserReload), QStringLiteral("E-Technik Seiten anzeigen"));
     connect(kindAction_, &QAction::triggered, this, [this] { RunGuarded(this, [this] { SwitchKind(); }); });
-    QAction* rebuild = bar->addAction(QStringLiteral("Referenztabelle neu erstellen"));
+    QAction* rebuild = bar->addAction(icon(QStyle::SP_DialogSaveButton), QStringLiteral("Referenztabelle neu erstellen"));
     connect(rebuild, &QAction::triggered, this, [this] { RunGuarded(this, [this] { RebuildReferences(); }); });
+    drawingAction_ = bar->addAction(icon(QStyle::SP_DesktopIcon), QStringLiteral("Zeichnung anzeigen"));
+    drawingAction_->setCheckable(true);
+    connect(drawingAction_, &QAction::toggled, this, [this] { RunGuarded(this, [this] { ShowDrawing(); }); });
     layout->addWidget(bar);
 
     splitter_ = new QSplitter(this);
-    list_ = new TMPointList(*this, splitter_);
+    left_ = new QSplitter(Qt::Vertical, splitter_);
+    list_ = new TMPointList(*this, left_);
     list_->setColumnCount(2);
     list_->setHorizontalHeaderLabels({QStringLiteral("Messtelle"), QStringLiteral("Instrumentierung")});
     list_->horizontalHeader()->setStretchLastSection(true);
@@ -168,6 +187,16 @@ TFormAssignMeasurePoint::TFormAssignMeasurePoint(IKorHost& host, QWidget* parent
     slotGrid_->setContentsMargins(0, 0, 0, 0);
     slotGrid_->setVerticalSpacing(2);
     m->addWidget(slotPanel_);
+    drawingPanel_ = new QWidget(maskPanel);
+    auto* d = new QVBoxLayout(drawingPanel_);
+    d->setContentsMargins(0, 0, 0, 0);
+    drawingNotice_ = new QLabel(drawingPanel_);
+    drawingNotice_->setWordWrap(true);
+    d->addWidget(drawingNotice_);
+    drawingView_ = new TImageScrollBox(drawingPanel_);
+    d->addWidget(drawingView_, 1);
+    drawingPanel_->hide();
+    m->addWidget(drawingPanel_, 1);
     m->addStretch();
     auto* navBar = new QHBoxLayout;
     const char* const hints[] = {"erste Messtelle", "vorherigen Messtelle", "vorherigen Seite der aktuellen Messtelle",
@@ -184,7 +213,10 @@ TFormAssignMeasurePoint::TFormAssignMeasurePoint(IKorHost& host, QWidget* parent
     }
     navBar->addStretch();
     m->addLayout(navBar);
-    splitter_->addWidget(list_);
+    left_->addWidget(list_);
+    left_->addWidget(filter_);
+    left_->setChildrenCollapsible(false);
+    splitter_->addWidget(left_);
     splitter_->addWidget(maskPanel);
     splitter_->setStretchFactor(1, 1);
     layout->addWidget(splitter_);
@@ -200,7 +232,9 @@ void TFormAssignMeasurePoint::LoadSettings(QSettings& settings) {
         splitter_->setSizes({settings.value(QStringLiteral("PanelMPoinFilterWidth")).toInt(), 600});
     if (settings.contains(QStringLiteral("SGridMPointMPointWidth")))
         list_->setColumnWidth(0, settings.value(QStringLiteral("SGridMPointMPointWidth")).toInt());
+    filter_->ReadSettings(settings, TFilterPanel::Names::Rows);
     ApplyKind();
+    LayOutLeft();
 }
 
 void TFormAssignMeasurePoint::SaveSettings(QSettings& settings) {
@@ -208,6 +242,13 @@ void TFormAssignMeasurePoint::SaveSettings(QSettings& settings) {
     settings.setValue(QStringLiteral("MEFilter"), QString(QChar(kind_)));
     settings.setValue(QStringLiteral("PanelMPoinFilterWidth"), splitter_->sizes().value(0));
     settings.setValue(QStringLiteral("SGridMPointMPointWidth"), list_->columnWidth(0));
+    filter_->WriteSettings(settings, TFilterPanel::Names::Rows);
+}
+
+void TFormAssignMeasurePoint::LayOutLeft() {
+    // The filter grid takes a third of the left panel's height when shown.
+    const int height = std::max(left_->height(), 300);
+    if (filter_->FilterShown()) left_->setSizes({height - height / 3, height / 3});
 }
 
 void TFormAssignMeasurePoint::ApplyKind() {
@@ -220,6 +261,7 @@ void TFormAssignMeasurePoint::ApplyKind() {
 }
 
 void TFormAssignMeasurePoint::Reload() {
+    filter_->SetTable(nullptr);
     project_.reset();
     pages_ = {};
     cur_ = -1;
@@ -228,6 +270,7 @@ void TFormAssignMeasurePoint::Reload() {
     if (host_.ProjectIsOpen()) {
         project_ = std::make_unique<msr::TMsrProject>(host_.GetProjectDir());
         if (project_->mpoint.IsOpen()) {
+            filter_->SetTable(&project_->mpoint);
             msr::TAdaptResult adapted;
             msr::EnsureReferenceList(*project_, adapted);
             FillList();
@@ -238,19 +281,27 @@ void TFormAssignMeasurePoint::Reload() {
         }
     }
     EnableNavigation();
+    ShowDrawing();
 }
 
-void TFormAssignMeasurePoint::Close() { project_.reset(); }
+void TFormAssignMeasurePoint::Close() {
+    filter_->SetTable(nullptr);
+    project_.reset();
+}
 
 void TFormAssignMeasurePoint::FillList() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::vector<msr::TCandidate> rows = msr::Candidates(*project_, mark_);
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    const std::vector<msr::TCandidate> rows = msr::FilteredCandidates(*project_, filter_->Filter(), mark_);
     list_->setRowCount(static_cast<int>(rows.size()));
+    // The fixed column stays empty, as narrow as it is.
+    list_->setVerticalHeaderLabels(QStringList(list_->rowCount(), QString()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         list_->setItem(r, 0, new QTableWidgetItem(Q(rows[r].designation)));
         list_->setItem(r, 1, new QTableWidgetItem(Q(rows[r].instruments)));
     }
-    QApplication::restoreOverrideCursor();
 }
 
 QString TFormAssignMeasurePoint::Current() const {
@@ -279,12 +330,14 @@ void TFormAssignMeasurePoint::ClearMask() {
 void TFormAssignMeasurePoint::ShowPage() {
     if (cur_ < 0 || !project_) {
         ClearMask();
+        ShowDrawing();
         return;
     }
     const std::string& file = pages_.files[cur_][page_];
     const msr::TPageHead head = msr::ReadPageHead(*project_, file);
     if (!head.valid) {
         ClearMask();
+        ShowDrawing();
         Dialogs().ShowMessage(this, Q(file) + QStringLiteral(" ist keine gültige Zeichnung!"));
         return;
     }
@@ -298,6 +351,22 @@ void TFormAssignMeasurePoint::ShowPage() {
     }
     BuildMask();
     EnableNavigation();
+    ShowDrawing();
+}
+
+void TFormAssignMeasurePoint::ShowDrawing() {
+    const bool shown = drawingAction_->isChecked();
+    drawingPanel_->setVisible(shown);
+    if (!shown) return;
+    std::string file;
+    if (project_ && cur_ >= 0) file = msr::PageBitmapFile(*project_, pages_.files[cur_][page_]);
+    drawingView_->SetFileName(QFile::decodeName(file.c_str()));
+    drawingNotice_->setText(drawingView_->LoadProblem());
+    drawingNotice_->setVisible(!drawingView_->LoadProblem().isEmpty());
+}
+
+QString TFormAssignMeasurePoint::DrawingNotice() const {
+    return drawingPanel_->isHidden() ? QString() : drawingNotice_->text();
 }
 
 void TFormAssignMeasurePoint::BuildMask() {

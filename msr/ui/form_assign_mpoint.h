@@ -10,8 +10,16 @@
 // shown as it comes. The navigation selects the page in the project tree, and
 // a page chosen in the tree becomes the current page.
 //
+// The list below can be narrowed through a secondary key of MESSTELLE (the
+// filter panel, msr/ui/filter_panel.h); a chosen value refills it. "Zeichnung
+// anzeigen" shows, below the slots, the bitmap of the original the current
+// page was made from (msr/msr_page_bitmap.h); a page without one gets a short
+// notice there instead.
+//
 // Settings (the MSR module's key): "MEFlag" (mark), "MEFilter" (kind),
-// "PanelMPoinFilterWidth", "SGridMPointMPointWidth".
+// "PanelMPoinFilterWidth", "SGridMPointMPointWidth", and the filter's
+// "ShowFilter", "SKeyName", "FilterField"+n, "FilterValue"+n,
+// "SGridFilterFieldWidth".
 #pragma once
 
 #include <QWidget>
@@ -33,6 +41,8 @@ class QToolButton;
 namespace korin {
 
 class IKorHost;
+class TFilterPanel;
+class TImageScrollBox;
 namespace msr {
 class TMsrProject;
 }
@@ -71,6 +81,12 @@ public:
     QString LinkText(int slot) const;
     char Kind() const { return kind_; }
     QToolButton* NavButton(Step step) const { return nav_[static_cast<int>(step)]; }
+    TFilterPanel& Filter() { return *filter_; }
+    // "Zeichnung anzeigen".
+    QAction* DrawingAction() const { return drawingAction_; }
+    TImageScrollBox& DrawingView() { return *drawingView_; }
+    // Why no bitmap is shown (empty while one is).
+    QString DrawingNotice() const;
 
 private:
     void FillList();
@@ -80,6 +96,8 @@ private:
     void ApplyKind();
     void EnableNavigation();
     void AfterDrop(const std::string& refusal, bool refill);
+    void ShowDrawing();
+    void LayOutLeft();
 
     IKorHost& host_;
     std::unique_ptr<msr::TMsrProject> project_;
@@ -91,7 +109,13 @@ private:
     char mark_ = 'x';
 
     QSplitter* splitter_ = nullptr;
+    QSplitter* left_ = nullptr;
     QTableWidget* list_ = nullptr;
+    TFilterPanel* filter_ = nullptr;
+    QAction* drawingAction_ = nullptr;
+    QWidget* drawingPanel_ = nullptr;
+    QLabel* drawingNotice_ = nullptr;
+    TImageScrollBox* drawingView_ = nullptr;
     QLabel* designation_ = nullptr;
     QLabel* levelText_ = nullptr;
     QLabel* headline_ = nullptr;

@@ -49,6 +49,8 @@ TFormMSR::TFormMSR(IKorHost& host) : TKorPanelModule(host, QStringLiteral("MSR")
 TFormMSR::~TFormMSR() = default;
 
 void TFormMSR::LoadSettings(QSettings& settings) {
+    // The module's key ("MSR"); the windows' sub keys lie below it.
+    settings.beginGroup(KeyPath());
     view_ = std::clamp(settings.value(QStringLiteral("MenuViewSelected"), 0).toInt(), 0, 2);
     assign_->LoadSettings(settings);
     settings.beginGroup(QStringLiteral("CreatePages"));
@@ -57,18 +59,24 @@ void TFormMSR::LoadSettings(QSettings& settings) {
     settings.beginGroup(QStringLiteral("RenameMPoint"));
     rename_->LoadSettings(settings);
     settings.endGroup();
+    settings.endGroup();
 }
 
 void TFormMSR::SaveSettings(QSettings& settings) {
+    settings.beginGroup(KeyPath());
     // The view is kept also when the module was left before the program ends.
     settings.setValue(QStringLiteral("MenuViewSelected"), view_);
-    if (!Active()) return;
+    if (!Active()) {
+        settings.endGroup();
+        return;
+    }
     assign_->SaveSettings(settings);
     settings.beginGroup(QStringLiteral("CreatePages"));
     createPages_->SaveSettings(settings);
     settings.endGroup();
     settings.beginGroup(QStringLiteral("RenameMPoint"));
     rename_->SaveSettings(settings);
+    settings.endGroup();
     settings.endGroup();
 }
 

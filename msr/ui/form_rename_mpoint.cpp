@@ -12,8 +12,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "msr/msr_key_filter.h"
 #include "msr/msr_project.h"
 #include "msr/msr_rename.h"
+#include "msr/ui/filter_panel.h"
 #include "shell/kor_dialogs.h"
 #include "shell/kor_host.h"
 
@@ -23,14 +25,22 @@ TFormMSRRenameMPoint::TFormMSRRenameMPoint(IKorHost& host, QWidget* parent) : QW
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QToolBar(this);
-    bar->addAction(QStringLiteral("Sekundärschlüssel auswählen"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    filter_ = new TFilterPanel(QStringLiteral("Feldname"), this);
+    bar->addAction(filter_->KeyAction());
+    bar->addAction(filter_->ShowAction());
+    connect(filter_, &TFilterPanel::FilterChanged, this, [this] {
+        if (project_) RunGuarded(this, [this] { FillList(); });
+    });
+    connect(filter_, &TFilterPanel::ShownChanged, this, [this] { LayOutLeft(); });
     apply_ = bar->addAction(QStringLiteral("Änderung übernehmen"));
     apply_->setEnabled(false);
     connect(apply_, &QAction::triggered, this, [this] { RunGuarded(this, [this] { Apply(); }); });
     layout->addWidget(bar);
 
     splitter_ = new QSplitter(this);
-    list_ = new QTableWidget(splitter_);
+    left_ = new QSplitter(Qt::Vertical, splitter_);
+    list_ = new QTableWidget(left_);
     list_->setColumnCount(2);
     list_->setHorizontalHeaderLabels({QStringLiteral("Messtelle"), QStringLiteral("Instrumentierung")});
     list_->horizontalHeader()->setStretchLastSection(true);
@@ -60,7 +70,10 @@ TFormMSRRenameMPoint::TFormMSRRenameMPoint(IKorHost& host, QWidget* parent) : QW
     connect(plant_, &QLineEdit::textChanged, this, [this] { RunGuarded(this, [this] { PlantEdited(); }); });
     connect(point_, &QLineEdit::textChanged, this,
             [this] { joined_->setText(plant_->text() + point_->text()); });
-    splitter_->addWidget(list_);
+    left_->addWidget(list_);
+    left_->addWidget(filter_);
+    left_->setChildrenCollapsible(false);
+    splitter_->addWidget(left_);
     splitter_->addWidget(panel);
     splitter_->setStretchFactor(1, 1);
     layout->addWidget(splitter_);
@@ -72,29 +85,51 @@ void TFormMSRRenameMPoint::LoadSettings(QSettings& settings) {
     if (settings.contains(QStringLiteral("PanelMPoinFilterWidth")))
         splitter_->setSizes({settings.value(QStringLiteral("PanelMPoinFilterWidth")).toInt(), 600});
     list_->setColumnWidth(0, settings.value(QStringLiteral("SGridMPointMPointWidth"), 140).toInt());
+    filter_->ReadSettings(settings, TFilterPanel::Names::Rows);
+    LayOutLeft();
 }
 
 void TFormMSRRenameMPoint::SaveSettings(QSettings& settings) {
     settings.setValue(QStringLiteral("PanelMPoinFilterWidth"), splitter_->sizes().value(0));
     settings.setValue(QStringLiteral("SGridMPointMPointWidth"), list_->columnWidth(0));
+    filter_->WriteSettings(settings, TFilterPanel::Names::Rows);
+}
+
+void TFormMSRRenameMPoint::LayOutLeft() {
+    // The filter grid takes a third of the left panel's height when shown.
+    const int height = std::max(left_->height(), 300);
+    if (filter_->FilterShown()) left_->setSizes({height - height / 3, height / 3});
 }
 
 void TFormMSRRenameMPoint::Reload() {
+    filter_->SetTable(nullptr);
     project_.reset();
     list_->setRowCount(0);
     if (!host_.ProjectIsOpen()) return;
     project_ = std::make_unique<msr::TMsrProject>(host_.GetProjectDir());
+    filter_->SetTable(&project_->mpoint);
+    FillList();
+}
+
+void TFormMSRRenameMPoint::FillList() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::vector<std::string> names = project_->Designations();
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    const std::vector<std::string> names = msr::FilteredDesignations(*project_, filter_->Filter());
     list_->setRowCount(static_cast<int>(names.size()));
+    // The fixed column stays empty, as narrow as it is.
+    list_->setVerticalHeaderLabels(QStringList(list_->rowCount(), QString()));
     for (int r = 0; r < static_cast<int>(names.size()); ++r) {
         list_->setItem(r, 0, new QTableWidgetItem(QString::fromStdString(names[r])));
         list_->setItem(r, 1, new QTableWidgetItem);
     }
-    QApplication::restoreOverrideCursor();
 }
 
-void TFormMSRRenameMPoint::Close() { project_.reset(); }
+void TFormMSRRenameMPoint::Close() {
+    filter_->SetTable(nullptr);
+    project_.reset();
+}
 
 void TFormMSRRenameMPoint::RowChanged() {
     const int row = list_->currentRow();

@@ -8,7 +8,13 @@
 // and no page: what renaming would have to carry along (pages, DRAWING,
 // MSR_REF) is not settled.
 //
-// Settings (key "MSR/RenameMPoint"): "PanelMPoinFilterWidth", "SGridMPointMPointWidth".
+// The list is narrowed through a secondary key of MESSTELLE as in the
+// assignment window (msr/ui/filter_panel.h); "Sekundärschlüssel auswählen"
+// chooses the key there too, and the choice is kept in the same settings.
+//
+// Settings (key "MSR/RenameMPoint"): "PanelMPoinFilterWidth",
+// "SGridMPointMPointWidth", and the filter's "ShowFilter", "SKeyName",
+// "FilterField"+n, "FilterValue"+n, "SGridFilterFieldWidth".
 #pragma once
 
 #include <QWidget>
@@ -24,6 +30,7 @@ class QTableWidget;
 namespace korin {
 
 class IKorHost;
+class TFilterPanel;
 namespace msr {
 class TMsrProject;
 }
@@ -45,15 +52,20 @@ public:
     QLineEdit& Plant() { return *plant_; }
     QLineEdit& Point() { return *point_; }
     QAction* ApplyAction() const { return apply_; }
+    TFilterPanel& Filter() { return *filter_; }
 
 private:
     void RowChanged();
     void PlantEdited();
+    void FillList();
+    void LayOutLeft();
 
     IKorHost& host_;
     std::unique_ptr<msr::TMsrProject> project_;
     QSplitter* splitter_ = nullptr;
+    QSplitter* left_ = nullptr;
     QTableWidget* list_ = nullptr;
+    TFilterPanel* filter_ = nullptr;
     QLineEdit* plant_ = nullptr;
     QLineEdit* point_ = nullptr;
     QLabel* joined_ = nullptr;

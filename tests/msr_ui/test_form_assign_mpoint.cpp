@@ -1,6 +1,7 @@
 // The MSR module's assignment and rename windows on a demo project with pages:
 // drops onto and between slots and back, the refusal of a full slot, the
-// navigation selecting the page in the tree, and a refused rename.
+// navigation selecting the page in the tree, a refused rename, and the list
+// filtered through a secondary key, kept over a restart.
 #include <QAction>
 #include <QLineEdit>
 #include <QProcess>
@@ -9,6 +10,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "drawing/ui/image_scroll_box.h"
+#include "msr/ui/filter_panel.h"
 #include "msr/ui/form_assign_mpoint.h"
 #include "msr/ui/form_msr.h"
 #include "msr/ui/form_rename_mpoint.h"
@@ -94,6 +97,43 @@ private slots:
         r.Plant().setText(second.left(second.size() - r.Point().text().size()));
         QVERIFY(r.Apply().contains(QStringLiteral("gibt es bereits")));
         QCOMPARE(dialogs_.errors.size(), 1);
+    }
+
+    void filterRefillsTheListAndIsKept() {
+        TFormMain::Options o;
+        o.projectFolder = dir_.path() + QStringLiteral("/Demo");
+        o.module = kViewMSR;
+        o.view = 1;
+        QStringList filtered;
+        {
+            TFormMain w(o);
+            w.Startup();
+            TFormAssignMeasurePoint& a = static_cast<TFormMSR*>(w.Module(kViewMSR))->Assign();
+            const QStringList all = Column(a.List());
+            TFilterPanel& f = a.Filter();
+            f.SetKey("Anlage_Planart");
+            QCOMPARE(f.Grid().rowCount(), 2);
+            const std::vector<std::string> plants = f.ValueChoices(0);
+            QVERIFY(plants.size() > 1);
+            f.SetValue(0, plants[1]);
+            const std::vector<std::string> plans = f.ValueChoices(1);
+            QVERIFY(plans.size() > 2);
+            f.SetValue(1, plans[1]);
+            filtered = Column(a.List());
+            QVERIFY(!filtered.isEmpty() && filtered.size() < all.size());
+            for (const QString& d : filtered) QVERIFY(d.startsWith(QString::fromStdString(plants[1])));
+            f.SetFilterShown(false);
+            a.DrawingAction()->setChecked(true);
+            QCOMPARE(a.DrawingNotice(), QString());
+            QVERIFY(a.DrawingView().PictureShown());
+            w.CloseDown();
+        }
+        TFormMain w(o);
+        w.Startup();
+        TFormAssignMeasurePoint& a = static_cast<TFormMSR*>(w.Module(kViewMSR))->Assign();
+        QCOMPARE(a.Filter().KeyName(), std::string("Anlage_Planart"));
+        QVERIFY(!a.Filter().FilterShown() && !a.Filter().ShowAction()->isChecked());
+        QCOMPARE(Column(a.List()), filtered);
     }
 
 private:

@@ -1,0 +1,123 @@
+// Measure points through a secondary key (whole and partial keys, the value
+// list, the assignment list) checked against a walk of MESSTELLE, and the
+// bitmap of a page's original.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "msr/msr_assign.h"
+#include "msr/msr_assign_nav.h"
+#include "msr/msr_comma_text.h"
+#include "msr/msr_generate.h"
+#include "msr/msr_key_filter.h"
+#include "msr/msr_page_bitmap.h"
+#include "msr_fixture.h"
+#include "store/kor_path.h"
+
+namespace korin::testing {
+namespace {
+
+using namespace korin::msr;
+
+using MsrKeyFilter = MsrProjectTest;
+
+constexpr int32_t kPlanType = 76;
+
+// Every record whose plant and plan type match (empty: any), in the order of
+// the key "Anlage_Planart": plant, plan type, designation.
+std::vector<std::string> Walk(TKorTable& t, const std::string& plant, const std::string& plan) {
+    std::vector<std::tuple<std::string, std::string, std::string>> rows;
+    for (bool ok = t.First(); ok; ok = t.Next())
+        if ((plant.empty() || t.GetFieldById(1) == plant) && (plan.empty() || t.GetFieldById(kPlanType) == plan))
+            rows.emplace_back(t.GetFieldById(1), t.GetFieldById(kPlanType), t.GetFieldById(field::kDesignation));
+    std::sort(rows.begin(), rows.end());
+    std::vector<std::string> names;
+    for (const auto& row : rows) names.push_back(std::get<2>(row));
+    return names;
+}
+
+TEST_F(MsrKeyFilter, WholeAndPartialKeysFindWhatAWalkFinds) {
+    TMsrProject p(Project());
+    ASSERT_GE(SecondaryKeyIndex(p.mpoint, "Anlage_Planart"), 0);
+    EXPECT_EQ(SecondaryKeyFields(p.mpoint, "Anlage_Planart"), (std::vector<std::string>{"Bezeichner_Anlage", "Planart"}));
+    // A second plant, so that the first field divides the table.
+    ASSERT_TRUE(p.mpoint.FindByPrimary(p.Designations().back()));
+    p.mpoint.SetFieldById(1, "B20");
+    const std::string plant = p.mpoint.GetFieldById(1), plan = p.mpoint.GetFieldById(kPlanType);
+    ASSERT_LT(Walk(p.mpoint, plant, "").size(), p.Designations().size());
+    struct Case {
+        std::vector<std::string> values;
+        std::vector<std::string> expected;
+    };
+    for (const Case& c : std::vector<Case>{{{plant}, Walk(p.mpoint, plant, "")},
+                                           {{plant, ""}, Walk(p.mpoint, plant, "")},
+                                           {{plant, plan}, Walk(p.mpoint, plant, plan)},
+                                           {{"", plan}, p.Designations()},
+                                           {{}, p.Designations()},
+                                           {{"KEINE"}, {}},
+                                           {{plant, "KEINE"}, {}}})
+        EXPECT_EQ(FilteredDesignations(p, {"Anlage_Planart", c.values}), c.expected)
+            << ::testing::PrintToString(c.values);
+    EXPECT_TRUE(FilteredDesignations(p, {"FEHLT", {plant}}).empty());
+
+    // The value lists: the plants, then the plan types of one plant.
+    std::vector<std::string> plants{""}, plans{""};
+    for (bool ok = p.mpoint.First(); ok; ok = p.mpoint.Next()) {
+        plants.push_back(p.mpoint.GetFieldById(1));
+        if (p.mpoint.GetFieldById(1) == plant) plans.push_back(p.mpoint.GetFieldById(kPlanType));
+    }
+    for (auto* list : {&plants, &plans}) {
+        std::sort(list->begin(), list->end());
+        list->erase(std::unique(list->begin(), list->end()), list->end());
+    }
+    EXPECT_EQ(FilterValueChoices(p.mpoint, "Anlage_Planart", {}), plants);
+    EXPECT_EQ(FilterValueChoices(p.mpoint, "Anlage_Planart", {plant}), plans);
+    EXPECT_EQ(FilterValueChoices(p.mpoint, "Anlage_Planart", {"KEINE"}), std::vector<std::string>{""});
+}
+
+TEST_F(MsrKeyFilter, AssignmentListKeepsTheMarkAndTheInstruments) {
+    TMsrProject p(Project());
+    ASSERT_TRUE(p.mpoint.FindByPrimary(p.Designations().back()));
+    p.mpoint.SetFieldById(1, "B20");
+    ASSERT_TRUE(p.mpoint.FindByPrimary(p.Designations().front()));
+    const std::string plant = p.mpoint.GetFieldById(1);
+    std::vector<TCandidate> expected;
+    for (const TCandidate& c : Candidates(p, 'E')) {
+        ASSERT_TRUE(p.mpoint.FindByPrimary(c.designation));
+        if (p.mpoint.GetFieldById(1) == plant) expected.push_back(c);
+    }
+    const std::vector<TCandidate> found = FilteredCandidates(p, {"Anlage", {plant}}, 'E');
+    ASSERT_EQ(found.size(), expected.size());
+    ASSERT_FALSE(found.empty());
+    ASSERT_LT(found.size(), Candidates(p, 'E').size());
+    ASSERT_TRUE(std::any_of(found.begin(), found.end(), [](const TCandidate& c) { return !c.instruments.empty(); }));
+    for (size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(found[i].designation, expected[i].designation);
+        EXPECT_EQ(found[i].instruments, expected[i].instruments);
+    }
+}
+
+TEST_F(MsrKeyFilter, BitmapOfAPageFollowsItsOriginalPath) {
+    TMsrProject p(Project());
+    AutoAssign(p.mpoint, OriginalRows(BuildOriginalLists(Originals(), {"TYPICALS"})), TCriterion::Processing,
+               p.Designations());
+    TPageGenerator(p, ReadLevels(p.Dir()), {}).Generate(p.Designations());
+    const TKindPages pages = IndexKindPages(p, 'M');
+    ASSERT_FALSE(pages.points.empty());
+    ASSERT_TRUE(p.mpoint.FindByPrimary(pages.points[0]));
+    const std::vector<std::string> path = SplitCommaText(p.mpoint.GetFieldById(field::kOrigPath));
+    const std::string expected = Originals() + "bitmap/" + SplitCommaText(p.mpoint.GetFieldById(field::kOriginal))[0] + ".bmp";
+    ASSERT_TRUE(path::FileExists(expected)) << expected;
+    std::string windows = Originals().substr(0, Originals().size() - 1);
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    for (const auto& [stored, bitmap] : std::vector<std::pair<std::string, std::string>>{
+             {JoinCommaText(path), expected}, {windows + "," + path[1], expected}, {"", ""}}) {
+        p.mpoint.SetFieldById(field::kOrigPath, stored);
+        EXPECT_EQ(PageBitmapFile(p, pages.files[0][0]), bitmap) << stored;
+    }
+    EXPECT_EQ(PageBitmapFile(p, "999999"), "");
+}
+
+}  // namespace
+}  // namespace korin::testing
