@@ -1,19 +1,29 @@
 // Paradox tables through pxlib, read-only. A .DB file is one table, named after
 // the file. Texts are recoded here from the table's DOS code page (pxlib's own
-// recoding leaves field names and memos alone). The blob file (.MB) is never
-// opened: Debian's pxlib 0.6.8 overflows its stack in PX_set_blob_file, so a
-// memo reads as far as its leader in the record holds it.
+// recoding leaves field names and memos alone). A memo longer than its leader
+// in the record is read here from the blob file (.MB): Debian's pxlib 0.6.8
+// overflows its stack in PX_set_blob_file. Blob file layout (4 KB blocks): a
+// record's blob field ends in 10 bytes - place (block offset, and in its low
+// byte the entry of a shared block, 0xFF for a block of its own), length,
+// modification number, little-endian. A block of its own (type 2) holds a
+// 9-byte head (type, block count, length, modification) and the bytes; a
+// shared block (type 3) holds after its 12-byte head 64 entries of 5 bytes
+// (data offset / 16, length / 16 rounded up, modification, length % 16).
+// Anything that disagrees or points outside the file leaves the memo empty.
 extern "C" {
 #include <paradox.h>
 }
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "extdb/export_sql.h"
 #include "extdb/ext_readers.h"
 #include "store/kor_error.h"
 
@@ -24,6 +34,10 @@ namespace {
 // Days from 1.1.0001 as pxlib counts them, minus these, are OLE days.
 constexpr double kOleEpoch = 693594.0;
 constexpr int kBlobTail = 10;  // a blob field's last bytes: place 4, length 4, modification 2
+constexpr uint32_t kOwnBlock = 2, kSharedBlock = 3;
+constexpr uint32_t kOwnHead = 9, kSharedHead = 12, kSharedEntry = 5, kSharedEntries = 64;
+
+uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 void QuietErrors(pxdoc_t*, int, const char*, void* data) {
     if (data) *static_cast<bool*>(data) = true;
@@ -101,6 +115,16 @@ public:
         if (::stat(path.c_str(), &st) != 0 || st.st_size <= head->px_headersize || head->px_headersize <= 0) records_ = 0;
         else records_ = static_cast<int>(std::min<int64_t>(records_, (st.st_size - head->px_headersize) / head->px_recordsize));
         if (records_ < 0) records_ = 0;
+        const size_t slash = path.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+        const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+        for (const std::string& mb : CompanionFiles(dir, file, {"MB"})) {
+            struct stat mst {};
+            if (blob_ < 0 && ::stat(mb.c_str(), &mst) == 0 && S_ISREG(mst.st_mode)) {
+                blob_ = ::open(mb.c_str(), O_RDONLY);
+                blobSize_ = mst.st_size;
+            }
+        }
     }
     ~TParadoxTable() override { Release(); }
 
@@ -130,6 +154,8 @@ public:
 
 private:
     void Release() {
+        if (blob_ >= 0) ::close(blob_);
+        blob_ = -1;
         if (doc_) {
             PX_close(doc_);
             PX_delete(doc_);
@@ -138,6 +164,34 @@ private:
     }
 
     std::string Text(const std::string& bytes) const { return ToUtf8(bytes, charset_.c_str()); }
+
+    bool ReadBlobFile(uint64_t at, void* out, uint64_t n) const {
+        return at <= static_cast<uint64_t>(blobSize_) && n <= static_cast<uint64_t>(blobSize_) - at &&
+               ::pread(blob_, out, n, static_cast<off_t>(at)) == static_cast<ssize_t>(n);
+    }
+
+    // The bytes of a blob that lies in the blob file (layout above).
+    std::string BlobBytes(const unsigned char* tail, uint32_t size) const {
+        const uint32_t place = Le32(tail), entry = place & 0xFF, block = place & ~0xFFu;
+        unsigned char head[kSharedHead] = {};
+        if (blob_ < 0 || block == 0 || !ReadBlobFile(block, head, kOwnHead)) return {};
+        uint64_t start = 0;
+        if (head[0] == kOwnBlock && entry == 0xFF && Le32(head + 3) == size) {
+            start = uint64_t(block) + kOwnHead;
+        } else if (head[0] == kSharedBlock && entry < kSharedEntries) {
+            unsigned char e[kSharedEntry] = {};
+            if (!ReadBlobFile(uint64_t(block) + kSharedHead + entry * kSharedEntry, e, sizeof e) ||
+                (int64_t(e[1]) - 1) * 16 + e[4] != int64_t(size))
+                return {};
+            start = uint64_t(block) + e[0] * 16u;
+        } else {
+            return {};
+        }
+        std::string bytes;
+        if (start > static_cast<uint64_t>(blobSize_) || size > static_cast<uint64_t>(blobSize_) - start) return {};
+        bytes.resize(size);
+        return ReadBlobFile(start, bytes.data(), size) ? bytes : std::string();
+    }
 
     TExtValue Value(size_t i) {
         char* data = record_.data() + offsets_[i];
@@ -196,13 +250,12 @@ private:
             }
             case pxfMemoBLOb:
             case pxfFmtMemoBLOb: {
-                if (len <= 10) break;
-                char* s = nullptr;
-                int mod = 0, size = 0;
-                if (PX_get_data_blob(doc_, data, len, &mod, &size, &s) > 0 && s) {
-                    if (size > 0 && size <= len - 10) v = {Text(std::string(s, static_cast<size_t>(size))), false};
-                    doc_->free(doc_, s);
-                }
+                if (len < kBlobTail) break;
+                const auto* tail = reinterpret_cast<const unsigned char*>(data + len - kBlobTail);
+                const uint32_t size = Le32(tail + 4);
+                const std::string bytes =
+                    size <= static_cast<uint32_t>(len - kBlobTail) ? std::string(data, size) : BlobBytes(tail, size);
+                if (!bytes.empty()) v = {Text(bytes), false};
                 break;
             }
             case pxfBLOb:
@@ -235,6 +288,8 @@ private:
     std::string charset_;
     pxdoc_t* doc_ = nullptr;
     bool failed_ = false;
+    int blob_ = -1;  // the blob file, when there is one
+    off_t blobSize_ = 0;
     std::vector<TExtField> fields_;
     std::vector<TExtIndex> indexes_;
     std::vector<char> types_;

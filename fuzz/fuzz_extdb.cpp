@@ -1,6 +1,6 @@
-// Arbitrary bytes as an Access database, a Paradox table and a dBase table,
-// read through extdb/ as the import reads them: in a child process, every
-// table with every row. Whatever the libraries do with the bytes, this process
+// Arbitrary bytes as an Access database, a Paradox table (and its blob file)
+// and a dBase table, read through extdb/ as the import reads them: in a child
+// process, every table with every row. Whatever the libraries do with the bytes, this process
 // gets the tables or one of the source's German refusals, nothing else.
 #include <cstdint>
 #include <cstdio>
@@ -40,10 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     for (const auto& [name, format] : kinds) {
         const std::string path = dir + name;
-        if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-            std::fwrite(data, 1, size, f);
-            std::fclose(f);
-        }
+        // The Paradox table finds the same bytes as its blob file (t.mb).
+        for (const std::string& file : {path, format == korin::extdb::TExtFormat::Paradox ? dir + "t.mb" : path})
+            if (std::FILE* f = std::fopen(file.c_str(), "wb")) {
+                std::fwrite(data, 1, size, f);
+                std::fclose(f);
+            }
         ReadAll(path, format);
     }
     return 0;

@@ -96,9 +96,20 @@ TEST(ExtSources, TextsArriveAsUtf8AndDatesAsDayMonthYear) {
 
     auto paradox = OpenSource(Fixture("paradox/TypSammlung/TypSammlung.DB"))->OpenTable("TypSammlung");
     EXPECT_GE(paradox->FieldIndex("Währung"), 0);
-    bool fuenfter = false;
-    while (paradox->NextRow(row)) fuenfter = fuenfter || row[0].text == "Fünfter Datensatz";
-    EXPECT_TRUE(fuenfter);
+    const int32_t memo = paradox->FieldIndex("Memo");
+    std::string fuenfter;
+    while (paradox->NextRow(row))
+        if (row[0].text == "Fünfter Datensatz") fuenfter = row[static_cast<size_t>(memo)].text;
+    EXPECT_EQ(fuenfter, "Dies ist eine Memo im 'Fünften Datensat'");  // 40 bytes of TypSammlung.MB
+
+    // The four comments longer than their 100-byte leader (318 .. 56864 bytes
+    // by their records) come from CUSTOMER.MB whole.
+    auto customer = OpenSourceIsolated(Fixture("paradox/CUSTOMER/CUSTOMER.DB"))->OpenTable("CUSTOMER");
+    std::vector<size_t> longer;
+    while (customer->NextRow(row))
+        if (row[8].text.size() > 100) longer.push_back(row[8].text.size());
+    ASSERT_EQ(longer.size(), 4u);
+    EXPECT_GE(*std::max_element(longer.begin(), longer.end()), 56864u);
 }
 
 // Values that hold bytes are marked binary, through the child process too;
