@@ -1,7 +1,8 @@
 // Arbitrary bytes as an Access database, a Paradox table (and its blob file)
 // and a dBase table, read through extdb/ as the import reads them: in a child
-// process, every table with every row. Whatever the libraries do with the bytes, this process
-// gets the tables or one of the source's German refusals, nothing else.
+// process, every table with every row. Whatever the libraries do with the
+// bytes, this process gets the tables or one of the source's German refusals,
+// nothing else.
 #include <cstdint>
 #include <cstdio>
 #include <string>
