@@ -42,7 +42,10 @@
 //   EKorKeyError "KorKeyFile: Die Indexdatei ist beschädigt. Der Eintrag <k>
 //                 verweist auf den Eintrag <m> außerhalb der Datei!"
 // and the object is closed. Rings met by the other walks raise the key file's
-// damage error ("... Ein Baum enthält einen Ringverweis!").
+// damage error ("... Ein Baum enthält einen Ringverweis!"). Growing the file
+// follows the free chain first: a ring there raises "... Die Kette der freien
+// Einträge enthält einen Ringverweis!", a link outside the file the node
+// table's range error for GetUp, and neither file has grown.
 //
 // Messages shown through the sink (the operation goes on unless said otherwise):
 //   "Der Eintrag <n> existiert bereits. Scheinbar liegt hier eine\rDoppelbelegung in der Dir.ref vor!"
