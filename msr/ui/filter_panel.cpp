@@ -1,7 +1,6 @@
 #include "msr/ui/filter_panel.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QHBoxLayout>
