@@ -27,12 +27,7 @@ using korin::testing::TempDir;
 
 using Key = std::vector<std::string>;
 
-std::string P(char letter, int number, const std::string& text) {
-    std::string s;
-    s.push_back(letter);
-    s.push_back(static_cast<char>(static_cast<uint8_t>(number)));
-    return s + text;
-}
+std::string P(char letter, int number, const std::string& text) { return std::string{letter, static_cast<char>(number)} + text; }
 
 int Number(const std::string& part) { return static_cast<uint8_t>(part[1]); }
 std::string Text(const std::string& part) { return part.substr(2); }
@@ -164,14 +159,7 @@ private:
         if (p == 0) {
             p = Alloc(owner);
             grown = true;
-            if (Left() > 1) {
-                ++front_;
-                int32_t down = 0;
-                int d = 0;
-                bool g = false;
-                Insert(p, down, d, g);
-                N(p).down = down;
-            }
+            if (Left() > 1) InsertDown(p);
             return;
         }
         const int c = Compare(p);
@@ -181,73 +169,59 @@ private:
             Insert(N(p).up, child, depth, grown);
             (c > 0 ? N(p).right : N(p).left) = child;
             --depth;
-            if (grown) {
-                if (c > 0) GrownRight(p, grown);
-                else GrownLeft(p, grown);
-            }
+            if (grown) Grown(p, c > 0 ? 1 : -1, grown);
             if (depth == 0) N(N(p).up).down = p;
         } else if (Left() > 1) {
-            ++front_;
-            int32_t down = N(p).down;
-            int d = 0;
-            bool g = false;
-            Insert(p, down, d, g);
-            N(p).down = down;
+            InsertDown(p);
         }
     }
 
-    void GrownLeft(int32_t& p, bool& grown) {
-        if (N(p).balance == 1) {
-            N(p).balance = 0;
-            grown = false;
-        } else if (N(p).balance == 0) {
-            N(p).balance = -1;
-        } else {
-            const int32_t p1 = N(p).left;
-            if (N(p1).balance == -1) {
-                N(p).left = N(p1).right;
-                N(p1).right = p;
-                N(p).balance = 0;
-                p = p1;
-            } else {
-                const int32_t p2 = N(p1).right;
-                const int b2 = N(p2).balance;
-                N(p1).right = N(p2).left;
-                N(p2).left = p1;
-                N(p).left = N(p2).right;
-                N(p2).right = p;
-                N(p).balance = b2 == -1 ? 1 : 0;
-                N(p1).balance = b2 == 1 ? -1 : 0;
-                p = p2;
-            }
-            N(p).balance = 0;
-            grown = false;
-        }
+    void InsertDown(int32_t p) {
+        ++front_;
+        int32_t down = N(p).down;
+        int d = 0;
+        bool g = false;
+        Insert(p, down, d, g);
+        N(p).down = down;
     }
 
-    void GrownRight(int32_t& p, bool& grown) {
-        if (N(p).balance == -1) {
+    // The child on side s: -1 left, +1 right.
+    int32_t& Side(int32_t k, int s) { return s < 0 ? N(k).left : N(k).right; }
+
+    // Rotations towards the heavy side h of p, whose child there is p1; p becomes
+    // the new top of the subtree.
+    void Single(int32_t& p, int32_t p1, int h) {
+        Side(p, h) = Side(p1, -h);
+        Side(p1, -h) = p;
+        p = p1;
+    }
+    void Double(int32_t& p, int32_t p1, int h) {
+        const int32_t p2 = Side(p1, -h);
+        const int b2 = N(p2).balance;
+        Side(p1, -h) = Side(p2, h);
+        Side(p2, h) = p1;
+        Side(p, h) = Side(p2, -h);
+        Side(p2, -h) = p;
+        N(p).balance = b2 == h ? -h : 0;
+        N(p1).balance = b2 == -h ? h : 0;
+        p = p2;
+        N(p2).balance = 0;
+    }
+
+    // The subtree on side s of p grew by one level.
+    void Grown(int32_t& p, int s, bool& grown) {
+        if (N(p).balance == -s) {
             N(p).balance = 0;
             grown = false;
         } else if (N(p).balance == 0) {
-            N(p).balance = 1;
+            N(p).balance = s;
         } else {
-            const int32_t p1 = N(p).right;
-            if (N(p1).balance == 1) {
-                N(p).right = N(p1).left;
-                N(p1).left = p;
+            const int32_t p1 = Side(p, s);
+            if (N(p1).balance == s) {
                 N(p).balance = 0;
-                p = p1;
+                Single(p, p1, s);
             } else {
-                const int32_t p2 = N(p1).left;
-                const int b2 = N(p2).balance;
-                N(p1).left = N(p2).right;
-                N(p2).right = p1;
-                N(p).right = N(p2).left;
-                N(p2).left = p;
-                N(p).balance = b2 == 1 ? -1 : 0;
-                N(p1).balance = b2 == -1 ? 1 : 0;
-                p = p2;
+                Double(p, p1, s);
             }
             N(p).balance = 0;
             grown = false;
@@ -260,22 +234,14 @@ private:
             return;
         }
         const int c = Compare(p);
-        if (c < 0) {
+        if (c != 0) {
+            const int s = c < 0 ? -1 : 1;
             ++depth;
-            int32_t child = N(p).left;
+            int32_t child = Side(p, s);
             Delete(owner, child, depth, shrunk);
-            N(p).left = child;
+            Side(p, s) = child;
             --depth;
-            if (shrunk) ShrunkLeft(p, shrunk);
-            return;
-        }
-        if (c > 0) {
-            ++depth;
-            int32_t child = N(p).right;
-            Delete(owner, child, depth, shrunk);
-            N(p).right = child;
-            --depth;
-            if (shrunk) ShrunkRight(p, shrunk);
+            if (shrunk) Shrunk(p, -s, shrunk);
             return;
         }
         if (Left() > 1) {
@@ -305,11 +271,8 @@ private:
             N(r).right = N(q).right;
             N(r).balance = N(q).balance;
             p = r;
-            shrunk = false;
-            if (subShrunk) {
-                shrunk = true;
-                ShrunkLeft(p, shrunk);
-            }
+            shrunk = subShrunk;
+            if (shrunk) Shrunk(p, 1, shrunk);
         }
         Free(q);
     }
@@ -319,7 +282,7 @@ private:
             int32_t right = N(s).right;
             const int32_t r = DetachRightmost(right, shrunk);
             N(s).right = right;
-            if (shrunk) ShrunkRight(s, shrunk);
+            if (shrunk) Shrunk(s, -1, shrunk);
             return r;
         }
         const int32_t r = s;
@@ -328,74 +291,23 @@ private:
         return r;
     }
 
-    void ShrunkLeft(int32_t& p, bool& shrunk) {
-        if (N(p).balance == -1) {
+    // The subtree on the side opposite h of p shrank by one level.
+    void Shrunk(int32_t& p, int h, bool& shrunk) {
+        if (N(p).balance == -h) {
             N(p).balance = 0;
         } else if (N(p).balance == 0) {
-            N(p).balance = 1;
+            N(p).balance = h;
             shrunk = false;
         } else {
-            const int32_t p1 = N(p).right;
+            const int32_t p1 = Side(p, h);
             const int b1 = N(p1).balance;
-            if (b1 >= 0) {
-                N(p).right = N(p1).left;
-                N(p1).left = p;
-                if (b1 == 0) {
-                    N(p).balance = 1;
-                    N(p1).balance = -1;
-                    shrunk = false;
-                } else {
-                    N(p).balance = 0;
-                    N(p1).balance = 0;
-                }
-                p = p1;
+            if (b1 != -h) {
+                Single(p, p1, h);
+                N(p).balance = b1 == 0 ? -h : 0;
+                N(Side(p, -h)).balance = b1 == 0 ? h : 0;
+                if (b1 == 0) shrunk = false;
             } else {
-                const int32_t p2 = N(p1).left;
-                const int b2 = N(p2).balance;
-                N(p1).left = N(p2).right;
-                N(p2).right = p1;
-                N(p).right = N(p2).left;
-                N(p2).left = p;
-                N(p).balance = b2 == 1 ? -1 : 0;
-                N(p1).balance = b2 == -1 ? 1 : 0;
-                p = p2;
-                N(p2).balance = 0;
-            }
-        }
-    }
-
-    void ShrunkRight(int32_t& p, bool& shrunk) {
-        if (N(p).balance == 1) {
-            N(p).balance = 0;
-        } else if (N(p).balance == 0) {
-            N(p).balance = -1;
-            shrunk = false;
-        } else {
-            const int32_t p1 = N(p).left;
-            const int b1 = N(p1).balance;
-            if (b1 <= 0) {
-                N(p).left = N(p1).right;
-                N(p1).right = p;
-                if (b1 == 0) {
-                    N(p).balance = -1;
-                    N(p1).balance = 1;
-                    shrunk = false;
-                } else {
-                    N(p).balance = 0;
-                    N(p1).balance = 0;
-                }
-                p = p1;
-            } else {
-                const int32_t p2 = N(p1).right;
-                const int b2 = N(p2).balance;
-                N(p1).right = N(p2).left;
-                N(p2).left = p1;
-                N(p).left = N(p2).right;
-                N(p2).right = p;
-                N(p).balance = b2 == -1 ? 1 : 0;
-                N(p1).balance = b2 == 1 ? -1 : 0;
-                p = p2;
-                N(p2).balance = 0;
+                Double(p, p1, h);
             }
         }
     }
@@ -409,9 +321,7 @@ private:
 // ---- the file as bytes ----------------------------------------------------------------
 
 int32_t I32(const std::vector<uint8_t>& b, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | b[at + i];
-    return static_cast<int32_t>(v);
+    return static_cast<int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
 }
 
 // First difference between the file and the model, or empty.
@@ -427,16 +337,9 @@ std::string CompareWithModel(const std::string& path, const NodeModel& model) {
     const size_t last = nodes.size() - 1;
     for (size_t k = 1; k < last; ++k) {
         const size_t o = 64 * k;
-        MNode n;
-        n.down = I32(b, o);
-        n.up = I32(b, o + 4);
-        n.left = I32(b, o + 8);
-        n.right = I32(b, o + 12);
-        n.balance = static_cast<int16_t>(b[o + 16] | b[o + 17] << 8);
-        n.dindex = I32(b, o + 20);
-        n.type = static_cast<int16_t>(b[o + 24] | b[o + 25] << 8);
         const char* name = reinterpret_cast<const char*>(&b[o + 26]);
-        n.name.assign(name, strnlen(name, 33));
+        const MNode n{I32(b, o),      I32(b, o + 4),  I32(b, o + 8), I32(b, o + 12), static_cast<int16_t>(b[o + 16] | b[o + 17] << 8),
+                      I32(b, o + 20), static_cast<int16_t>(b[o + 24] | b[o + 25] << 8), std::string(name, strnlen(name, 33))};
         if (!(n == nodes[k])) return "node " + std::to_string(k) + ": " + Describe(n) + ", model " + Describe(nodes[k]);
     }
     if (I32(b, 64 * last) != 0 || I32(b, 64 * last + 4) != 0) return "the high-water node is not blank";
