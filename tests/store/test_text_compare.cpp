@@ -91,88 +91,43 @@ std::string RandomText(std::mt19937& rng, const std::string& alphabet, size_t ma
 
 // ---- fixed examples ----------------------------------------------------------
 
-struct Ordered {
-    std::string before, after;
-};
-
-TEST(TextCompare, OrdersTheDocumentedExamples) {
-    const std::vector<Ordered> cases = {
+// Pairs in their order, each checked both ways round.
+TEST(TextCompare, OrdersTheExamples) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {"abc", "1abc"},  // a text without a leading run sorts before one with a run
         {"9", "12"},      // leading runs compare as numbers
         {"8", "007"},     // ... by digit count first, leading zeros included
         {"a2", "a10"},    // inner runs compare as numbers too
         {"a1", "aa"},     // an inner digit sorts before a letter
         {"ab", "abc"},    // equal prefix: the shorter text first
-    };
-    for (const auto& c : cases) {
-        EXPECT_LT(TextCompare(c.before, c.after), 0) << c.before << " / " << c.after;
-        EXPECT_GT(TextCompare(c.after, c.before), 0) << c.after << " / " << c.before;
-    }
-}
-
-TEST(TextCompare, OrdersDigitRuns) {
-    const std::vector<Ordered> cases = {
-        {"", "0"},
-        {"0", "00"},
-        {"07", "007"},
-        {"12", "12a"},
-        {"12a", "12b"},
-        {"99", "100"},
-        {"a8", "a007"},
-        {"a10", "a10b"},
-        {"a10a", "a10b"},
-        {"a9b", "a10a"},
-        {"x1y2", "x1y10"},
+        {"", "0"}, {"0", "00"}, {"07", "007"}, {"12", "12a"}, {"12a", "12b"}, {"99", "100"}, {"a8", "a007"},
+        {"a10", "a10b"}, {"a10a", "a10b"}, {"a9b", "a10a"}, {"x1y2", "x1y10"},
         // Groups of nine digits are compared from the most significant one down:
         // the low groups would order these two the other way.
-        {"1000000001", "2000000000"},
-        {"1999999999", "2000000000"},
-        {"12345678901234567890", "12345678901234567891"},
-        {"99999999999999999999", "100000000000000000000"},
+        {"1000000001", "2000000000"}, {"1999999999", "2000000000"},
+        {"12345678901234567890", "12345678901234567891"}, {"99999999999999999999", "100000000000000000000"},
         {"a1000000001", "a2000000000"},
+        {"", "a"}, {"B", "a"}, {"A", "a"},  // case-sensitive, by code
+        {"a5", "a "}, {"a9", "a!"}, {"a0", "a/"},  // a digit inside a text sorts before every printable character
+        {"z", "\x84"}, {"a\x7f", "a\x80"}, {"\x80", "\xff"},  // 8-bit characters compare as unsigned codes
+        // Only the first 32 characters count, cut before the digit runs are read.
+        {std::string(31, 'a') + "1", std::string(31, 'a') + "2"}, {std::string(31, 'a'), std::string(32, 'a')},
+        // A control character meeting a digit: the digit run decides, and the
+        // text without a run sorts first.
+        {"a\x01", "a5"}, {"a\x1f", "a5"},
     };
-    for (const auto& c : cases) {
-        EXPECT_LT(TextCompare(c.before, c.after), 0) << c.before << " / " << c.after;
-        EXPECT_GT(TextCompare(c.after, c.before), 0) << c.after << " / " << c.before;
+    for (const auto& [before, after] : cases) {
+        EXPECT_LT(TextCompare(before, after), 0) << before << " / " << after;
+        EXPECT_GT(TextCompare(after, before), 0) << after << " / " << before;
     }
-}
-
-TEST(TextCompare, OrdersCharactersByByteCode) {
-    const std::vector<Ordered> cases = {
-        {"", "a"},
-        {"B", "a"},       // case-sensitive, by code
-        {"A", "a"},
-        {"a5", "a "},     // a digit inside a text sorts before every printable character
-        {"a9", "a!"},
-        {"a0", "a/"},
-        {"z", "\x84"},    // 8-bit characters compare as unsigned codes
-        {"a\x7f", "a\x80"},
-        {"\x80", "\xff"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_LT(TextCompare(c.before, c.after), 0) << c.before << " / " << c.after;
-        EXPECT_GT(TextCompare(c.after, c.before), 0) << c.after << " / " << c.before;
-    }
-}
-
-TEST(TextCompare, ComparesOnlyTheFirst32Characters) {
     const std::string a31(31, 'a'), a32(32, 'a');
-    EXPECT_EQ(TextCompare(a32 + "x", a32 + "y"), 0);
-    EXPECT_EQ(TextCompare(a32, a32 + "zzz"), 0);
-    // The cut comes before the digit runs are read.
-    EXPECT_EQ(TextCompare(a31 + "12", a31 + "13"), 0);
-    EXPECT_EQ(TextCompare(std::string(40, '1'), std::string(32, '1') + "2"), 0);
-    EXPECT_LT(TextCompare(a31 + "1", a31 + "2"), 0);
-    EXPECT_LT(TextCompare(a31, a32), 0);
-    EXPECT_EQ(TextCompare("", ""), 0);
-    EXPECT_EQ(TextCompare("abc12", "abc12"), 0);
+    const std::vector<std::pair<std::string, std::string>> equal = {
+        {a32 + "x", a32 + "y"}, {a32, a32 + "zzz"}, {a31 + "12", a31 + "13"},
+        {std::string(40, '1'), std::string(32, '1') + "2"}, {"", ""}, {"abc12", "abc12"}};
+    for (const auto& [x, y] : equal) EXPECT_EQ(TextCompare(x, y), 0) << x << " / " << y;
 }
 
 TEST(TextCompare, ControlCharactersEndTheComparison) {
-    // A control character meeting a digit: the digit run decides, and the text
-    // without a run sorts first.
-    EXPECT_LT(TextCompare("a\x01", "a5"), 0);
-    EXPECT_GT(TextCompare("a5", "a\x1f"), 0);
     // Two control characters at the same place: the order is free, but the
     // comparison must end and must be a consistent order.
     const std::vector<std::string> texts = {
