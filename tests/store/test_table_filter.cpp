@@ -34,12 +34,7 @@ protected:
         return keys;
     }
     std::string Refusal(const std::string& expression) {
-        try {
-            t->SetFilter(expression);
-        } catch (const Exception& e) {
-            return e.what();
-        }
-        return "(accepted)";
+        return MessageOf([&] { t->SetFilter(expression); });
     }
     TempDir dir;
     std::unique_ptr<TKorTable> t;
@@ -50,7 +45,6 @@ TEST_F(TableFilter, ThePrimaryKeyFieldSelectsAtMostOneRecord) {
     EXPECT_EQ(Keys(), (std::vector<std::string>{"d"}));
     EXPECT_EQ(t->RecordCount(), 1);
     t->SetFilter("0=\"zz\"");
-    EXPECT_TRUE(Keys().empty());
     EXPECT_FALSE(t->First());
     EXPECT_TRUE(t->Eof());
     EXPECT_EQ(t->RecordCount(), 0);
@@ -63,20 +57,18 @@ TEST_F(TableFilter, ThePrimaryKeyFieldSelectsAtMostOneRecord) {
 }
 
 TEST_F(TableFilter, SecondaryKeysSelectTheirRecordsInKeyOrder) {
-    t->SetFilter("  Ort   =   \"  Kiel  \"  ");
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"a", "d", "e"}));
-    EXPECT_EQ(t->RecordCount(), 3);
-    t->SetFilter("1=\"Bonn\"");
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"b"}));
     // Typ is the first field of TZ: its records come in the order of the key's
-    // further field (Zusatz x: c, e; y: b), then of their pointer parts.
-    t->SetFilter("Typ=\"A\"");
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"c", "e", "b"}));
-    // A unique key collects the leaves below the value. A number field: "7" matches the stored "7" although the value part is "C".
-    t->SetFilter("Nr=\"7\"");
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"b", "c", "e"}));
-    t->SetFilter("2 = \"12\"");
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"a"}));
+    // further field (Zusatz x: c, e; y: b), then of their pointer parts. A unique
+    // key collects the leaves below the value; the number field's "7" matches
+    // the stored "7" although the value part is "C".
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"  Ort   =   \"  Kiel  \"  ", {"a", "d", "e"}}, {"1=\"Bonn\"", {"b"}}, {"Typ=\"A\"", {"c", "e", "b"}},
+        {"Nr=\"7\"", {"b", "c", "e"}}, {"2 = \"12\"", {"a"}}};
+    for (const auto& [expression, keys] : cases) {
+        t->SetFilter(expression);
+        EXPECT_EQ(Keys(), keys) << expression;
+        EXPECT_EQ(t->RecordCount(), static_cast<int32_t>(keys.size())) << expression;
+    }
 }
 
 TEST_F(TableFilter, RefusalsKeepTheSelectionAndStoreTheExpression) {
@@ -85,20 +77,17 @@ TEST_F(TableFilter, RefusalsKeepTheSelectionAndStoreTheExpression) {
     EXPECT_EQ(Refusal("Ort \"Kiel\""), "KorTable: Der Filterausdruck \"Ort \"Kiel\"\" ist ungültig!");
     EXPECT_EQ(t->Filter(), "Ort \"Kiel\"");
     EXPECT_EQ(Keys(), kiel);
-    EXPECT_EQ(Refusal(" = \"x\""), "KorTable: Der Feldbezeichner ist ungültig!");
-    EXPECT_EQ(Refusal("Ort = Kiel"), "KorTable: Der Datentyp des Filters wird nicht unterstützt!");
-    EXPECT_EQ(Refusal("Ort = \"Kiel"), "KorTable: Der Datentyp des Filters wird nicht unterstützt!");
-    EXPECT_EQ(Refusal("Ort ="), "KorTable: Der Datentyp des Filters wird nicht unterstützt!");
-    EXPECT_EQ(Refusal("Zusatz=\"x\""), "KorTable: Das Feld ist nicht in einem Index verzeichnet!");
-    EXPECT_EQ(Refusal("4=\"x\""), "KorTable: Das Feld ist nicht in einem Index verzeichnet!");
-    EXPECT_EQ(Refusal("99=\"x\""), "KorTable: Das Feld ist nicht in einem Index verzeichnet!");
-    EXPECT_EQ(Refusal("-1=\"x\""), "KorTable: Das Feld ist nicht in einem Index verzeichnet!");
-    EXPECT_EQ(Refusal("1a=\"x\""), "'1a' ist kein gültiger Integerwert");
-    EXPECT_EQ(Refusal("_x=\"x\""), "'_x' ist kein gültiger Integerwert");
+    const std::string name = "KorTable: Der Feldbezeichner ist ungültig!",
+                      type = "KorTable: Der Datentyp des Filters wird nicht unterstützt!",
+                      index = "KorTable: Das Feld ist nicht in einem Index verzeichnet!";
     // Names are compared exactly; one that names no field is refused rather
     // than taken as field 0.
-    EXPECT_EQ(Refusal("ort=\"Kiel\""), "KorTable: Der Feldbezeichner ist ungültig!");
-    EXPECT_EQ(Refusal("Strasse=\"Kiel\""), "KorTable: Der Feldbezeichner ist ungültig!");
+    const std::vector<std::pair<std::string, std::string>> refusals = {
+        {" = \"x\"", name}, {"Ort = Kiel", type}, {"Ort = \"Kiel", type}, {"Ort =", type},
+        {"Zusatz=\"x\"", index}, {"4=\"x\"", index}, {"99=\"x\"", index}, {"-1=\"x\"", index},
+        {"1a=\"x\"", "'1a' ist kein gültiger Integerwert"}, {"_x=\"x\"", "'_x' ist kein gültiger Integerwert"},
+        {"ort=\"Kiel\"", name}, {"Strasse=\"Kiel\"", name}};
+    for (const auto& [expression, message] : refusals) EXPECT_EQ(Refusal(expression), message) << expression;
     EXPECT_EQ(t->Filter(), "Strasse=\"Kiel\"");
     EXPECT_EQ(Keys(), kiel);
 }
@@ -115,10 +104,8 @@ TEST_F(TableFilter, TheFilteredOrderIsWhatAppendAndDeleteWorkOn) {
 
 TEST(TableFilterParse, SplitsAtTheFirstEqualsSignAndStripsOneQuoteEachSide) {
     const auto p = ParseFilterExpression(" Name = \" a=b \" ");
-    EXPECT_EQ(p.field, "Name");
-    EXPECT_EQ(p.value, "a=b");
-    EXPECT_EQ(ParseFilterExpression("A=\"\"\"").value, "\"");
-    EXPECT_EQ(ParseFilterExpression("A=\"").value, "");
+    EXPECT_EQ(p.field + "|" + p.value, "Name|a=b");
+    EXPECT_EQ(ParseFilterExpression("A=\"\"\"").value + "|" + ParseFilterExpression("A=\"").value, "\"|");
 }
 
 }  // namespace
