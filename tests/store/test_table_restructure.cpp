@@ -38,6 +38,21 @@ std::unique_ptr<TKorTable> Filled(const TempDir& dir) {
     return t;
 }
 
+// The header bytes and the first `fields` field texts of every slot, in use or not.
+using SlotImage = std::pair<std::vector<uint8_t>, std::vector<std::string>>;
+std::vector<SlotImage> SlotImages(TKorTable& t, int32_t fields) {
+    std::vector<SlotImage> images;
+    for (int32_t s = 0; s < t.SlotCount(); ++s) {
+        TKorRecords r = t.Records();
+        r.Select(s);
+        uint8_t h[48];
+        r.GetHeader(h);
+        images.emplace_back(std::vector<uint8_t>(h, h + 48), std::vector<std::string>{});
+        for (int32_t i = 0; i < fields; ++i) images.back().second.push_back(r.GetField(i));
+    }
+    return images;
+}
+
 std::vector<std::string> Files(const TempDir& dir) {
     auto names = path::ListDirectory(dir.Path());
     std::sort(names.begin(), names.end());
@@ -55,8 +70,7 @@ TEST(TableEmpty, KeepsTheDefinitionsAndRemovesEveryRecordAndKey) {
     t->Open();
     t->Empty();
     ASSERT_TRUE(t->IsOpen());
-    EXPECT_EQ(t->FieldCount(), 3);
-    EXPECT_EQ(t->SecondaryKeyCount(), 2);
+    EXPECT_EQ(std::make_pair(t->FieldCount(), t->SecondaryKeyCount()), std::make_pair(3, 2));
     EXPECT_TRUE(Slots(*t).empty());
     EXPECT_TRUE(t->Eof());
     t->Close();
@@ -101,16 +115,7 @@ TEST(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
     const int32_t oldS = t->Records().DataSize();
     const int32_t slots = t->SlotCount();
     const auto keys = ReadBytes(dir / "t.key");
-    std::vector<std::vector<uint8_t>> headers;
-    std::vector<std::vector<std::string>> texts;
-    for (int32_t s = 0; s < slots; ++s) {
-        TKorRecords r = t->Records();
-        r.Select(s);
-        uint8_t h[48];
-        r.GetHeader(h);
-        headers.emplace_back(h, h + 48);
-        texts.push_back({r.GetField(0), r.GetField(1), r.GetField(2)});
-    }
+    auto images = SlotImages(*t, 3);
     RecordingProgress progress;
     t->SetProgressBar(&progress);
     t->AddField("Bemerkung_mit_einem_sehr_langen_Namen", 12135, 20, 3, 2, 1);
@@ -125,17 +130,12 @@ TEST(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
               (std::vector<int32_t>{12135, 20, 3, 2, 1}));
     EXPECT_EQ(t->Records().RecordsOffset(), oldB + 20 + 65);
     EXPECT_EQ(t->FileSize(), oldB + 20 + 65 + (oldS + 48 + 20 + 1) * slots + 100);
+    for (auto& image : images) image.second.push_back("");
+    EXPECT_EQ(SlotImages(*t, 4), images);
     for (int32_t s = 0; s < slots; ++s) {
         TKorRecords r = t->Records();
         r.Select(s);
-        uint8_t h[48];
-        r.GetHeader(h);
-        EXPECT_EQ(std::vector<uint8_t>(h, h + 48), headers[static_cast<size_t>(s)]) << s;
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(r.GetField(i), texts[static_cast<size_t>(s)][static_cast<size_t>(i)]);
-        EXPECT_EQ(r.GetField(3), "");
-        if (r.IsActive()) {
-            EXPECT_EQ(r.ComputeChecksum(), r.GetChecksum()) << s;
-        }
+        EXPECT_TRUE(!r.IsActive() || r.ComputeChecksum() == r.GetChecksum()) << s;
     }
     EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
     EXPECT_EQ(Files(dir), (std::vector<std::string>{"t.dat", "t.key"}));
@@ -187,10 +187,9 @@ TEST(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
     TIntegerList again;
     t->FindBySecondary("ORT", {"Kiel"}, again);
     EXPECT_EQ(again.Values(), kiel.Values());
-    EXPECT_EQ(t->HeaderRecordCount(), 22);
     EXPECT_EQ(t->KeyFile().Verify(), "");
     // Free slots are chained in ascending order: the head is the highest.
-    EXPECT_EQ(t->FreeHead(), 18);
+    EXPECT_EQ(std::make_pair(t->HeaderRecordCount(), t->FreeHead()), std::make_pair(22, 18));
     TKorRecords r = t->Records();
     for (auto [slot, next] : {std::pair{17, 12}, {11, 4}, {3, 0}}) {
         r.Select(slot);
@@ -226,8 +225,7 @@ TEST(TableFileHelpers, ARawFileTakesAHeaderAndRecordsFromAnotherTable) {
     c.Open();
     ASSERT_TRUE(c.IsOpen());
     c.CopyHeaderFrom("t.dat");
-    EXPECT_EQ(c.FieldCount(), 3);
-    EXPECT_EQ(c.SecondaryKeyCount(), 2);
+    EXPECT_EQ(std::make_pair(c.FieldCount(), c.SecondaryKeyCount()), std::make_pair(3, 2));
     RecordingProgress progress;
     c.SetProgressBar(&progress);
     c.CopyRecordsFrom("t.dat");
