@@ -29,23 +29,14 @@ TEST(FieldDefsNewFile, NamesIdsTypesAndWidthsFollowTheDefinitions) {
     const TKorFieldDefs& d = t->FieldDefs();
     ASSERT_EQ(d.FieldCount(), 7);
     // Fields without "#" take 600, 601, ... in their order; "#" uses no number.
-    EXPECT_EQ(d.FieldName(0), "Loop");
-    EXPECT_EQ(d.FieldName(6), "EinSehrLangerFeldnam");  // 20 characters
-    const int ids[] = {700, 600, -5, 601, 602, 603, 604};
-    const int types[] = {0, 1, 1, 1, 2, 0, 0};
-    const int widths[] = {17, 6, 11, 11, 10, 3, 4};
+    EXPECT_EQ(d.FieldName(0) + "|" + d.FieldName(6), "Loop|EinSehrLangerFeldnam");  // 20 characters
+    // Id, type, width, decimals, attribute of each field.
+    const std::vector<std::vector<int>> expected = {{700, 0, 17, 0, 0}, {600, 1, 6, 0, 0},  {-5, 1, 11, 0, 0}, {601, 1, 11, 0, 0},
+                                                    {602, 2, 10, 2, 0}, {603, 0, 3, 0, 0}, {604, 0, 4, 0, 0}};
+    const auto bytes = ReadBytes(dir / "t.dat");  // the mapping is shared: the file holds the entries
     for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(d.FieldId(i), ids[i]) << i;
-        EXPECT_EQ(d.FieldType(i), types[i]) << i;
-        EXPECT_EQ(d.FieldWidth(i), widths[i]) << i;
-        EXPECT_EQ(d.FieldDecimals(i), i == 4 ? 2 : 0) << i;
-        EXPECT_EQ(d.FieldAttribute(i), 0) << i;
-    }
-    t->Close();
-    const auto bytes = ReadBytes(dir / "t.dat");
-    for (int i = 0; i < 7; ++i) {
-        const uint8_t* e = Entry(bytes, i);
-        EXPECT_EQ(std::vector<uint8_t>(e + 6, e + 10), (std::vector<uint8_t>{2, 2, 2, 1})) << i;
+        EXPECT_EQ((std::vector<int>{d.FieldId(i), d.FieldType(i), d.FieldWidth(i), d.FieldDecimals(i), d.FieldAttribute(i)}), expected[i]) << i;
+        EXPECT_EQ(std::vector<uint8_t>(Entry(bytes, i) + 6, Entry(bytes, i) + 10), (std::vector<uint8_t>{2, 2, 2, 1})) << i;
     }
 }
 
@@ -61,13 +52,10 @@ TEST(FieldDefsLookup, NamesIgnoreCaseIdsAndRangesAreChecked) {
     TempDir dir;
     auto t = MakeTable(dir, {Text("NAME", 5), Text("Name", 5), Int("Nr#12135")});
     TKorFieldDefs& d = t->FieldDefs();
-    EXPECT_EQ(d.IndexOfName("name"), 0);  // the first of two that match
-    EXPECT_EQ(d.IndexOfName("nr"), 2);
-    EXPECT_EQ(d.IndexOfName("nam"), -1);
-    EXPECT_EQ(d.IndexOfId(12135), 2);
-    EXPECT_EQ(d.IndexOfId(999), -1);
-    EXPECT_EQ(d.FieldWidth(3), -1);  // nothing read beyond the definitions
-    EXPECT_EQ(d.FieldId(-1), -1);
+    // "name" gives the first of two that match; nothing is read beyond the definitions.
+    EXPECT_EQ((std::vector<int32_t>{d.IndexOfName("name"), d.IndexOfName("nr"), d.IndexOfName("nam"), d.IndexOfId(12135),
+                                    d.IndexOfId(999), d.FieldWidth(3), d.FieldId(-1)}),
+              (std::vector<int32_t>{0, 2, -1, 2, -1, -1, -1}));
 
     TKorFieldDefs detached;
     EXPECT_EQ(detached.FieldWidth(0), -1);
@@ -78,12 +66,10 @@ TEST(FieldDefsRename, OnlyLettersDigitsAndUnderscoreUpTo51Characters) {
     TempDir dir;
     auto t = MakeTable(dir, {Text("Alt", 5), Int("Zwei")});
     TKorFieldDefs& d = t->FieldDefs();
-    EXPECT_FALSE(d.SetFieldName(0, "Stra\xDF" "e"));  // "ß" in the 8-bit code page
-    EXPECT_FALSE(d.SetFieldName(0, "Ab-c"));
-    EXPECT_FALSE(d.SetFieldName(0, "Ab c"));
-    EXPECT_FALSE(d.SetFieldName(0, ""));
-    EXPECT_FALSE(d.SetFieldName(0, std::string(52, 'x')));
-    EXPECT_FALSE(d.SetFieldName(2, "Neu"));
+    // "ß" in the 8-bit code page, other signs, empty, too long, no such field.
+    for (const auto& [field, name] : std::vector<std::pair<int, std::string>>{
+             {0, "Stra\xDF" "e"}, {0, "Ab-c"}, {0, "Ab c"}, {0, ""}, {0, std::string(52, 'x')}, {2, "Neu"}})
+        EXPECT_FALSE(d.SetFieldName(field, name)) << name;
     EXPECT_EQ(d.FieldName(0), "Alt");
     EXPECT_TRUE(d.SetFieldName(0, "Neu_9"));
     EXPECT_EQ(d.FieldName(0), "Neu_9");
@@ -91,8 +77,7 @@ TEST(FieldDefsRename, OnlyLettersDigitsAndUnderscoreUpTo51Characters) {
     t->Close();
     // The new name reached the file and did not run into the next entry.
     t->Open();
-    EXPECT_EQ(t->FieldDefs().FieldName(0), "Neu_9");
-    EXPECT_EQ(t->FieldDefs().FieldName(1), std::string(51, 'y'));
+    EXPECT_EQ(t->FieldDefs().FieldName(0) + "|" + t->FieldDefs().FieldName(1), "Neu_9|" + std::string(51, 'y'));
     EXPECT_EQ(t->FieldDefs().FieldId(1), 601);
 }
 
