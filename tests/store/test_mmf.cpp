@@ -113,8 +113,7 @@ TEST_F(MappedFile, OpenMapsTheWholeFileSharedAndCloseReleasesIt) {
     const int fds = OpenDescriptors();
     file.Open();
     ASSERT_TRUE(file.IsOpen());
-    EXPECT_EQ(file.FileSize(), 300);
-    EXPECT_EQ(file.View()[299], 0x5A);
+    EXPECT_EQ(std::make_pair(file.FileSize(), file.View()[299]), std::make_pair(300, uint8_t{0x5A}));
 
     // Stores through the view reach the file.
     file.View()[10] = 0xA7;
@@ -209,8 +208,7 @@ TEST_F(MappedFile, CreateNewWritesTheInitialContentAndLeavesTheObjectAsItWas) {
     file.CreateNew(true);
     EXPECT_EQ(ReadBytes(dir / "000008"), Fresh(100));
     EXPECT_NE(file.viewDuringInit, view) << "the initial content went into the open file";
-    EXPECT_EQ(file.View(), view);
-    EXPECT_EQ(file.FileSize(), 64);
+    EXPECT_EQ(std::make_pair(file.View(), file.FileSize()), std::make_pair(view, 64));
     EXPECT_EQ(ReadBytes(dir / "000007"), Fresh(64));
 }
 
@@ -235,8 +233,7 @@ TEST_F(MappedFile, GrowingAnOpenFileKeepsItsContent) {
     file.Open();
     file.View()[71] = 0xEE;
     file.GrowFile(72 + 64 * 40);
-    ASSERT_TRUE(file.IsOpen());
-    EXPECT_EQ(file.FileSize(), 72 + 64 * 40);
+    ASSERT_TRUE(file.IsOpen() && file.FileSize() == 72 + 64 * 40);
     file.View()[72 + 64 * 40 - 1] = 0x42;
     auto expected = Fresh(72 + 64 * 40);
     expected[71] = 0xEE;
