@@ -32,12 +32,7 @@ using korin::testing::WriteBytes;
 
 // ---- keys ----------------------------------------------------------------------
 
-std::string P(char letter, int number, const std::string& text) {
-    std::string s;
-    s.push_back(letter);
-    s.push_back(static_cast<char>(static_cast<uint8_t>(number)));
-    return s + text;
-}
+std::string P(char letter, int number, const std::string& text) { return std::string{letter, static_cast<char>(number)} + text; }
 
 const std::string kSep = "\xFF\xFF\xFF";
 
@@ -67,13 +62,15 @@ std::vector<int32_t> Walk(TKorKeyFile& kf) {
     for (bool ok = kf.First(); ok && records.size() < 100000; ok = kf.Next()) records.push_back(kf.CurrentRecord());
     return records;
 }
+std::vector<int32_t> Selected(TKorKeyFile& kf, const TKeyList& prefix, bool leaf) {
+    kf.SetSelection(prefix, leaf);
+    return Walk(kf);
+}
 
 // ---- the node array as bytes -----------------------------------------------------
 
 int32_t I32(const std::vector<uint8_t>& b, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | b[at + i];
-    return static_cast<int32_t>(v);
+    return static_cast<int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
 }
 
 // The fields of the nodes that the damage cases below aim at.
@@ -102,9 +99,12 @@ Image ReadImage(const std::string& path) {
     return im;
 }
 
+void Put(std::vector<uint8_t>& b, size_t at, int32_t v, int width) {
+    for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+}
 void Patch(const std::string& path, size_t at, int32_t v, int width = 4) {
     auto b = ReadBytes(path);
-    for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+    Put(b, at, v, width);
     WriteBytes(path, b);
 }
 void PatchI32(const std::string& path, size_t at, int32_t v) { Patch(path, at, v); }
@@ -301,8 +301,7 @@ TEST_F(KeyFileRecords, StepsFollowKeyOrderWithinTheList) {
 
     kf.GoTo(2);
     for (int32_t outside : {5, -1}) kf.GoTo(outside);
-    EXPECT_EQ(kf.Position(), 2);
-    EXPECT_EQ(kf.CurrentRecord(), 7);
+    EXPECT_EQ(std::make_pair(kf.Position(), kf.CurrentRecord()), std::make_pair(2, 7));
     kf.GoTo(4);
     EXPECT_FALSE(kf.Next());
     EXPECT_TRUE(kf.Eof());
@@ -318,8 +317,7 @@ TEST_F(KeyFileRecords, StepsFollowKeyOrderWithinTheList) {
 
     // Adding leaves the list current on its first entry.
     ASSERT_TRUE(Add(kf, Join({PK("0"), SK("NAME", "z", "0")}), 1));
-    EXPECT_EQ(kf.Position(), 0);
-    EXPECT_EQ(kf.CurrentRecord(), 0);
+    EXPECT_EQ(std::make_pair(kf.Position(), kf.CurrentRecord()), std::make_pair(0, 0));
 }
 
 TEST_F(KeyFileRecords, DeletingTheCurrentRecordMovesToTheNextOne) {
@@ -337,18 +335,13 @@ TEST_F(KeyFileRecords, DeletingTheCurrentRecordMovesToTheNextOne) {
 TEST_F(KeyFileRecords, SelectionsChooseTheIndexThePrefixAndLeaves) {
     TKeyList b = NameIndex();
     b.push_back(P('C', 0, "b"));
-    kf.SetSelection(b, false);
-    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{7, 10}));
-    kf.SetSelection({P('C', 255, "S_KEY"), P('N', 255, "0"), P('X', 255, "NAME")}, false);
-    EXPECT_EQ(Walk(kf), byName);
+    EXPECT_EQ(Selected(kf, b, false), (std::vector<int32_t>{7, 10}));
+    EXPECT_EQ(Selected(kf, {P('C', 255, "S_KEY"), P('N', 255, "0"), P('X', 255, "NAME")}, false), byName);
     // Pointer nodes have no Down tree: in leaf mode the same records come out,
     // and a complete key is its own one result.
-    kf.SetSelection(NameIndex(), true);
-    EXPECT_EQ(Walk(kf), byName);
-    kf.SetSelection(PK("7"), true);
-    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{7}));
-    kf.SetSelection(PK("7"), false);
-    EXPECT_FALSE(kf.First());
+    EXPECT_EQ(Selected(kf, NameIndex(), true), byName);
+    EXPECT_EQ(Selected(kf, PK("7"), true), (std::vector<int32_t>{7}));
+    EXPECT_EQ(Selected(kf, PK("7"), false), (std::vector<int32_t>{}));
     kf.ResetSelection();
     EXPECT_FALSE(kf.LeafMode());
     EXPECT_EQ(Walk(kf), primary);
@@ -362,12 +355,10 @@ TEST_F(KeyFile, LeafModeCollectsTheNodesWithoutDownTree) {
     ASSERT_TRUE(Add(kf, {P('F', 0, "B")}, 8));
     // Under A: "sub" (number 0) before x and y (number 1); sub's leaf z stands
     // in its place.
-    kf.SetSelection({P('F', 0, "A")}, true);
-    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{6, 4, 5}));
+    EXPECT_EQ(Selected(kf, {P('F', 0, "A")}, true), (std::vector<int32_t>{6, 4, 5}));
     kf.SetSelection({P('F', 0, "A")}, false);
     EXPECT_EQ(kf.RecordCount(), 0);
-    kf.SetSelection({P('F', 0, "B")}, true);
-    EXPECT_EQ(Walk(kf), (std::vector<int32_t>{7}));
+    EXPECT_EQ(Selected(kf, {P('F', 0, "B")}, true), (std::vector<int32_t>{7}));
     // Locate of an inner node gives its own record, or -1 where it has none.
     EXPECT_EQ(kf.Locate({P('F', 0, "B")}), 7);
     ASSERT_TRUE(Add(kf, {P('F', 0, "C"), P('F', 1, "y")}, 3));
@@ -404,23 +395,21 @@ TEST_F(KeyFileRecords, StartNodeQueriesWorkBelowTheStartNode) {
 
 TEST_F(KeyFile, GetIndexValuesTakesTheRecordsOfNumberZeroParts) {
     // Under T/S: "0" and "1" (number 0) and "2" (number 6) carry records.
-    ASSERT_TRUE(Add(kf, {P('X', 0, "T"), P('X', 0, "S"), P('N', 0, "0")}, 11));
-    ASSERT_TRUE(Add(kf, {P('X', 0, "T"), P('X', 0, "S"), P('N', 0, "1")}, 12));
-    ASSERT_TRUE(Add(kf, {P('X', 0, "T"), P('X', 0, "S"), P('N', 6, "2")}, 13));
+    const TKeyList ts = {P('X', 0, "T"), P('X', 0, "S")};
+    auto under = [&](const std::string& part) { return TKeyList{ts[0], ts[1], part}; };
+    ASSERT_TRUE(Add(kf, under(P('N', 0, "0")), 11) && Add(kf, under(P('N', 0, "1")), 12) && Add(kf, under(P('N', 6, "2")), 13));
+    // Starting at S, which has a Down tree; a start node without Down tree gives
+    // its own record only, even where it is the root of its level ("1" is,
+    // after the third insertion).
+    const std::vector<std::pair<TKeyList, std::vector<int32_t>>> cases = {
+        {{ts[0]}, {10, 11}}, {under(P('N', 0, "1")), {11}}, {under(P('N', 6, "2")), {12}}};
     TIntegerList list;
     list.Add(-9);
-    ASSERT_TRUE(kf.SetStart({P('X', 0, "T")}));  // start at S, which has a Down tree
-    kf.GetIndexValues(list);
-    EXPECT_EQ(list.Values(), (std::vector<int32_t>{10, 11}));
-
-    // A start node without Down tree gives its own record only, even where it
-    // is the root of its level ("1" is, after the third insertion).
-    ASSERT_TRUE(kf.SetStart({P('X', 0, "T"), P('X', 0, "S"), P('N', 0, "1")}));
-    kf.GetIndexValues(list);
-    EXPECT_EQ(list.Values(), (std::vector<int32_t>{11}));
-    ASSERT_TRUE(kf.SetStart({P('X', 0, "T"), P('X', 0, "S"), P('N', 6, "2")}));
-    kf.GetIndexValues(list);
-    EXPECT_EQ(list.Values(), (std::vector<int32_t>{12}));
+    for (const auto& [start, records] : cases) {
+        ASSERT_TRUE(kf.SetStart(start));
+        kf.GetIndexValues(list);
+        EXPECT_EQ(list.Values(), records) << start.size();
+    }
 }
 
 // ---- damaged files ---------------------------------------------------------------
@@ -623,17 +612,14 @@ TEST_F(KeyFile, ADegenerateTreeIsSurvivedOrRefused) {
     kf.Close();
     const int32_t nodes = 3000;
     std::vector<uint8_t> b(64 * static_cast<size_t>(nodes + 1) + 8, 0);
-    auto put = [&](size_t at, int32_t v, int width) {
-        for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-    };
-    put(0, 1, 4);
-    put(4, nodes + 1, 4);
+    Put(b, 0, 1, 4);
+    Put(b, 4, nodes + 1, 4);
     for (int32_t k = 1; k <= nodes; ++k) {
         const size_t o = 64 * static_cast<size_t>(k);
-        put(o + 12, k < nodes ? k + 1 : 0, 4);
-        put(o + 16, k < nodes ? 1 : 0, 2);
-        put(o + 20, k, 4);
-        put(o + 24, 80, 2);
+        Put(b, o + kRight, k < nodes ? k + 1 : 0, 4);
+        Put(b, o + kBalance, k < nodes ? 1 : 0, 2);
+        Put(b, o + kDIndex, k, 4);
+        Put(b, o + kType, 80, 2);
         const std::string text = std::to_string(k);
         std::memcpy(&b[o + 26], text.c_str(), text.size() + 1);
     }
@@ -654,9 +640,8 @@ TEST_F(KeyFileRecords, RandomlyDamagedFilesAreSurvivedOrRefused) {
             const int32_t k = node(rng);
             const int f = field(rng);
             const size_t at = 64 * static_cast<size_t>(k) + (k == 0 ? (f % 2) * 4 : static_cast<size_t>(f) * 4);
-            const int32_t v = f == 4 && k != 0 ? balance(rng) : value(rng);
-            const int width = f == 4 && k != 0 ? 2 : 4;
-            for (int j = 0; j < width; ++j) b[at + j] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * j));
+            const bool isBalance = f == 4 && k != 0;
+            Put(b, at, isBalance ? balance(rng) : value(rng), isBalance ? 2 : 4);
         }
         const std::string name = "r" + std::to_string(seed);
         WriteBytes(dir / name, b);
