@@ -1,15 +1,11 @@
 // The drawing's rows as the symbol dataset shows them, its one-condition
 // filter, korintool drawing rows, and the page picture's resampling kernels
 // and zoom steps checked against their definitions.
-#include <gtest/gtest.h>
-
 #include <tuple>
 
 #include "drawing/kor_draw_rows.h"
-#include "drawing/kor_drawing.h"
 #include "drawing/kor_resample.h"
-#include "drawing_gen.h"
-#include "test_support.h"
+#include "drawing_test.h"
 
 namespace korin::testing {
 namespace {
@@ -22,11 +18,8 @@ std::vector<TKorDrawRow> Rows(TKorDrawTable table, bool withCodes = true) {
     if (withCodes) title.codes = {{.number = 62, .text = "2"}, {.number = 12135, .text = "A10.TI1"}};
     d.symbols = {title, {.kind = 10, .type = 10, .name = "TT"}, {.kind = 2}};
     TempDir dir;
-    WriteBytes(dir / "000001", gen::Build(d));
     TKorDrawing drawing;
-    drawing.SetProject(dir.Path());
-    drawing.SetFileName("000001");
-    drawing.Open();
+    OpenPage(drawing, dir, gen::Build(d), "000001");
     return BuildDrawRows(drawing, table);
 }
 

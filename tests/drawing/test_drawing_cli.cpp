@@ -1,39 +1,17 @@
 // korintool drawing, end to end: output lines, exit codes, and what lands in
 // the file.
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <string>
-#include <vector>
 
-#include "drawing_gen.h"
-#include "test_support.h"
+#include "drawing_test.h"
 
-namespace korin {
+namespace korin::testing {
 namespace {
-
-using testing::ReadBytes;
-using testing::RunTool;
-using testing::TempDir;
-using testing::WriteBytes;
-namespace gen = testing::gen;
 
 gen::Drawing Page() {
     gen::Drawing d;
-    gen::Symbol title;
-    title.kind = 6;
-    title.type = 9;
-    title.name = "TITEL";
-    title.codes = {{60, 1, 2, "EBENE \xC4"}, {61, 3, 65535, ""}};
-    gen::Symbol line;
-    line.kind = 2;
-    line.tail = {1, 2};
-    gen::Symbol valve;
-    valve.kind = 10;
-    valve.type = -1;
-    valve.name = "VENTIL";
-    valve.codes = {{100, 0, 0, "FV 12\tB"}};
-    d.symbols = {title, line, valve};
+    d.symbols = {{.kind = 6, .type = 9, .name = "TITEL", .codes = {{60, 1, 2, "EBENE \xC4"}, {61, 3, 65535, ""}}},
+                 {.kind = 2, .tail = {1, 2}},
+                 {.kind = 10, .type = -1, .name = "VENTIL", .codes = {{100, 0, 0, "FV 12\tB"}}}};
     d.trailer = {1, 2, 3, 4, 5};
     return d;
 }
@@ -66,13 +44,11 @@ TEST_F(DrawingTool, DumpPrintsHeaderSymbolsAndCodes) {
 TEST_F(DrawingTool, SetCodeWritesTheLayoutWithAValidCrc) {
     const std::string file = Put(Page());
     const auto r = RunTool({"drawing", "set-code", file, "0", "61", "NEU \xD6\xDF"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "");
+    ASSERT_TRUE(r.exitCode == 0 && r.out.empty()) << r.err << r.out;
     gen::Drawing expected = Page();
     expected.symbols[0].codes[1].text = "NEU \xD6\xDF";
     EXPECT_EQ(ReadBytes(file), gen::Build(expected));
     EXPECT_EQ(RunTool({"drawing", "verify", file}).out, "ok\n");
-
     // A number the symbol lacks changes no code; the page is still saved.
     ASSERT_EQ(RunTool({"drawing", "set-code", file, "2", "999", "x"}).exitCode, 0);
     EXPECT_EQ(ReadBytes(file), gen::Build(expected));
@@ -83,19 +59,13 @@ TEST_F(DrawingTool, VerifyAndFixCrc) {
     bad.validCrc = false;
     bad.crcIfInvalid = 0x00ABCDEF;
     const std::string file = Put(bad);
-    auto r = RunTool({"drawing", "verify", file});
-    EXPECT_EQ(r.exitCode, 1);
+    auto Result = [](const ToolResult& r) { return std::make_pair(r.exitCode, r.out); };
     char want[40];
     std::snprintf(want, sizeof want, "bad\t00ABCDEF\t%08X\n", gen::CrcFrom32(gen::Build(bad)));
-    EXPECT_EQ(r.out, want);
-
-    r = RunTool({"drawing", "fix-crc", file});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Result(RunTool({"drawing", "verify", file})), std::make_pair(1, std::string(want)));
+    ASSERT_EQ(Result(RunTool({"drawing", "fix-crc", file})), std::make_pair(0, std::string()));
     EXPECT_EQ(ReadBytes(file), gen::Build(Page()));
-    r = RunTool({"drawing", "verify", file});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "ok\n");
+    EXPECT_EQ(Result(RunTool({"drawing", "verify", file})), std::make_pair(0, std::string("ok\n")));
 }
 
 // Damaged files, files that cannot be saved and symbols that do not exist: exit
@@ -130,13 +100,9 @@ TEST_F(DrawingTool, RefusalsFailWithTheStoreMessageAndWriteNothing) {
         const auto r = RunTool(call);
         EXPECT_EQ(r.exitCode, 1) << args[0] << " " << args[1];
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
-        if (!message.empty() && message.back() == '\n') {
-            EXPECT_EQ(r.err, message);
-        }
+        if (!message.empty() && message.back() == '\n') { EXPECT_EQ(r.err, message); }
         EXPECT_EQ(r.out, "");
-        if (exists) {
-            EXPECT_EQ(ReadBytes(args[1]), before) << "written: " << args[1];
-        }
+        if (exists) { EXPECT_EQ(ReadBytes(args[1]), before) << "written: " << args[1]; }
     }
 }
 
@@ -155,4 +121,4 @@ TEST_F(DrawingTool, UsageErrorsExitWithTwo) {
 }
 
 }  // namespace
-}  // namespace korin
+}  // namespace korin::testing

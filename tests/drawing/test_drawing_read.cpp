@@ -1,84 +1,37 @@
 // Reading page drawings: the model built by Open, and the refusal of damaged
 // files without a read outside the file.
-#include <gtest/gtest.h>
+#include "drawing_test.h"
 
-#include <string>
-#include <vector>
-
-#include "drawing/kor_drawing.h"
-#include "drawing_gen.h"
-#include "store/kor_error.h"
-#include "test_support.h"
-
-namespace korin {
+namespace korin::testing {
 namespace {
-
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
-namespace gen = testing::gen;
 
 // A small page: title block, an opaque line, an instrument of kind 10 with a
 // duplicate code number, a symbol of kind 6 without codes.
 gen::Drawing SmallPage() {
     gen::Drawing d;
     for (size_t i = 0; i < d.headerRest.size(); ++i) d.headerRest[i] = static_cast<uint8_t>(0xA0 + i);
-    gen::Symbol title;
-    title.kind = 6;
-    title.type = 9;
-    title.name = "SCHRIFTFELD";
-    title.codes = {{60, 1, 2, "ANLAGE1"}, {61, 3, 4, "TEIL2"}, {64, 5, 6, "017"}};
-    gen::Symbol line;
-    line.kind = 2;
-    line.bytes3to5 = {7, 8, 9};
-    line.tail = {1, 2, 3, 4, 5, 6};
-    gen::Symbol instrument;
-    instrument.kind = 10;
-    instrument.type = -2;
-    instrument.name = "ABCDEFGHIJKLMNOPQR";  // all 18 bytes, no NUL
-    instrument.codes = {{100, 65535, 0, "FIC 101"}, {100, 0, 1, "second"}, {7, 9, 9, ""}};
-    instrument.tail = {0xEE, 0xEE};
-    gen::Symbol empty;
-    empty.kind = 6;
-    empty.type = 3;
-    empty.name = "LEER";
-    d.symbols = {title, line, instrument, empty};
+    d.symbols = {{.kind = 6, .type = 9, .name = "SCHRIFTFELD",
+                  .codes = {{60, 1, 2, "ANLAGE1"}, {61, 3, 4, "TEIL2"}, {64, 5, 6, "017"}}},
+                 {.kind = 2, .bytes3to5 = {7, 8, 9}, .tail = {1, 2, 3, 4, 5, 6}},
+                 {.kind = 10, .type = -2, .name = "ABCDEFGHIJKLMNOPQR",  // all 18 bytes, no NUL
+                  .codes = {{100, 65535, 0, "FIC 101"}, {100, 0, 1, "second"}, {7, 9, 9, ""}}, .tail = {0xEE, 0xEE}},
+                 {.kind = 6, .type = 3, .name = "LEER"}};
     d.trailer = {9, 8, 7};
     return d;
 }
 
 class DrawingRead : public ::testing::Test {
 protected:
-    std::string Write(const std::vector<uint8_t>& bytes, const std::string& name = "000123") {
-        WriteBytes(dir / name, bytes);
-        return name;
-    }
-    void Bind(TKorDrawing& d, const std::string& name = "000123") {
-        d.SetProject(dir.Path());
-        d.SetFileName(name);
-    }
-    void Open(TKorDrawing& d, const std::vector<uint8_t>& bytes) {
-        Write(bytes);
-        Bind(d);
-        d.Open();
-    }
+    void Open(TKorDrawing& d, const std::vector<uint8_t>& bytes) { OpenPage(d, dir, bytes, "000123"); }
     // Opens `bytes` and expects a refusal whose text contains `fragment`; the
     // drawing is empty afterwards and the file unchanged.
     void ExpectRefused(const std::vector<uint8_t>& bytes, const std::string& fragment) {
-        Write(bytes);
         TKorDrawing d;
-        Bind(d);
-        try {
-            d.Open();
-            FAIL() << "opened a damaged file, expected: " << fragment;
-        } catch (const Exception& e) {
-            EXPECT_NE(std::string(e.what()).find(fragment), std::string::npos) << e.what();
-            EXPECT_EQ(std::string(e.what()).rfind("KorDrawing: ", 0), 0u) << e.what();
-        }
-        EXPECT_EQ(d.Symbols().Count(), 0);
-        EXPECT_EQ(d.SymbolCount(), 0u);
-        EXPECT_EQ(d.CodeCount(), 0u);
-        EXPECT_FALSE(d.IsOpen());
+        const std::string message = MessageOf([&] { Open(d, bytes); });
+        EXPECT_NE(message.find(fragment), std::string::npos) << message;
+        EXPECT_EQ(message.rfind("KorDrawing: ", 0), 0u) << message;
+        EXPECT_EQ(std::make_tuple(d.Symbols().Count(), d.SymbolCount(), d.CodeCount(), d.IsOpen()),
+                  std::make_tuple(0, size_t{0}, size_t{0}, false));
         EXPECT_EQ(ReadBytes(dir / "000123"), bytes);
     }
     TempDir dir;
@@ -89,7 +42,6 @@ TEST_F(DrawingRead, BuildsTheModelAndReleasesTheFile) {
     TKorDrawing d;
     Open(d, bytes);
     EXPECT_FALSE(d.IsOpen()) << "the drawing is held in memory, not mapped";
-
     // Header, trailer, records and code words come back through Save (the
     // save tests); here what only readers use.
     EXPECT_EQ(d.SymbolCount(), 4u);
@@ -100,7 +52,6 @@ TEST_F(DrawingRead, BuildsTheModelAndReleasesTheFile) {
     EXPECT_EQ(title->Name(), "SCHRIFTFELD");
     EXPECT_EQ(title->GetCode(61), "TEIL2");
     EXPECT_FALSE(d.SymbolAt(1)->HasCodeList());
-
     const TKorDrawSym* instrument = d.SymbolAt(2);
     EXPECT_EQ(instrument->SymbolType(), -2) << "the type is signed";
     EXPECT_EQ(instrument->Name(), "ABCDEFGHIJKLMNOPQR") << "an 18-byte name has no NUL";
@@ -109,11 +60,9 @@ TEST_F(DrawingRead, BuildsTheModelAndReleasesTheFile) {
     EXPECT_EQ(instrument->CodeTextAt(1), "second");
     EXPECT_TRUE(instrument->HasCode(7));
     EXPECT_EQ(instrument->GetCode(7), "");
-
     EXPECT_EQ(d.SymbolAt(3)->CodeCount(), 0);
     EXPECT_EQ(d.SymbolAt(4), nullptr);
     EXPECT_EQ(d.SymbolAt(-1), nullptr);
-
     // The model does not depend on the file any more.
     ASSERT_EQ(::unlink((dir / "000123").c_str()), 0);
     EXPECT_EQ(d.SymbolAt(0)->GetCode(60), "ANLAGE1");
@@ -122,14 +71,12 @@ TEST_F(DrawingRead, BuildsTheModelAndReleasesTheFile) {
 }
 
 TEST_F(DrawingRead, ReopeningAnotherFileReplacesTheModel) {
-    Write(gen::Build(SmallPage()), "000001");
     gen::Drawing other = SmallPage();
     other.symbols.resize(1);
     other.trailer.clear();
-    Write(gen::Build(other), "000002");
+    WriteBytes(dir / "000002", gen::Build(other));
     TKorDrawing d;
-    Bind(d, "000001");
-    d.Open();
+    OpenPage(d, dir, gen::Build(SmallPage()), "000001");
     ASSERT_EQ(d.Symbols().Count(), 4);
     d.SetFileName("000002");
     d.Open();
@@ -146,15 +93,9 @@ TEST_F(DrawingRead, ContentCheckLooksAtSizeMarkAndVersion) {
     gen::Put16(version, 2, 1003);
     gen::Put16(mark, 0, 0);
     for (const auto& bytes : {header36, version, mark}) {
-        Write(bytes);
         TKorDrawing d;
-        Bind(d);
-        try {
-            d.Open();
-            ADD_FAILURE() << "opened a file of " << bytes.size() << " bytes";
-        } catch (const EKorMMFError& e) {
-            EXPECT_NE(std::string(e.what()).find(refused), std::string::npos) << e.what();
-        }
+        const std::string message = MessageOf<EKorMMFError>([&] { Open(d, bytes); });
+        EXPECT_NE(message.find(refused), std::string::npos) << message << " (" << bytes.size() << " bytes)";
         EXPECT_EQ(d.Symbols().Count(), 0);
     }
     // 37 bytes pass the content check but cannot hold the code section.
@@ -190,7 +131,6 @@ TEST_F(DrawingRead, DamagedCountsAndIndexesAreRefused) {
         change(b);
         return b;
     };
-
     ExpectRefused(with([](auto& b) { gen::Put32(b, 32, 0xFFFFFFFFu); }),
                   "der Symbolindex reicht über das Dateiende hinaus");
     ExpectRefused(with([](auto& b) { gen::Put32(b, 32, 5); }), "stimmt bei Symbol");
@@ -237,4 +177,4 @@ TEST_F(DrawingRead, CodeTextsStopAtTheRecordAndAt139Characters) {
 }
 
 }  // namespace
-}  // namespace korin
+}  // namespace korin::testing
