@@ -22,6 +22,7 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "extdb/export_sql.h"
 #include "extdb/ext_readers.h"
@@ -302,24 +303,36 @@ private:
 
 }  // namespace
 
-// pxlib walks the data block chain on opening, as far as the header's counts
-// say; counts the file cannot hold make it read for minutes. The header words:
-// record size at 0, header size at 2, file type at 4, block size in KB at 5,
-// file blocks at 12, first and last block at 14 and 16.
-bool ParadoxHeaderPlausible(const std::string& path) {
+// The header words: record size at 0, header size at 2, file type at 4, block
+// size in KB at 5, file blocks at 12, first and last block at 14 and 16; the
+// encryption word at 0x25 (0xFF00FF00: the one at 0x5C counts). A data block
+// begins with the number of the next block (0: the last).
+bool ParadoxHeaderPlausible(const std::string& path, bool allowEncrypted) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) return false;
-    unsigned char h[18] = {};
+    const auto closer = std::unique_ptr<std::FILE, int (*)(std::FILE*)>(f, std::fclose);
+    unsigned char h[0x60] = {};
     const size_t got = std::fread(h, 1, sizeof h, f);
-    std::fclose(f);
     struct stat st {};
-    if (got != sizeof h || ::stat(path.c_str(), &st) != 0) return false;
-    auto u16 = [&](int at) { return static_cast<int64_t>(h[at] | (h[at + 1] << 8)); };
-    const int64_t recordSize = u16(0), headerSize = u16(2), blockKb = h[5];
-    const int64_t fileBlocks = u16(12), first = u16(14), last = u16(16);
+    if (got < 18 || ::stat(path.c_str(), &st) != 0) return false;
+    auto u16 = [](const unsigned char* p) { return static_cast<int64_t>(p[0] | (p[1] << 8)); };
+    const int64_t recordSize = u16(h), headerSize = u16(h + 2), blockKb = h[5];
+    const int64_t fileBlocks = u16(h + 12), first = u16(h + 14), last = u16(h + 16);
     if (recordSize <= 0 || headerSize <= 0 || blockKb < 1 || blockKb > 32) return false;
     const int64_t blocksInFile = st.st_size > headerSize ? (st.st_size - headerSize + blockKb * 1024 - 1) / (blockKb * 1024) : 0;
-    return fileBlocks <= blocksInFile && first <= blocksInFile && last <= blocksInFile;
+    if (fileBlocks > blocksInFile || first > blocksInFile || last > blocksInFile) return false;
+    const uint32_t key1 = got >= 0x29 ? Le32(h + 0x25) : 0, key2 = got >= 0x60 ? Le32(h + 0x5C) : 0;
+    if (key1 != 0 && !(key1 == 0xFF00FF00u && key2 == 0)) return allowEncrypted;
+    int64_t steps = 0;
+    for (int64_t block = first; block != 0; ++steps) {
+        unsigned char next[2] = {};
+        if (block > blocksInFile || steps >= fileBlocks ||
+            std::fseek(f, static_cast<long>(headerSize + (block - 1) * blockKb * 1024), SEEK_SET) != 0 ||
+            std::fread(next, 1, 2, f) != 2)
+            return false;
+        block = u16(next);
+    }
+    return true;
 }
 
 std::unique_ptr<IExtSource> OpenParadoxSource(const std::string& path) { return std::make_unique<TParadoxTable>(path); }

@@ -13,9 +13,13 @@ std::unique_ptr<IExtSource> OpenParadoxSource(const std::string& path);
 std::unique_ptr<IExtSource> OpenDBaseSource(const std::string& path);
 std::unique_ptr<IExtSource> OpenSQLiteSource(const std::string& path);
 
-// Whether a Paradox file's header counts fit the file: pxlib walks them on
-// opening and must not be given a header that sends it far beyond the end.
-bool ParadoxHeaderPlausible(const std::string& path);
+// Whether a Paradox file's header counts fit the file and its chain of data
+// blocks ends within them: pxlib walks the chain on opening without a bound,
+// so a header that sends it beyond the end or a ring of blocks would keep it
+// reading for ever. An encrypted table's links are known only after
+// decryption: it passes unchecked when `allowEncrypted` (the source readers
+// run pxlib in a child process), else it is refused.
+bool ParadoxHeaderPlausible(const std::string& path, bool allowEncrypted = true);
 
 // Raises korin::Exception with the message of extdb/ext_source.h.
 [[noreturn]] void ThrowNotOfFormat(const std::string& path, TExtFormat format);

@@ -130,7 +130,8 @@ void TImpMap::Load() {
     const std::string path = FilePath();
     if (!FileExists(path)) return;
     const std::string refusal = "ImpMap: Die Datei " + path + " kann nicht gelesen werden!";
-    if (!extdb::ParadoxHeaderPlausible(path)) throw Exception(refusal);
+    // Read in this process: nothing pxlib could loop on (ours is never encrypted).
+    if (!extdb::ParadoxHeaderPlausible(path, false)) throw Exception(refusal);
     extdb::TPxDocument px;
     if (PX_open_file(px.get(), path.c_str()) < 0 || px.get()->px_head == nullptr) throw Exception(refusal);
     pxhead_t* head = px.get()->px_head;

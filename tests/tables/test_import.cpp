@@ -256,6 +256,15 @@ TEST_F(ImportFixture, MissingOrStaleIndexFilesAreWrittenAnewAndAFailedSaveKeepsT
     TImpMap old(dir.Path());
     old.Load();
     EXPECT_TRUE(old.IndexFilesCurrent());
+
+    // A ring of data blocks or an encrypted header: refused before pxlib
+    // would read for ever.
+    for (const auto& [at, bytes] : {std::pair<long, const char*>{0x800, "\x01\x00"}, {0x5C, "\x01\x00"}}) {
+        extdb::WritePxHeaderBytes(dir / TImpMap::kFileName, at, bytes, 2);
+        EXPECT_EQ(MessageOf([&] { old.Load(); }),
+                  "ImpMap: Die Datei " + (dir / "ImpMap.db") + " kann nicht gelesen werden!");
+        korin::testing::WriteText(dir / TImpMap::kFileName, before);
+    }
 }
 
 TEST_F(ImportFixture, ReadingTwiceUpdatesAndEmptyKeysAreRefused) {
