@@ -1,13 +1,8 @@
 // The catalogue's consistency report and the repair of its free chain.
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
-#include "project/kor_dir_file.h"
 #include "project_fixture.h"
-#include "store/kor_path.h"
 #include "store/le.h"
-#include "test_support.h"
 
 namespace korin::testing {
 namespace {
@@ -27,9 +22,7 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
 class CheckTest : public ProjectTest {
 protected:
     // Writes a 32-bit word of a node straight into the mapped catalogue.
-    void Poke(int32_t node, int32_t offset, int32_t v) {
-        le::PutI32(cat.View() + 64 * node + offset, v);
-    }
+    void Poke(int32_t node, int32_t offset, int32_t v) { le::PutI32(cat.View() + 64 * node + offset, v); }
     int32_t Peek(int32_t node, int32_t offset) { return le::I32(cat.View() + 64 * node + offset); }
 };
 
@@ -41,11 +34,9 @@ TEST_F(CheckTest, ARingInTheFreeChainIsReportedAndRepaired) {
     EXPECT_EQ(Report(), Join({{kFree}, Numbers(2, 8), kRingLines, {kUnlinked},
                               {"000003: Dieser Eintrag ist belegt: ", "000004: Dieser Eintrag ist belegt: "},
                               {kForeign}}));
-
     cat.RepairFreeChain();
     EXPECT_EQ(cat.Nodes().GetNextFree(), 2);
-    for (int32_t k = 2; k <= 8; ++k) EXPECT_EQ(Peek(k, 4), k + 1) << k;
-    EXPECT_EQ(Peek(9, 4), 0);
+    for (int32_t k = 2; k <= 9; ++k) EXPECT_EQ(Peek(k, 4), k < 9 ? k + 1 : 0) << k;
     EXPECT_EQ(Report(), Join({{kFree}, Numbers(2, 8), {kUnlinked, kForeign}}));
     EXPECT_EQ(cat.Verify(), "");
 }
@@ -110,18 +101,13 @@ TEST_F(CheckTest, RepairEndsTheChainAtTheHighWaterEntry) {
     Poke(3, 4, 0);   // a chain ending in 0 …
     Poke(9, 4, 5);   // … and a stray link in the never-used entry
     cat.RepairFreeChain();
-    EXPECT_EQ(cat.Nodes().GetNextFree(), 3);
-    EXPECT_EQ(Peek(3, 4), 9);
-    EXPECT_EQ(Peek(9, 4), 0);
+    EXPECT_EQ(std::make_tuple(cat.Nodes().GetNextFree(), Peek(3, 4), Peek(9, 4)), std::make_tuple(3, 9, 0));
     EXPECT_EQ(cat.Verify(), "");
-
     // Allocation goes on behind the last entry: no entry in use is taken.
     for (int i = 10; i <= 13; ++i) cat.CreateEntry("", FolderKey({"F" + std::to_string(i)}));
     EXPECT_EQ(cat.Verify(), "");
-    for (int i : {1, 2, 4, 5, 6, 7, 8})
-        EXPECT_EQ(cat.Locate(FolderKey({"F" + std::to_string(i)})), i) << i;
-    EXPECT_EQ(cat.Locate(FolderKey({"F10"})), 3);
-    EXPECT_EQ(cat.Locate(FolderKey({"F11"})), 9);
+    for (auto [name, entry] : std::vector<std::pair<int, int>>{{1, 1}, {2, 2}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}, {10, 3}, {11, 9}})
+        EXPECT_EQ(cat.Locate(FolderKey({"F" + std::to_string(name)})), entry) << name;
 }
 
 TEST_F(CheckTest, RepairWithoutFreeEntriesPointsAtTheHighWaterEntry) {

@@ -1,14 +1,8 @@
 // Drawings in the catalogue: a copy of an original page under a level path,
 // with the path's texts in its title block.
-#include <gtest/gtest.h>
-
-#include "drawing/drawing_gen.h"
-#include "drawing/kor_drawing.h"
-#include "project/kor_dir_file.h"
+#include "drawing/drawing_test.h"
 #include "project_fixture.h"
-#include "store/kor_error.h"
 #include "store/kor_path.h"
-#include "test_support.h"
 
 namespace korin::testing {
 namespace {
@@ -18,17 +12,10 @@ namespace {
 // with old texts, the instrument a code 60 of its own.
 gen::Drawing Page() {
     gen::Drawing d;
-    gen::Symbol instrument;
-    instrument.type = 3;
-    instrument.name = "PI";
-    instrument.codes = {{60, 0, 0, "instr"}};
-    gen::Symbol title;
-    title.type = 9;
-    title.name = "SCHRIFTFELD";
+    gen::Symbol title{.type = 9, .name = "SCHRIFTFELD"};
     for (uint16_t n = 60; n <= 64; ++n) title.codes.push_back({n, 1, 2, "alt" + std::to_string(n)});
     title.codes.push_back({12135, 0, 0, "LIC-100"});
-    gen::Symbol second = title;
-    d.symbols = {instrument, title, second};
+    d.symbols = {{.type = 3, .name = "PI", .codes = {{60, 0, 0, "instr"}}}, title, title};
     d.validCrc = false;  // the copy gets a fresh one
     return d;
 }
@@ -42,9 +29,7 @@ protected:
     }
     std::vector<std::string> Codes(const std::string& name, int32_t symbol) {
         TKorDrawing d;
-        d.SetProject(dir.Path());
-        d.SetFileName(name);
-        d.Open();
+        OpenPage(d, dir, ReadBytes(dir / name), name);
         std::vector<std::string> out;
         for (int32_t c = 60; c <= 64; ++c) out.push_back(d.SymbolAt(symbol)->GetCode(c));
         return out;
@@ -54,21 +39,18 @@ protected:
 };
 
 TEST_F(DrawingEntryTest, LevelTextsGoIntoTheFirstTitleBlock) {
-    struct Case {
-        std::vector<std::string> path;
-        std::vector<std::string> codes;  // 60, 61, 62, 63, 64
-    };
-    const std::vector<Case> cases = {
+    using Texts = std::vector<std::string>;
+    const std::vector<std::pair<Texts, Texts>> cases = {  // the path, codes 60 … 64
         {{"A", "P"}, {"A", "P", "", "", ""}},
         {{"A", "B", "P"}, {"A", "B", "P", "", ""}},
         {{"A", "B", "C", "P"}, {"A", "B", "P", "C", ""}},
         {{"A", "B", "C", "D", "P"}, {"A", "B", "P", "C", "D"}},
         {{"A", "B", "C", "D", "E", "P"}, {"A", "B", "", "", ""}},
     };
-    for (const Case& c : cases) {
-        const std::string name = cat.CreateDrawingEntry(source, DrawingKey(c.path));
+    for (const auto& [path, codes] : cases) {
+        const std::string name = cat.CreateDrawingEntry(source, DrawingKey(path));
         ASSERT_NE(name, "000000");
-        EXPECT_EQ(Codes(name, 1), c.codes) << c.path.size();
+        EXPECT_EQ(Codes(name, 1), codes) << path.size();
         // The instrument and the second title block keep their texts.
         EXPECT_EQ(Codes(name, 0)[0], "instr");
         EXPECT_EQ(Codes(name, 2), (std::vector<std::string>{"alt60", "alt61", "alt62", "alt63", "alt64"}));

@@ -12,9 +12,8 @@
 #include <chrono>
 #include <cstring>
 #include <random>
-#include <thread>
-
 #include <set>
+#include <thread>
 
 #include "drawing/drawing_gen.h"
 #include "project/kor_project_lock.h"
@@ -79,21 +78,16 @@ TEST_F(ProjectLock, ASecondWriterIsRefusedWithTheHolderNamedAndReadersAreNot) {
     TKorProjectLock second;
     EXPECT_THROW(second.Acquire(dir.Path(), "test"), Exception);
     EXPECT_FALSE(second.Held());
-
     // korintool: a writing command changes nothing, a reading one runs.
     const std::string data = dir / table.FileName(), key = dir / table.KeyFileName();
     const auto dataBefore = ReadBytes(data), keyBefore = ReadBytes(key);
     const ToolResult append = RunTool({"table", "append", data, key, "4"});
-    EXPECT_EQ(append.exitCode, 1);
-    EXPECT_EQ(append.err, refusal + "\n");
-    EXPECT_EQ(ReadBytes(data), dataBefore);
-    EXPECT_EQ(ReadBytes(key), keyBefore);
+    EXPECT_EQ(std::make_pair(append.exitCode, append.err), std::make_pair(1, refusal + "\n"));
+    EXPECT_TRUE(ReadBytes(data) == dataBefore && ReadBytes(key) == keyBefore);
     const ToolResult dump = RunTool({"table", "dump", data, key});
-    EXPECT_EQ(dump.exitCode, 0) << dump.err;
-    EXPECT_EQ(dump.out, "0\t1\n1\t2\n2\t3\n");
+    EXPECT_EQ(std::make_pair(dump.exitCode, dump.out), std::make_pair(0, std::string("0\t1\n1\t2\n2\t3\n"))) << dump.err;
     EXPECT_EQ(RunTool({"project", "delete-table", dir.Path(), "T/A"}).exitCode, 1);
     EXPECT_TRUE(path::FileExists(data));
-
     // The holder dies: the project is free and the death is noticed until a
     // recovery is no longer pending; a clean release leaves nothing to notice.
     Kill(holder);
@@ -121,7 +115,6 @@ TEST_F(ProjectLock, TheAuditFindsWhatAHalfDoneChangeLeftAndTheOfferedRepairMends
     const int32_t used = cat.Locate(TableKey({"T", "A"}));
     cat.Nodes().SetNextFree(used);
     cat.Close();
-
     TKorRecovery recovery;
     recovery.Audit(dir.Path());
     using R = TKorRecoveryFinding::Repair;
@@ -137,28 +130,19 @@ TEST_F(ProjectLock, TheAuditFindsWhatAHalfDoneChangeLeftAndTheOfferedRepairMends
 
 TEST_F(ProjectLock, APageCopyAndAnExportOnAFullDiskLeaveTargetsAndCatalogueAsTheyWere) {
     gen::Drawing page;
-    gen::Symbol title;
-    title.type = 9;
-    page.symbols = {title};
+    page.symbols = {{.type = 9}};
     WriteBytes(dir / "orig.drw", gen::Build(page));
     WriteText(dir / "old", "former content");
     const TKorFailureHook former =
         SetFailureHook([](const char* step) { return std::strcmp(step, "write") == 0 ? ENOSPC : 0; });
-    std::string copyError;
-    try {
-        CopyFile(dir / "orig.drw", dir / "old", false);
-    } catch (const Exception& e) {
-        copyError = e.what();
-    }
+    const std::string copyError = MessageOf([&] { CopyFile(dir / "orig.drw", dir / "old", false); });
     EXPECT_THROW(cat.CreateDrawingEntry(dir / "orig.drw", DrawingKey({"A", "P"})), Exception);
     SetFailureHook(former);
     EXPECT_NE(copyError.find("Ursache: Der Datenträger ist voll"), std::string::npos) << copyError;
     EXPECT_EQ(ReadText(dir / "old"), "former content");
     EXPECT_LT(cat.Locate(DrawingKey({"A", "P"})), 0);
     EXPECT_EQ(cat.Verify(), "");
-    const auto files = path::ListDirectory(dir.Path());
-    EXPECT_EQ(files.size(), 4u);  // no temporary or numbered file left behind
-
+    EXPECT_EQ(path::ListDirectory(dir.Path()).size(), 4u);  // no temporary or numbered file left behind
     // korintool inherits a file-size limit (SIGXFSZ ignored) across exec.
     MakeTable(200);
     table.Close();
@@ -180,10 +164,7 @@ TEST_F(ProjectLock, APageCopyAndAnExportOnAFullDiskLeaveTargetsAndCatalogueAsThe
 // (and whose deletion did not) is there with its file.
 TEST_F(ProjectLock, ACatalogueWriterKilledAtRandomPointsIsRecoveredWithoutLosingADrawing) {
     gen::Drawing page;
-    gen::Symbol title;
-    title.type = 9;
-    title.codes = {{60, 1, 2, "x"}, {61, 1, 2, "y"}, {62, 1, 2, "z"}};
-    page.symbols = {title};
+    page.symbols = {{.type = 9, .codes = {{60, 1, 2, "x"}, {61, 1, 2, "y"}, {62, 1, 2, "z"}}}};
     const std::string source = dir / "orig.drw";
     WriteBytes(source, gen::Build(page));
     cat.Close();
@@ -226,7 +207,6 @@ TEST_F(ProjectLock, ACatalogueWriterKilledAtRandomPointsIsRecoveredWithoutLosing
         }
         const int unsure = (n + 1) / 2;  // the page of the operation in flight
         next = 2 * (unsure + 1);
-
         TKorProjectLock lock;  // free again once the writer is dead
         lock.Acquire(dir.Path(), "test");
         TKorRecovery recovery;

@@ -26,20 +26,15 @@ TEST(DirDat, RecordsAreBoundsCheckedAndTextsCut) {
     EXPECT_EQ(dat.FileSize(), 270);
     dat.SetTime(2, -5);
     dat.SetText(2, std::string(100, 'x'));
-    EXPECT_EQ(dat.GetTime(2), -5);
-    EXPECT_EQ(dat.GetText(2), std::string(80, 'x'));
+    EXPECT_EQ(std::make_pair(dat.GetTime(2), dat.GetText(2)), std::make_pair(-5, std::string(80, 'x')));
     // Outside the file: nothing read, nothing written.
     dat.SetText(3, "weg");
     dat.SetTime(-1, 7);
-    EXPECT_EQ(dat.GetText(3), "");
-    EXPECT_EQ(dat.GetTime(3), 0);
+    EXPECT_EQ(std::make_pair(dat.GetTime(3), dat.GetText(3)), std::make_pair(0, std::string()));
     dat.Close();
     const auto bytes = ReadBytes(dir / "Dir.dat");
     ASSERT_EQ(bytes.size(), 270u);
-    EXPECT_EQ(le::I32(bytes.data() + 180), -5);
-    EXPECT_EQ(bytes[180 + 4 + 80], 0);
-    EXPECT_EQ(bytes[180 + 4 + 81], 0);
-
+    EXPECT_EQ(std::make_tuple(le::I32(bytes.data() + 180), bytes[184 + 80], bytes[184 + 81]), std::make_tuple(-5, 0, 0));
     // A text that fills the field without a NUL is read as its 86 bytes.
     auto full = bytes;
     std::fill(full.begin() + 94, full.begin() + 180, 'y');
@@ -85,15 +80,12 @@ TEST_F(SysTableTest, TheFirstTableGrowsTheFileByOneSlot) {
     table.AddTable("MSR_REF", 12, 13);
     const auto bytes = Bytes();
     ASSERT_EQ(bytes.size(), 1536u);
-    EXPECT_EQ(le::I32(bytes.data() + 128), 1);
-    EXPECT_EQ(le::I32(bytes.data() + 132), 1);
-    EXPECT_EQ(le::I16(bytes.data() + 1024), 1);
-    EXPECT_EQ(le::I32(bytes.data() + 1026), 12);
-    EXPECT_EQ(le::I32(bytes.data() + 1030), 13);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 1034)), "MSR_REF");
+    const uint8_t* at = bytes.data();
+    EXPECT_EQ(std::make_tuple(le::I32(at + 128), le::I32(at + 132), le::I16(at + 1024), le::I32(at + 1026),
+                              le::I32(at + 1030), std::string(reinterpret_cast<const char*>(at + 1034))),
+              std::make_tuple(1, 1, 1, 12, 13, std::string("MSR_REF")));
     for (size_t i = 1034 + 8; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], 0) << i;
-    EXPECT_EQ(ScheduleIndex("SYSTABLE", "MSR_REF"), 0);
-    EXPECT_EQ(ScheduleIndex("OPEN", "MSR_REF"), 0);
+    EXPECT_EQ(std::make_pair(ScheduleIndex("SYSTABLE", "MSR_REF"), ScheduleIndex("OPEN", "MSR_REF")), std::make_pair(0, 0));
     // The schedule is a catalogue file: its growth grows "Dir.dat" as well.
     EXPECT_EQ(ReadBytes(dir / "Dir.dat").size(), datBefore + 16 * 90);
 }
@@ -101,24 +93,16 @@ TEST_F(SysTableTest, TheFirstTableGrowsTheFileByOneSlot) {
 TEST_F(SysTableTest, AFreedSlotIsReusedWhileTheFileGrowsByAnEmptyOne) {
     table.AddTable("A", 1, 2);
     table.RemoveTable("A");
-    EXPECT_EQ(table.SlotState(0), 0);
-    EXPECT_EQ(table.AddedCount(), 1);
-    EXPECT_EQ(ScheduleIndex("SYSTABLE", "A"), -1);
-    EXPECT_EQ(ScheduleIndex("OPEN", "A"), -1);
-
+    EXPECT_EQ(std::make_tuple(table.SlotState(0), table.AddedCount(), ScheduleIndex("SYSTABLE", "A"),
+                              ScheduleIndex("OPEN", "A")),
+              std::make_tuple(0, 1, -1, -1));
     table.AddTable("B", 3, 4);
-    EXPECT_EQ(Bytes().size(), 2048u);
-    EXPECT_EQ(table.SlotName(0), "B");
-    EXPECT_EQ(table.SlotState(0), 1);
-    EXPECT_EQ(table.SlotState(1), 0);
-    EXPECT_EQ(table.AddedCount(), 2);
-    EXPECT_EQ(table.Capacity(), 2);
-    EXPECT_EQ(ScheduleIndex("SYSTABLE", "B"), 0);
-
+    EXPECT_EQ(std::make_tuple(Bytes().size(), table.SlotName(0), table.SlotState(0), table.SlotState(1),
+                              table.AddedCount(), table.Capacity(), ScheduleIndex("SYSTABLE", "B")),
+              std::make_tuple(size_t{2048}, std::string("B"), 1, 0, 2, 2, 0));
     table.AddTable("C", 5, 6);
-    EXPECT_EQ(Bytes().size(), 2560u);
-    EXPECT_EQ(table.SlotName(1), "C");
-    EXPECT_EQ(ScheduleIndex("SYSTABLE", "C"), 1);
+    EXPECT_EQ(std::make_tuple(Bytes().size(), table.SlotName(1), ScheduleIndex("SYSTABLE", "C")),
+              std::make_tuple(size_t{2560}, std::string("C"), 1));
 }
 
 TEST_F(SysTableTest, UnknownNamesRemoveNothingAndLongNamesAreStoredShort) {
