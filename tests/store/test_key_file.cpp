@@ -14,6 +14,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "store/kor_error.h"
@@ -201,25 +202,22 @@ TEST_F(KeyFile, AListOfKeysIsConsumedAndEveryKeyInserted) {
     list.push_back(kSep);
     EXPECT_TRUE(kf.AddKeys(list, 5));
     EXPECT_TRUE(list.empty());
-    EXPECT_EQ(kf.Locate(PK("1")), 4);
-    EXPECT_EQ(kf.Locate(SK("TAG", "x", "2")), 4);
+    EXPECT_EQ(std::make_pair(kf.Locate(PK("1")), kf.Locate(SK("TAG", "x", "2"))), std::make_pair(4, 4));
     EXPECT_EQ(Img().nextFree, 10);
 
     TKeyList gone = Join({PK("1"), PK("2")});
     gone.push_back(kSep);
     kf.DeleteKeys(gone);
     EXPECT_TRUE(gone.empty());
-    EXPECT_EQ(kf.Locate(PK("2")), -2);
-    EXPECT_EQ(kf.Locate(SK("TAG", "x", "2")), 4);
+    EXPECT_EQ(std::make_pair(kf.Locate(PK("2")), kf.Locate(SK("TAG", "x", "2"))), std::make_pair(-2, 4));
 }
 
 TEST_F(KeyFile, TheNumberByteOrdersFirstAnd255MatchesAnyType) {
     ASSERT_TRUE(Add(kf, {P('C', 0, "T"), P('N', 6, "x")}, 3));
-    EXPECT_EQ(kf.Locate({P('C', 255, "T"), P('N', 255, "x")}), 2);
-    EXPECT_EQ(kf.Locate({P('C', 0, "T"), P('N', 0, "x")}), -2);
-    EXPECT_EQ(kf.Locate({P('C', 0, "T"), P('N', 7, "x")}), -2);
     // The letter is not part of the key.
-    EXPECT_EQ(kf.Locate({P('Z', 0, "T"), P('F', 6, "x")}), 2);
+    EXPECT_EQ((std::vector<int32_t>{kf.Locate({P('C', 255, "T"), P('N', 255, "x")}), kf.Locate({P('C', 0, "T"), P('N', 0, "x")}),
+                                    kf.Locate({P('C', 0, "T"), P('N', 7, "x")}), kf.Locate({P('Z', 0, "T"), P('F', 6, "x")})}),
+              (std::vector<int32_t>{2, -2, -2, 2}));
 
     ASSERT_TRUE(Add(kf, {P('C', 0, "T"), P('N', 0, "z")}, 5));
     ASSERT_TRUE(kf.SetStart({P('C', 0, "T")}));
@@ -260,8 +258,7 @@ TEST_F(KeyFile, DeletingAnAbsentKeyChangesNothing) {
         Del(kf, absent[i]);
         ASSERT_EQ(ReadBytes(Path()), before) << "absent key " << i << " changed the file";
     }
-    EXPECT_EQ(kf.Locate(PK("7")), 7);
-    EXPECT_EQ(kf.Locate(SK("TAG", "a", "7")), 7);
+    EXPECT_EQ(std::make_pair(kf.Locate(PK("7")), kf.Locate(SK("TAG", "a", "7"))), std::make_pair(7, 7));
     EXPECT_EQ(Walk(kf), (std::vector<int32_t>{3, 7}));
     EXPECT_EQ(kf.Verify(), "");
 }
@@ -292,9 +289,7 @@ TEST_F(KeyFileRecords, StepsFollowKeyOrderWithinTheList) {
     std::vector<int32_t> backwards;
     for (bool ok = kf.Last(); ok; ok = kf.Prior()) backwards.push_back(kf.CurrentRecord());
     EXPECT_EQ(backwards, (std::vector<int32_t>{33, 10, 7, 2, 1}));
-    EXPECT_TRUE(kf.Bof());
-    EXPECT_FALSE(kf.Eof());
-    EXPECT_EQ(kf.CurrentRecord(), 1);
+    EXPECT_EQ(std::make_tuple(kf.Bof(), kf.Eof(), kf.CurrentRecord()), std::make_tuple(true, false, 1));
     // Every step starts by clearing both flags.
     EXPECT_TRUE(kf.Next());
     EXPECT_FALSE(kf.Bof());
@@ -591,16 +586,13 @@ TEST_F(KeyFileRecords, ADirectRingIsNamedAndLeavesTheOtherIndexReadable) {
             TKorKeyFile probe;
             probe.SetProject(dir.Path());
             probe.SetFileName("000002");
-            std::string text = "(nothing raised)";
-            try {
+            // Any other exception ends the child with 8.
+            std::string seen;
+            const std::string text = MessageOf<korin::EKorKeyError>([&] {
                 probe.Open();
-                if (std::string seen = operation(probe); !seen.empty()) text = seen;
-            } catch (const korin::EKorKeyError& e) {
-                text = e.what();
-            } catch (const korin::Exception& e) {
-                text = std::string("(not EKorKeyError) ") + e.what();
-            }
-            korin::testing::WriteText(caught, text);
+                seen = operation(probe);
+            });
+            korin::testing::WriteText(caught, seen.empty() ? text : seen);
             return 0;
         })) << expected;
         EXPECT_EQ(korin::testing::ReadText(caught), expected);
