@@ -127,19 +127,6 @@ TEST(TextCompare, OrdersTheExamples) {
     for (const auto& [x, y] : equal) EXPECT_EQ(TextCompare(x, y), 0) << x << " / " << y;
 }
 
-TEST(TextCompare, ControlCharactersEndTheComparison) {
-    // Two control characters at the same place: the order is free, but the
-    // comparison must end and must be a consistent order.
-    const std::vector<std::string> texts = {
-        "a\x01", "a\x01" "b", "a\x01" "c", "a\x02", "\x01", "\x01\x01", "\t", "a\tb", "a\x1f" "1", ""};
-    for (const auto& x : texts) {
-        EXPECT_EQ(TextCompare(x, x), 0);
-        for (const auto& y : texts)
-            EXPECT_EQ(Sign(TextCompare(x, y)), -Sign(TextCompare(y, x)))
-                << "[" << x << "] / [" << y << "]";
-    }
-}
-
 // ---- the model on random texts ---------------------------------------------
 
 TEST(TextCompare, AgreesWithTheRulesOnRandomTexts) {
@@ -161,11 +148,13 @@ TEST(TextCompare, AgreesWithTheRulesOnRandomTexts) {
 
 TEST(TextCompare, IsATotalPreorderOnRandomTexts) {
     // Sorting with the comparison and checking every pair catches results that
-    // depend on the argument order or are not transitive.
+    // depend on the argument order or are not transitive. Two control characters
+    // at the same place leave the order free, but the comparison must end and
+    // be consistent.
     for (uint32_t seed = 11; seed <= 13; ++seed) {
         std::mt19937 rng(seed);
         std::vector<std::string> texts;
-        for (int i = 0; i < 150; ++i) texts.push_back(RandomText(rng, "a1b0 \x01\x84", 6));
+        for (int i = 0; i < 150; ++i) texts.push_back(RandomText(rng, "a1b0 \x01\x02\t\x1f\x84", 6));
         std::stable_sort(texts.begin(), texts.end(),
                          [](const std::string& x, const std::string& y) { return TextCompare(x, y) < 0; });
         for (size_t i = 0; i < texts.size(); ++i)
