@@ -1,5 +1,7 @@
 #include "store/kor_key_build.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -56,6 +58,18 @@ SortPrefix PrefixOf(uint8_t number, std::string_view text) {
     return p;
 }
 
+// Room for n elements, asked to be backed by huge pages: the insertions read
+// the node table at random, and small pages would cost a page-table walk for
+// nearly every node of a large file.
+template <typename T>
+void ReserveHuge(std::vector<T>& v, size_t n) {
+    v.reserve(n);
+    constexpr uintptr_t kHuge = uintptr_t{1} << 21;
+    const auto begin = (reinterpret_cast<uintptr_t>(v.data() + v.size()) + kHuge - 1) & ~(kHuge - 1);
+    const auto end = reinterpret_cast<uintptr_t>(v.data() + n) & ~(kHuge - 1);
+    if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 uint32_t HashOf(uint8_t number, std::string_view text) {
     const uint64_t h = std::hash<std::string_view>{}(text) ^ (uint64_t{number} * 0x9E3779B97F4A7C15ull);
     return static_cast<uint32_t>(h ^ (h >> 32));
@@ -63,7 +77,7 @@ uint32_t HashOf(uint8_t number, std::string_view text) {
 
 }  // namespace
 
-TKorKeyBuild::TKorKeyBuild() : slots_(1024, 0), nodes_(1, Node{}) {
+TKorKeyBuild::TKorKeyBuild() : slots_(1024, 0), nodes_(1, Node{}), balance_(1, 0) {
     owner_.push_back(0);
     dindex_.push_back(0);
     part_.push_back(-1);
@@ -137,6 +151,7 @@ void TKorKeyBuild::Rank() {
         const Text& y = parts_of_[static_cast<size_t>(b.id)];
         return TextCompare({texts_.data() + x.offset, x.size}, {texts_.data() + y.offset, y.size}) < 0;
     });
+    ReserveHuge(rank_, parts_of_.size());
     rank_.assign(parts_of_.size(), 0);
     for (size_t i = 0; i < order.size(); ++i) rank_[static_cast<size_t>(order[i].id)] = static_cast<int32_t>(i);
 }
@@ -148,7 +163,8 @@ void TKorKeyBuild::Rank() {
 
 int32_t TKorKeyBuild::Alloc(int32_t owner, int32_t part, int32_t dindex) {
     const auto k = static_cast<int32_t>(nodes_.size());
-    nodes_.push_back({0, 0, 0, rank_[static_cast<size_t>(part)], 0});
+    nodes_.push_back({0, 0, 0, rank_[static_cast<size_t>(part)]});
+    balance_.push_back(0);
     owner_.push_back(owner);
     dindex_.push_back(dindex);
     part_.push_back(part);
@@ -201,35 +217,36 @@ void TKorKeyBuild::Insert(size_t from, size_t to, int32_t dataIndex) {
 
 void TKorKeyBuild::GrownLeft(int32_t& p, bool& grown) {
     Node& n = nodes_[static_cast<size_t>(p)];
-    switch (n.balance) {
+    int8_t& balance = balance_[static_cast<size_t>(p)];
+    switch (balance) {
     case 1:
-        n.balance = 0;
+        balance = 0;
         grown = false;
         return;
     case 0:
-        n.balance = -1;
+        balance = -1;
         return;
     default: {
         const int32_t p1 = n.left;
         Node& n1 = nodes_[static_cast<size_t>(p1)];
-        if (n1.balance == -1) {
+        if (balance_[static_cast<size_t>(p1)] == -1) {
             n.left = n1.right;
             n1.right = p;
-            n.balance = 0;
+            balance = 0;
             p = p1;
         } else {
             const int32_t p2 = n1.right;
             Node& n2 = nodes_[static_cast<size_t>(p2)];
-            const int32_t b2 = n2.balance;
+            const int32_t b2 = balance_[static_cast<size_t>(p2)];
             n1.right = n2.left;
             n2.left = p1;
             n.left = n2.right;
             n2.right = p;
-            n.balance = b2 == -1 ? 1 : 0;
-            n1.balance = b2 == 1 ? -1 : 0;
+            balance = b2 == -1 ? 1 : 0;
+            balance_[static_cast<size_t>(p1)] = b2 == 1 ? -1 : 0;
             p = p2;
         }
-        nodes_[static_cast<size_t>(p)].balance = 0;
+        balance_[static_cast<size_t>(p)] = 0;
         grown = false;
     }
     }
@@ -237,35 +254,36 @@ void TKorKeyBuild::GrownLeft(int32_t& p, bool& grown) {
 
 void TKorKeyBuild::GrownRight(int32_t& p, bool& grown) {
     Node& n = nodes_[static_cast<size_t>(p)];
-    switch (n.balance) {
+    int8_t& balance = balance_[static_cast<size_t>(p)];
+    switch (balance) {
     case -1:
-        n.balance = 0;
+        balance = 0;
         grown = false;
         return;
     case 0:
-        n.balance = 1;
+        balance = 1;
         return;
     default: {
         const int32_t p1 = n.right;
         Node& n1 = nodes_[static_cast<size_t>(p1)];
-        if (n1.balance == 1) {
+        if (balance_[static_cast<size_t>(p1)] == 1) {
             n.right = n1.left;
             n1.left = p;
-            n.balance = 0;
+            balance = 0;
             p = p1;
         } else {
             const int32_t p2 = n1.left;
             Node& n2 = nodes_[static_cast<size_t>(p2)];
-            const int32_t b2 = n2.balance;
+            const int32_t b2 = balance_[static_cast<size_t>(p2)];
             n1.left = n2.right;
             n2.right = p1;
             n.right = n2.left;
             n2.left = p;
-            n.balance = b2 == 1 ? -1 : 0;
-            n1.balance = b2 == -1 ? 1 : 0;
+            balance = b2 == 1 ? -1 : 0;
+            balance_[static_cast<size_t>(p1)] = b2 == -1 ? 1 : 0;
             p = p2;
         }
-        nodes_[static_cast<size_t>(p)].balance = 0;
+        balance_[static_cast<size_t>(p)] = 0;
         grown = false;
     }
     }
@@ -275,6 +293,8 @@ void TKorKeyBuild::GrownRight(int32_t& p, bool& grown) {
 
 void TKorKeyBuild::Write(const std::string& path, const std::function<void(const uint8_t*, size_t)>& sink) {
     Rank();
+    // Every part makes at most one node.
+    ReserveHuge(nodes_, parts_.size() + 1);
     count_ = kNewFileNodes;
     size_t from = 0;
     for (size_t k = 0; k < keyEnds_.size(); ++k) {
@@ -309,7 +329,7 @@ void TKorKeyBuild::Write(const std::string& path, const std::function<void(const
             le::PutI32(b + keynode::kUp, owner_[i]);
             le::PutI32(b + keynode::kLeft, n.left);
             le::PutI32(b + keynode::kRight, n.right);
-            le::PutI16(b + keynode::kBalance, static_cast<int16_t>(n.balance));
+            le::PutI16(b + keynode::kBalance, balance_[i]);
             le::PutI32(b + keynode::kDIndex, dindex_[i]);
             le::PutI16(b + keynode::kType, t.number);
             std::memcpy(b + keynode::kName, texts_.data() + t.offset, t.size);

@@ -10,7 +10,7 @@
 // characters, as the key file stores and compares it. Every distinct part is
 // kept once and all of them are put in key order once (Type, then TextCompare),
 // so that the insertions compare ranks instead of texts and touch a compact
-// table of 20 bytes per node instead of the 64-byte nodes.
+// table of 16 bytes per node instead of the 64-byte nodes.
 //
 // A part the key file would not treat as one value everywhere is refused:
 // number 255 (it matches any Type in a comparison) and a text with a NUL among
@@ -58,8 +58,9 @@ private:
         uint8_t size;
         uint8_t number;
     };
+    // What a descent reads, 16 bytes a node; the balances lie apart.
     struct Node {
-        int32_t left, right, down, rank, balance;
+        int32_t left, right, down, rank;
     };
 
     void Rank();
@@ -79,6 +80,7 @@ private:
 
     // The nodes made so far; index = node number (0: the header).
     std::vector<Node> nodes_;
+    std::vector<int8_t> balance_;
     std::vector<int32_t> owner_, dindex_, part_;
     int32_t root_ = 0;
     int64_t count_ = 1;  // N: the file is 64 N + 8 bytes long

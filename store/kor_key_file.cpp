@@ -238,11 +238,13 @@ int TKorKeyFile::CompareNode(int32_t k) const {
     if (k < 0 || k > nodes_.Count() || PartsLeft() == 0) return 0;
     const std::string& part = FrontPart();
     const int32_t b = KeyPartNumber(part);
+    // One range check for both fields; the node's bytes are read in place.
+    const uint8_t* node = nodes_.NodeBytes(k, b != kAnyType ? "GetType" : "GetValue");
     if (b != kAnyType) {
-        const int32_t t = nodes_.GetType(k);
+        const int32_t t = le::I16(node + keynode::kType);
         if (b != t) return b - t;
     }
-    return TextCompare(KeyPartText(part), nodes_.GetValueView(k));
+    return TextCompare(KeyPartText(part), TKorKeyTable::NameOf(node));
 }
 
 int32_t TKorKeyFile::FindParts() {
@@ -251,6 +253,12 @@ int32_t TKorKeyFile::FindParts() {
     int steps = 0;
     while (node != 0) {
         if (++steps > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+        if (node > 0 && node < nodes_.Count()) {
+            // Both children load while the texts are compared.
+            const uint8_t* bytes = nodes_.NodeBytes(node, "GetLeft");
+            nodes_.Prefetch(le::I32(bytes + keynode::kLeft));
+            nodes_.Prefetch(le::I32(bytes + keynode::kRight));
+        }
         const int c = CompareNode(node);
         if (c < 0) {
             node = nodes_.GetLeft(node);
@@ -267,7 +275,12 @@ int32_t TKorKeyFile::FindParts() {
 }
 
 void TKorKeyFile::CheckRing(int32_t p) const {
-    if (nodes_.GetLeft(p) == p || nodes_.GetRight(p) == p)
+    const uint8_t* node = nodes_.NodeBytes(p, "GetLeft");
+    const int32_t left = le::I32(node + keynode::kLeft), right = le::I32(node + keynode::kRight);
+    // Both children are read soon by the descent that checks p.
+    nodes_.Prefetch(left);
+    nodes_.Prefetch(right);
+    if (left == p || right == p)
         throw EKorKeyError(
             "KorKeyFile: Die Indexdatei ist beschädigt. Es existiert ein direkter Ringverweis!");
 }

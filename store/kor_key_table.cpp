@@ -32,13 +32,7 @@ void TKorKeyTable::RaiseSet(const char* field, int32_t k) {
 
 std::string TKorKeyTable::GetValue(int32_t k) const { return std::string(GetValueView(k)); }
 
-std::string_view TKorKeyTable::GetValueView(int32_t k) const {
-    const uint8_t* p = At(CheckNode(k, "GetValue"), keynode::kName);
-    const void* nul = std::memchr(p, 0, keynode::kNameBytes);
-    const size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p)
-                         : static_cast<size_t>(keynode::kNameBytes);
-    return std::string_view(reinterpret_cast<const char*>(p), n);
-}
+std::string_view TKorKeyTable::GetValueView(int32_t k) const { return NameOf(NodeBytes(k, "GetValue")); }
 
 int32_t TKorKeyTable::GetNextFree() const {
     if (!attached_ || size_ < 8)

@@ -66,6 +66,17 @@ public:
     // The same text as a view into the mapping; valid until the file grows.
     std::string_view GetValueView(int32_t k) const;
     int32_t GetNextFree() const;
+    // Node k's 64 bytes, read in place by a caller that needs several fields
+    // of it at once (valid until the file grows); raises as `getter` would.
+    const uint8_t* NodeBytes(int32_t k, const char* getter) const { return At(CheckNode(k, getter), 0); }
+    // The Name field of node bytes as a view: up to its NUL, at most 33 bytes.
+    static std::string_view NameOf(const uint8_t* node) {
+        const uint8_t* p = node + keynode::kName;
+        const void* nul = __builtin_memchr(p, 0, keynode::kNameBytes);
+        const size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p)
+                             : static_cast<size_t>(keynode::kNameBytes);
+        return {reinterpret_cast<const char*>(p), n};
+    }
     // Asks the processor to load node k, which is read soon; nothing when k is
     // not a node.
     void Prefetch(int32_t k) const {
