@@ -23,6 +23,8 @@
 #include "msr/msr_reconcile.h"
 #include "msr/msr_remove.h"
 #include "msr/msr_comma_text.h"
+#include "msr/msr_key_filter.h"
+#include "msr/ui/filter_panel.h"
 #include "msr/ui/form_check_page_info.h"
 #include "msr/ui/form_select_orig_project.h"
 #include "msr/ui/multi_select_grid.h"
@@ -96,6 +98,8 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
     split_ = new QSplitter(Qt::Horizontal, this);
     auto* split = split_;
     auto* left = new QWidget(split);
+    left_ = new QSplitter(Qt::Vertical, left);
+    left_->setChildrenCollapsible(false);
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     origLabel_ = new QLabel(left);
@@ -111,7 +115,12 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
     originals_->setColumnHidden(kOrigFile, true);
     // The criterion column shown fills the grid's width.
     originals_->horizontalHeader()->setStretchLastSection(true);
-    leftLayout->addWidget(originals_);
+    left_->addWidget(originals_);
+    filter_ = new TFilterPanel(QStringLiteral("Feld"), left_);
+    left_->addWidget(filter_);
+    leftLayout->addWidget(left_, 1);
+    connect(filter_, &TFilterPanel::FilterChanged, this, [this] { RunGuarded(this, [this] { FillMeasurePoints(); }); });
+    connect(filter_, &TFilterPanel::ShownChanged, this, [this] { LayOutLeft(); });
     points_ = new TMultiSelectGrid(split);
     points_->setColumnCount(kPointColumns);
     points_->setHorizontalHeaderLabels({QStringLiteral("I"), QStringLiteral("K"), QStringLiteral("A"),
@@ -119,6 +128,8 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
                                         QStringLiteral("Verarbeitungsfunktion"), QStringLiteral("Original"),
                                         QStringLiteral("Angelegt"), QStringLiteral("Funktionsgruppe"),
                                         QStringLiteral("Planart"), QStringLiteral("ET/MSR Flag")});
+    // The flag columns are 20 wide, below the style's usual minimum.
+    points_->horizontalHeader()->setMinimumSectionSize(12);
     for (int c = 0; c < kPointColumns; ++c) points_->setColumnWidth(c, c < kPlant ? 20 : 120);
     points_->setColumnHidden(kGroup, true);
     points_->setColumnHidden(kPlan, true);
@@ -146,6 +157,8 @@ void TFormMSRCreatePages::BuildToolBar() {
         return a;
     };
     add(QStringLiteral("Originalprojekt wählen"), &TFormMSRCreatePages::ChooseOriginalProject);
+    toolBar_->addAction(filter_->KeyAction());
+    toolBar_->addAction(filter_->ShowAction());
     toolBar_->addSeparator();
     commands_.push_back(toolBar_->addAction(QStringLiteral("Zuweisen")));
     commands_.back()->setToolTip(QStringLiteral("Original den markierten Einträgen zuweisen"));
@@ -266,8 +279,6 @@ void TFormMSRCreatePages::LoadSettings(QSettings& settings) {
     auto has = [&](const char* key) { return settings.contains(Key(key)); };
     auto number = [&](const char* key) { return settings.value(Key(key)).toInt(); };
     if (has("OrigWidth")) origWidth_ = number("OrigWidth");
-    if (has("FilterHeight")) filterHeight_ = number("FilterHeight");
-    if (has("FilterCol1")) filterCol1_ = number("FilterCol1");
     for (int c = 0; c < kPointColumns; ++c) {
         const QString key = QStringLiteral("TableCol%1").arg(c + 1);
         if (!settings.contains(key)) continue;
@@ -286,20 +297,19 @@ void TFormMSRCreatePages::LoadSettings(QSettings& settings) {
         listsStored_ = true;
     }
     if (has("OrigInfo")) lists_.origInfo = ListValue(settings, Key("OrigInfo"));
-    if (has("KeyName")) keyName_ = S(settings.value(Key("KeyName")).toString());
-    if (has("KeyNo")) keyNo_ = number("KeyNo");
-    if (has("KeyFields")) keyFields_ = ListValue(settings, Key("KeyFields"));
-    if (has("KeyValues")) keyValues_ = ListValue(settings, Key("KeyValues"));
-    if (has("ShowFilter")) showFilter_ = settings.value(Key("ShowFilter")).toBool();
+    {
+        // The filter is filled anew when the window opens.
+        const QSignalBlocker quiet(filter_);
+        filter_->ReadSettings(settings, TFilterPanel::Names::Lists);
+    }
     ShowCriterion();
     ApplyPanelWidth();
+    LayOutLeft();
 }
 
 void TFormMSRCreatePages::SaveSettings(QSettings& settings) {
     if (open_ && split_->sizes().value(0) > 0) origWidth_ = split_->sizes().value(0);
     settings.setValue(Key("OrigWidth"), origWidth_);
-    settings.setValue(Key("FilterHeight"), filterHeight_);
-    settings.setValue(Key("FilterCol1"), filterCol1_);
     // The criterion column shown stands for all three; the other two count as hidden.
     int criterionWidth = points_->columnWidth(kProcessing);
     for (int c : kCriterionColumns)
@@ -311,16 +321,20 @@ void TFormMSRCreatePages::SaveSettings(QSettings& settings) {
     }
     settings.setValue(Key("OrigList"), Q(msr::ListSetting(lists_.origList)));
     settings.setValue(Key("OrigInfo"), Q(msr::ListSetting(lists_.origInfo)));
-    settings.setValue(Key("KeyName"), Q(keyName_));
-    settings.setValue(Key("KeyNo"), keyNo_);
-    settings.setValue(Key("KeyFields"), Q(msr::ListSetting(keyFields_)));
-    settings.setValue(Key("KeyValues"), Q(msr::ListSetting(keyValues_)));
-    settings.setValue(Key("ShowFilter"), showFilter_);
+    filter_->WriteSettings(settings, TFilterPanel::Names::Lists);
 }
 
 void TFormMSRCreatePages::ApplyPanelWidth() {
     const int total = split_->width();
     if (origWidth_ > 0) split_->setSizes({origWidth_, std::max(total - origWidth_, origWidth_)});
+}
+
+void TFormMSRCreatePages::LayOutLeft() {
+    if (!filter_->FilterShown()) return;
+    const int height = std::max(left_->height(), 3);
+    const int stored = filter_->StoredHeight();
+    const int below = stored > 0 && stored < height ? stored : height / 3;
+    left_->setSizes({height - below, below});
 }
 
 void TFormMSRCreatePages::Close() {
@@ -333,6 +347,7 @@ void TFormMSRCreatePages::Close() {
         if (pageCheck_) pageCheck_->close();
         open_ = false;
     }
+    filter_->SetTable(nullptr);
     project_.reset();
     originals_->SetRows(0);
     points_->SetRows(0);
@@ -340,6 +355,8 @@ void TFormMSRCreatePages::Close() {
 }
 
 void TFormMSRCreatePages::Reload() {
+    // A project opened while the window is open starts without a filter.
+    const bool resetFilter = open_;
     if (!open_) {
         open_ = true;
         const std::unique_ptr<QSettings> settings = OpenAppSettings();
@@ -368,11 +385,11 @@ void TFormMSRCreatePages::Reload() {
             expertKeyBound_ = true;
         }
     }
+    filter_->SetTable(nullptr);
     project_.reset();
     originals_->ClearMarks();
     points_->ClearMarks();
     if (!host_.ProjectIsOpen()) {
-        project_.reset();
         originals_->SetRows(0);
         points_->SetRows(0);
         EnableControls();
@@ -382,6 +399,11 @@ void TFormMSRCreatePages::Reload() {
     project_ = std::make_unique<msr::TMsrProject>(dir);
     host_.SetStatusText(QString());
     msr::AdaptTables(*project_, [this](const std::string& text) { host_.SetStatusText(Q(text)); });
+    {
+        const QSignalBlocker quiet(filter_);
+        filter_->SetTable(&project_->mpoint);
+        if (resetFilter) filter_->SetKey(std::string());
+    }
     if (!listsStored_ && lists_.origList.empty()) {
         // The demo keeps its original project beside the project folder.
         std::error_code error;
@@ -467,7 +489,14 @@ void TFormMSRCreatePages::FillMeasurePoints() {
         return;
     }
     TKorTable& t = project_->mpoint;
-    const std::vector<std::string> names = project_->Designations();
+    std::vector<std::string> names;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        struct Restore {
+            ~Restore() { QApplication::restoreOverrideCursor(); }
+        } restore;
+        names = msr::FilteredDesignations(*project_, filter_->Filter());
+    }
     points_->SetRows(static_cast<int>(names.size()));
     for (size_t i = 0; i < names.size(); ++i) {
         if (!t.FindByPrimary(names[i])) continue;

@@ -2,10 +2,12 @@
 //
 // Left the originals of the chosen original project (a multi-select grid),
 // right the measure points of MESSTELLE (a multi-select grid), above them the
-// level choice. The tool bar assigns marked originals to marked measure points
-// (Apply), to every unmarked one (Apply to all) or automatically, takes
-// assignments away, generates the pages, fills them with instrumentation,
-// terminals or wires, and reconciles. Every command runs the UI-free logic of
+// level choice. Below the originals the filter of the measure points through a
+// secondary key (msr/ui/filter_panel.h), which can be hidden. The tool bar
+// assigns marked originals to marked measure points (Apply), to every unmarked
+// one (Apply to all) or automatically, takes assignments away, generates the
+// pages of the measure points in the grid, fills them with instrumentation,
+// terminals or wires; the menu reconciles. Every command runs the UI-free logic of
 // msr/ on a TMsrProject of the open project; the window only gathers the marks
 // and shows the result. The criterion button cycles the matching criterion of
 // automatic assignment through processing function, function group and plan
@@ -25,11 +27,11 @@
 // one (the demo's layout).
 //
 // Settings (key "MSR/CreatePages"), read on open where present and written on
-// close: "OrigWidth" (left panel), "FilterHeight", "FilterCol1", "TableCol1"
-// .. "TableCol11" (measure point grid; -1 for a hidden column; read back, a
-// negative width of columns 1 to 8 and 11 becomes 20, while columns 9 and 10
-// stay hidden), "OrigList", "OrigInfo" (comma texts), "KeyName", "KeyNo",
-// "KeyFields", "KeyValues", "ShowFilter". The level choice lives in the
+// close: "OrigWidth" (left panel), "TableCol1" .. "TableCol11" (measure point
+// grid; -1 for a hidden column; read back, a negative width of columns 1 to 8
+// and 11 becomes 20, while columns 9 and 10 stay hidden), "OrigList",
+// "OrigInfo" (comma texts), and the filter's "KeyName", "KeyNo", "KeyFields",
+// "KeyValues", "ShowFilter", "FilterHeight", "FilterCol1". The level choice lives in the
 // project's "project.ini" (msr/msr_levels.h).
 #pragma once
 
@@ -55,6 +57,7 @@ class QToolBar;
 namespace korin {
 
 class IKorHost;
+class TFilterPanel;
 class TFormCheckPageInfo;
 class TMultiSelectGrid;
 namespace msr {
@@ -81,6 +84,7 @@ public:
 
     TMultiSelectGrid& OriginalsGrid() { return *originals_; }
     TMultiSelectGrid& MeasurePointGrid() { return *points_; }
+    TFilterPanel& Filter() { return *filter_; }
     const msr::TOriginalLists& OriginalLists() const { return lists_; }
     QMenu& PointMenu() { return *pointMenu_; }
     QMenu& OriginalMenu() { return *origMenu_; }
@@ -115,6 +119,9 @@ private:
     std::vector<std::string> GridPoints() const;
     // Puts the stored left panel width into effect.
     void ApplyPanelWidth();
+    // Originals and filter share the left panel: two thirds and a third, or
+    // the stored filter height; the originals alone while the filter is hidden.
+    void LayOutLeft();
     void ApplyTableWidths();
     // Shows the columns of the matching criterion (processing function,
     // function group or plan type) in both grids.
@@ -127,16 +134,9 @@ private:
     bool listsStored_ = false;  // "OrigList" was in the settings
     std::vector<msr::TOriginalRow> rows_;
     bool open_ = false;
-    // Settings kept while the window is closed; the widths of the measure
-    // point grid live in the grid.
+    // The left panel's width, kept while the window is closed; the other
+    // settings live in the grids and the filter panel.
     int origWidth_ = 300;
-    int filterHeight_ = -1;
-    int filterCol1_ = 100;
-    std::string keyName_;
-    int keyNo_ = -1;
-    std::vector<std::string> keyFields_;
-    std::vector<std::string> keyValues_;
-    bool showFilter_ = true;
     QToolBar* toolBar_ = nullptr;
     QAction* cancel_ = nullptr;
     QAction* switch_ = nullptr;
@@ -149,6 +149,8 @@ private:
     std::array<QComboBox*, 3> boxes_{};
     QLabel* origLabel_ = nullptr;
     QSplitter* split_ = nullptr;
+    QSplitter* left_ = nullptr;  // originals above, filter below
+    TFilterPanel* filter_ = nullptr;
     QMenu* pointMenu_ = nullptr;
     QMenu* origMenu_ = nullptr;
     std::array<QAction*, 4> experts_{};
