@@ -13,13 +13,18 @@
 
 namespace korin::testing {
 
+// Opens the page file `name` of the project folder `dir` as drawing d.
+inline void OpenPage(TKorDrawing& d, const std::string& dir, const std::string& name) {
+    d.SetProject(dir);
+    d.SetFileName(name);
+    d.Open();
+}
+
 // Writes `bytes` as file `name` of the folder and opens it as drawing d.
 inline void OpenPage(TKorDrawing& d, const TempDir& dir, const std::vector<uint8_t>& bytes,
                      const std::string& name) {
     WriteBytes(dir / name, bytes);
-    d.SetProject(dir.Path());
-    d.SetFileName(name);
-    d.Open();
+    OpenPage(d, dir.Path(), name);
 }
 
 }  // namespace korin::testing

@@ -12,27 +12,21 @@ namespace {
 using namespace korin::msr;
 
 TEST(MsrCommaText, ReadsAndWritesTheFieldFormat) {
-    struct Case {
-        std::string text;
-        std::vector<std::string> items;
-    };
-    const std::vector<Case> cases{
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases{
         {"a,b", {"a", "b"}},         {"  a, b ,", {"a", "b"}},      {"a,,b", {"a", "", "b"}},
         {"a b", {"a", "b"}},         {"\"a b\",\"x\"\"y\"", {"a b", "x\"y"}},
         {"/o/,000012,000013,", {"/o/", "000012", "000013"}},      {"   ", {}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SplitCommaText(c.text), c.items) << c.text;
-        EXPECT_EQ(SplitCommaText(JoinCommaText(c.items)), c.items) << c.text;
+    for (const auto& [text, items] : cases) {
+        EXPECT_EQ(SplitCommaText(text), items) << text;
+        EXPECT_EQ(SplitCommaText(JoinCommaText(items)), items) << text;
     }
     EXPECT_EQ(JoinCommaText({"a b", "c"}), "\"a b\",c");
 }
 
 class MsrAssign : public MsrProjectTest {
 protected:
-    std::vector<TOriginalRow> Rows(const std::string& dir) {
-        return OriginalRows(BuildOriginalLists(dir, {"TYPICALS"}));
-    }
+    std::vector<TOriginalRow> Rows(const std::string& dir) { return OriginalRows(BuildOriginalLists(dir, {"TYPICALS"})); }
     std::vector<TOriginalRow> Of(const std::vector<TOriginalRow>& rows, const std::vector<std::string>& names) {
         std::vector<TOriginalRow> out;
         for (const std::string& n : names)
@@ -64,7 +58,6 @@ TEST_F(MsrAssign, ApplyMergesPagesOfOneOriginalProjectAndReplacesOthers) {
     Apply(p.mpoint, AssignmentOf(Of(second, {c})), {mp});
     EXPECT_EQ(Original(p, mp), c);
     EXPECT_EQ(PathOf(p.mpoint)[0], second[0].directory);
-
     // Apply to all overwrites whatever the measure points held.
     const std::vector<std::string> all = p.Designations();
     EXPECT_EQ(ApplyReplacing(p.mpoint, AssignmentOf(Of(rows, {a})), all).assigned, static_cast<int32_t>(all.size()));
@@ -110,8 +103,7 @@ TEST_F(MsrAssign, AutomaticAssignmentGroupsNeighboursAndSparesAssignedPoints) {
     rows.push_back(rows.front());
     rows.back().page = 9;
     AutoAssign(p.mpoint, rows, TCriterion::Processing, mps);
-    for (const std::string& mp : mps)
-        EXPECT_EQ(Original(p, mp).find("-9"), std::string::npos) << mp;
+    for (const std::string& mp : mps) EXPECT_EQ(Original(p, mp).find("-9"), std::string::npos) << mp;
 }
 
 TEST_F(MsrAssign, AdaptationAddsWhatIsMissingOnce) {
@@ -120,11 +112,9 @@ TEST_F(MsrAssign, AdaptationAddsWhatIsMissingOnce) {
     TMsrProject p(plain.Path() + "Demo");
     ASSERT_EQ(p.mpoint.FieldDefs().IndexOfId(field::kDrawing), -1);
     const TAdaptResult first = AdaptTables(p);
-    EXPECT_EQ(first.mpointFields, 8);
-    EXPECT_TRUE(first.wireKey);
-    EXPECT_TRUE(first.refCreated || first.refKeys);
-    EXPECT_EQ(p.ref.SecondaryKeyCount(), 5);
-    EXPECT_EQ(FieldWidthById(p.mpoint, field::kKind), 8);
+    EXPECT_TRUE(first.wireKey && (first.refCreated || first.refKeys));
+    EXPECT_EQ(std::make_tuple(first.mpointFields, p.ref.SecondaryKeyCount(), FieldWidthById(p.mpoint, field::kKind)),
+              std::make_tuple(8, 5, 8));
     const TAdaptResult second = AdaptTables(p);
     EXPECT_EQ(second.mpointFields + second.wireFields, 0);
     EXPECT_FALSE(second.wireKey || second.refCreated || second.refKeys);

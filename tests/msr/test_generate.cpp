@@ -5,7 +5,7 @@
 #include "msr/msr_assign.h"
 #include "msr/msr_comma_text.h"
 #include "msr/msr_generate.h"
-#include "drawing/drawing_gen.h"
+#include "drawing/drawing_test.h"
 #include "msr_fixture.h"
 #include "store/kor_path.h"
 
@@ -48,10 +48,8 @@ TEST_F(MsrGenerate, EveryAssignedOriginalBecomesAFilledRegisteredPage) {
         expected += SplitCommaText(p.mpoint.GetFieldById(field::kOriginal)).size();
     }
     const TGenerateResult r = Run(p);
-    EXPECT_EQ(r.created, static_cast<int32_t>(expected));
-    EXPECT_TRUE(r.refused.empty());
+    EXPECT_EQ(std::make_pair(r.created, r.refused.size()), std::make_pair(static_cast<int32_t>(expected), size_t{0}));
     EXPECT_EQ(ExpectConsistent(p).size(), expected);
-
     // The title block and the drawing record carry the measure point's data
     // and its level path Bereich / plant / designation / page.
     const std::string mp = p.Designations().front();
@@ -62,9 +60,7 @@ TEST_F(MsrGenerate, EveryAssignedOriginalBecomesAFilledRegisteredPage) {
     const std::string area = p.unit.GetFieldByName("Bereich");
     for (size_t k = 0; k < pages.size(); ++k) {
         TKorDrawing d;
-        d.SetProject(p.Dir());
-        d.SetFileName(pages[k].file);
-        d.Open();
+        OpenPage(d, p.Dir(), pages[k].file);
         const TKorDrawSym& t = *d.SymbolAt(0);
         const std::vector<std::pair<int32_t, std::string>> codes{
             {60, area}, {61, plant}, {63, mp}, {64, ""}, {62, std::to_string(k + 1)}, {12135, mp},
@@ -86,15 +82,14 @@ TEST_F(MsrGenerate, UnchangedAssignmentKeepsPagesAndAChangedOneRenumbersThem) {
     const TGenerateResult again = Run(p);
     EXPECT_EQ(again.created + again.removed, 0);
     EXPECT_EQ(Pages(p, mp).size(), before.size());
-
     // One more original: every page of the measure point is made anew from 1.
     std::vector<TOriginalRow> extra;
     for (const TOriginalRow& row : Rows())
         if (!Contains(SplitCommaText(p.mpoint.GetFieldById(field::kOriginal)), row.Name())) extra = {row};
     ASSERT_EQ(Apply(p.mpoint, AssignmentOf(extra), {mp}).assigned, 1);
     const TGenerateResult r = Run(p);
-    EXPECT_EQ(r.removed, static_cast<int32_t>(before.size()));
-    EXPECT_EQ(r.created, static_cast<int32_t>(before.size() + 1));
+    EXPECT_EQ(std::make_pair(r.removed, r.created), std::make_pair(static_cast<int32_t>(before.size()),
+                                                                   static_cast<int32_t>(before.size() + 1)));
     const std::vector<TPagePair> after = Pages(p, mp);
     ASSERT_EQ(after.size(), before.size() + 1);
     EXPECT_EQ(after.back().original, extra[0].Name());
@@ -111,9 +106,7 @@ TEST_F(MsrGenerate, RemovedAssignmentTakesPagesReferencesAndLinkMarksAway) {
     // The page names `other` as linked measure point, which carries the mark.
     const std::vector<TPagePair> pages = Pages(p, mp);
     TKorDrawing d;
-    d.SetProject(p.Dir());
-    d.SetFileName(pages[0].file);
-    d.Open();
+    OpenPage(d, p.Dir(), pages[0].file);
     d.SymbolAt(0)->SetCode(803, other);
     ASSERT_TRUE(d.Save());
     p.mpoint.FindByPrimary(other);
@@ -123,7 +116,6 @@ TEST_F(MsrGenerate, RemovedAssignmentTakesPagesReferencesAndLinkMarksAway) {
     for (const std::vector<std::string>& rec :
          {std::vector<std::string>{mp, "1", mp, ""}, {mp, "2", other, other}, {other, "1", other, mp}})
         ASSERT_GE(p.ref.Append(rec), 0);
-
     ASSERT_EQ(RemoveAssignment(p.mpoint, {mp}), 1);
     const TGenerateResult r = Run(p);
     EXPECT_EQ(r.removed, static_cast<int32_t>(pages.size()));
@@ -170,13 +162,11 @@ TEST_F(MsrGenerate, CancellingStopsBetweenMeasurePointsAndLeavesTheProjectWhole)
     TMsrRun run;
     run.cancelled = [&] { return ++asked > 3; };
     const TGenerateResult r = Run(p, run);
-    EXPECT_TRUE(r.cancelled);
-    EXPECT_EQ(r.measurePoints, 3);
+    EXPECT_EQ(std::make_pair(r.cancelled, r.measurePoints), std::make_pair(true, 3));
     ExpectConsistent(p);
     EXPECT_TRUE(Pages(p, p.Designations()[3]).empty());
     const TGenerateResult rest = Run(p);
-    EXPECT_FALSE(rest.cancelled);
-    EXPECT_EQ(rest.removed, 0);
+    EXPECT_EQ(std::make_pair(rest.cancelled, rest.removed), std::make_pair(false, 0));
     for (const std::string& mp : p.Designations()) EXPECT_FALSE(Pages(p, mp).empty()) << mp;
     ExpectConsistent(p);
 }
@@ -202,8 +192,7 @@ TEST_F(MsrGenerate, PagesThatDoNotFitDrawingAreRefusedNotCut) {
     ASSERT_EQ(ApplyReplacing(p.mpoint, AssignmentOf(chosen), {mp}).assigned, 1);
     const TGenerateResult r = Run(p);
     ASSERT_EQ(r.refused.size(), 1u);
-    EXPECT_NE(r.refused[0].find("DRAWING"), std::string::npos);
-    EXPECT_NE(r.refused[0].find(mp), std::string::npos);
+    for (const std::string& part : {std::string("DRAWING"), mp}) EXPECT_NE(r.refused[0].find(part), std::string::npos) << part;
     EXPECT_LT(Pages(p, mp).size(), chosen.size());
     EXPECT_LE(p.mpoint.GetFieldById(field::kDrawing).size(), 137u);
     ExpectConsistent(p);
@@ -215,11 +204,8 @@ TEST_F(MsrGenerate, AnOriginalWithoutTitleBlockEndsTheRunAndLeavesEveryPageWhole
     const std::vector<std::string> mps = p.Designations();
     p.mpoint.FindByPrimary(mps.back());
     const std::vector<std::string> path = SplitCommaText(p.mpoint.GetFieldById(field::kOrigPath));
-    gen::Drawing page;
-    page.symbols.push_back({6, 3, "TT", {{20025, 0, 0, "1"}}});
-    WriteBytes(path[0] + path[1], gen::Build(page));
-    const std::string message = MessageOf([&] { Run(p); });
-    EXPECT_EQ(message, "ModMSRCreatePages: Die Zeichnung fehlt oder ist fehlerhaft. Datei: " + path[0] + path[1]);
+    WriteBytes(path[0] + path[1], gen::Build({.symbols = {{6, 3, "TT", {{20025, 0, 0, "1"}}}}}));
+    EXPECT_EQ(MessageOf([&] { Run(p); }), "ModMSRCreatePages: Die Zeichnung fehlt oder ist fehlerhaft. Datei: " + path[0] + path[1]);
     EXPECT_TRUE(Pages(p, mps.back()).empty());
     ExpectConsistent(p);
 }

@@ -1,15 +1,11 @@
 // The instrumentation and page info checks on single pages, with lookups given
 // as plain data.
-#include <gtest/gtest.h>
-
 #include <map>
 #include <set>
 #include <tuple>
 
-#include "drawing/drawing_gen.h"
-#include "drawing/kor_drawing.h"
+#include "drawing/drawing_test.h"
 #include "msr/msr_checks.h"
-#include "test_support.h"
 
 using namespace korin;
 using namespace korin::msrcheck;
@@ -18,9 +14,7 @@ namespace gen = korin::testing::gen;
 namespace {
 
 gen::Symbol Sym(std::vector<std::pair<uint16_t, std::string>> codes, int16_t type = 1) {
-    gen::Symbol s;
-    s.type = type;
-    s.name = "S";
+    gen::Symbol s{.type = type, .name = "S"};
     for (auto& [n, t] : codes) s.codes.push_back({n, 0, 0, t});
     return s;
 }
@@ -30,10 +24,7 @@ struct Page {
     explicit Page(std::vector<gen::Symbol> symbols) {
         gen::Drawing d;
         d.symbols = std::move(symbols);
-        korin::testing::WriteBytes(dir / "000100", gen::Build(d));
-        drawing.SetProject(dir.Path());
-        drawing.SetFileName("000100");
-        drawing.Open();
+        korin::testing::OpenPage(drawing, dir, gen::Build(d), "000100");
     }
     korin::testing::TempDir dir;
     TKorDrawing drawing;
@@ -68,27 +59,20 @@ TEST(InstrumentationCheck, ReportsPerModeWhatTheTablesSay) {
         return it->second;
     };
     lookups.measurePointExists = [&](const std::string& d) { return points.count(d) > 0; };
-
     // Only the first differing field of a symbol is reported.
     auto rows = CheckInstrumentationPage(page.drawing, InstMode::SymbolText, false, lookups);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(std::tie(rows[0].pageMeasurePoint, rows[0].typical, rows[0].measurePoint, rows[0].instrument,
                        rows[0].error),
               std::make_tuple("A1.FT01", "T7", "A1.FT01", "FT", "4-20mA <> 0-10V"));
-
     // Past the reference list the symbol has no measure point and no loop.
     rows = CheckInstrumentationPage(page.drawing, InstMode::NotAssignable, false, lookups);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].instrument, "TI");
-    EXPECT_EQ(rows[0].measurePoint, "");
-    EXPECT_EQ(rows[1].instrument, "");
+    EXPECT_EQ(std::tie(rows[0].instrument, rows[0].measurePoint, rows[1].instrument), std::make_tuple("TI", "", ""));
     EXPECT_EQ(CheckInstrumentationPage(page.drawing, InstMode::NotAssignable, true, lookups).size(), 1u);
-
     rows = CheckInstrumentationPage(page.drawing, InstMode::MissingMeasurePoint, true, lookups);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].measurePoint, "A1.FT02");
-    EXPECT_EQ(rows[1].measurePoint, "");
-
+    EXPECT_EQ(std::tie(rows[0].measurePoint, rows[1].measurePoint), std::make_tuple("A1.FT02", ""));
     // A title block without designation, and an empty page, give nothing.
     Page unnamed({Title(""), Sym({{12115, "FT"}, {20025, "1"}})});
     EXPECT_TRUE(CheckInstrumentationPage(unnamed.drawing, InstMode::MissingMeasurePoint, false, lookups).empty());
@@ -140,10 +124,8 @@ TEST(MsrChecksOnTheDemo, FilledPagesAgreeAndAChangedTitleBlockIsFound) {
     const std::string project = dir.Path() + "Demo";
     ASSERT_EQ(RunTool({"msr", "fill", project, "instruments", "--all"}).exitCode, 0);
     auto r = RunTool({"msr", "check-instruments", project});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(std::make_pair(r.exitCode, r.out), std::make_pair(0, std::string())) << r.err;
     EXPECT_EQ(RunTool({"msr", "check-pages", project}).out, "");
-
     // One page's designation changed: that page, and only it, is listed.
     const std::string pages = RunTool({"msr", "pages", project, "--all"}).out;
     const std::string first = pages.substr(0, pages.find('\n'));
