@@ -96,14 +96,14 @@ TEST_F(DemoData, MeasurePointsNameTheirPlantTypicalAndFunctionGroup) {
         // The criteria of automatic assignment name one typical.
         const TTypical* typical = TypicalOf(mp(r, "Verarb_Funktion"), "");
         ASSERT_NE(typical, nullptr);
-        EXPECT_EQ(mp(r, "Planart"), typical->planType);
-        EXPECT_EQ(mp(r, "Funktionsgruppe"), typical->functionGroup);
+        EXPECT_EQ(std::make_pair(mp(r, "Planart"), mp(r, "Funktionsgruppe")),
+                  std::make_pair(typical->planType, typical->functionGroup));
         kinds.insert(typical->kind);
         // Its function group record belongs to its plant and names its group.
         const auto group = groups.Where("FG_Nummer", mp(r, "FG_Nummer"));
         ASSERT_EQ(group.size(), 1u);
-        EXPECT_EQ(groups(group[0], "Funktionsgruppe"), mp(r, "Funktionsgruppe"));
-        EXPECT_EQ(groups(group[0], "Bezeichner_Anlage"), plant);
+        EXPECT_EQ(std::make_pair(groups(group[0], "Funktionsgruppe"), groups(group[0], "Bezeichner_Anlage")),
+                  std::make_pair(mp(r, "Funktionsgruppe"), plant));
         // Page generation fills these.
         for (const char* f : {"ORIGINAL", "ORIGPATH", "DRAWING", "InstrFlags"}) EXPECT_TRUE(mp(r, f).empty()) << f;
     }
@@ -122,7 +122,6 @@ TEST_F(DemoData, EverySymbolOfAMeasurePointsPagesFindsItsRecord) {
     for (size_t r = 0; r < wires.Size(); ++r)
         projectWires.insert({wires(r, "Bezeichner_Stelle"), wires(r, "Location"), wires(r, "Ader")});
     const std::set<std::string> terminalKeys = terminals.Column("Klemmen_ID");
-
     size_t checkedWires = 0;
     for (size_t r = 0; r < mp.Size(); ++r) {
         const std::string designation = mp(r, "Bezeichner_Stelle");
@@ -198,17 +197,14 @@ TEST_F(DemoData, CablesWiresAndMasterAgree) {
             for (size_t m : masterWires.Where("Kabeltyp", cables(c, "Kabeltyp")))
                 if (masterWires(m, "Ader") == wires(w, "Ader")) {
                     found = true;
-                    EXPECT_EQ(wires(w, "Farbe"), masterWires(m, "Farbe"));
-                    EXPECT_EQ(wires(w, "Adertyp"), masterWires(m, "Adertyp"));
-                    EXPECT_EQ(wires(w, "Aderbezeichnung"), masterWires(m, "Ader"));
+                    EXPECT_EQ(std::tie(wires(w, "Farbe"), wires(w, "Adertyp"), wires(w, "Aderbezeichnung")),
+                              std::tie(masterWires(m, "Farbe"), masterWires(m, "Adertyp"), masterWires(m, "Ader")));
                 }
             EXPECT_TRUE(found);
         }
     }
     EXPECT_EQ(emptyCounts, 1);
-    EXPECT_GT(withWires, 0);
-    EXPECT_GT(waiting, 0);
-    EXPECT_GT(aligned, 0);
+    EXPECT_TRUE(withWires > 0 && waiting > 0 && aligned > 0) << withWires << " " << waiting << " " << aligned;
     for (size_t m = 0; m < masterWires.Size(); ++m) EXPECT_TRUE(masterWires(m, "Aderbezeichnung").empty());
 }
 
@@ -224,17 +220,14 @@ TEST(DemoDataGeneration, TheSeedDecidesEverything) {
 }
 
 TEST(DemoDataGeneration, CountsScaleWithTheMeasurePoints) {
-    EXPECT_EQ(PlantCount(1), 1);
-    EXPECT_EQ(PlantCount(10000), 50);
+    EXPECT_EQ(std::make_pair(PlantCount(1), PlantCount(10000)), std::make_pair(1, 50));
     const TSampleData one = GenerateSampleData({1, 1, TSchemaVariant::Adapted});
     EXPECT_EQ(one.Project("ANLAGE").rows.size(), 1u);
     const TSampleData many = GenerateSampleData({1, 2000, TSchemaVariant::Adapted});
     EXPECT_EQ(many.Project("MESSTELLE").rows.size(), 2000u);
     const size_t instruments = many.Project("INSTRUMENTIERUNG").rows.size();
-    EXPECT_GT(instruments, 4000u);
-    EXPECT_LT(instruments, 10000u);
-    EXPECT_THROW(GenerateSampleData({1, 0, TSchemaVariant::Adapted}), std::invalid_argument);
-    EXPECT_THROW(GenerateSampleData({1, 200001, TSchemaVariant::Adapted}), std::invalid_argument);
+    EXPECT_TRUE(instruments > 4000 && instruments < 10000) << instruments;
+    for (int32_t count : {0, 200001}) EXPECT_THROW(GenerateSampleData({1, count, TSchemaVariant::Adapted}), std::invalid_argument);
 }
 
 TEST(DemoDataGeneration, TheUnadaptedVariantKeepsTheOtherValues) {

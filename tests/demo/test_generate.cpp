@@ -59,10 +59,7 @@ class DemoProject : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = new TempDir;
-        TDemoOptions options;
-        options.seed = kSeed;
-        options.measurePoints = kCount;
-        result_ = new TDemoResult(Generate(dir_->Path(), options));
+        result_ = new TDemoResult(Generate(dir_->Path(), {.seed = kSeed, .measurePoints = kCount}));
         data_ = new TSampleData(GenerateSampleData({kSeed, kCount, TSchemaVariant::Adapted}));
     }
     static void TearDownTestSuite() {
@@ -81,18 +78,16 @@ TSampleData* DemoProject::data_ = nullptr;
 void ExpectTableAsDefined(TKorTable& t, const TTableData& data) {
     const TTableDef& def = data.def;
     ASSERT_EQ(t.FieldCount(), static_cast<int32_t>(def.fields.size()));
-    for (size_t i = 0; i < def.fields.size(); ++i) {
-        EXPECT_EQ(t.FieldDefs().FieldName(static_cast<int32_t>(i)), def.fields[i].name);
-        EXPECT_EQ(t.FieldDefs().FieldId(static_cast<int32_t>(i)), def.fields[i].id);
-        EXPECT_EQ(t.FieldDefs().FieldWidth(static_cast<int32_t>(i)), def.fields[i].Width());
+    for (int32_t i = 0; i < t.FieldCount(); ++i) {
+        const TFieldDef& f = def.fields[static_cast<size_t>(i)];
+        EXPECT_EQ(std::make_tuple(t.FieldDefs().FieldName(i), t.FieldDefs().FieldId(i), t.FieldDefs().FieldWidth(i)),
+                  std::make_tuple(f.name, f.id, f.Width()));
     }
-    EXPECT_EQ(t.PrimaryKeyField(), def.primaryKey);
-    EXPECT_EQ(t.Title(), def.name);
+    EXPECT_EQ(std::make_pair(t.PrimaryKeyField(), t.Title()), std::make_pair(def.primaryKey, def.name));
     ASSERT_EQ(t.SecondaryKeyCount(), static_cast<int32_t>(def.keys.size()));
     for (size_t k = 0; k < def.keys.size(); ++k) {
         const auto ki = static_cast<int32_t>(k);
-        EXPECT_EQ(t.SecondaryKeyName(ki), def.keys[k].name);
-        EXPECT_EQ(t.SecondaryKeyUnique(ki), def.keys[k].unique);
+        EXPECT_EQ(std::make_pair(t.SecondaryKeyName(ki), t.SecondaryKeyUnique(ki)), std::make_pair(def.keys[k].name, def.keys[k].unique));
         ASSERT_EQ(t.SecondaryKeyFieldCount(ki), static_cast<int32_t>(def.keys[k].fields.size()));
         for (size_t f = 0; f < def.keys[k].fields.size(); ++f)
             EXPECT_EQ(t.SecondaryKeyFieldIndex(ki, static_cast<int32_t>(f)), def.IndexOf(def.keys[k].fields[f]));
@@ -131,11 +126,8 @@ TEST_F(DemoProject, TheCatalogueHoldsSchedulesLongTextsAndNoStrayFiles) {
         TKeyList schedule = FolderKey(folder), sysTable = FolderKey(folder);
         schedule.push_back(SchedulePart());
         sysTable.push_back(SysTablePart());
-        const int32_t s = dir.Locate(schedule), y = dir.Locate(sysTable);
-        EXPECT_GT(s, 0);
-        EXPECT_GT(y, 0);
-        EXPECT_TRUE(fs::exists(result_->projectDir + TKorDirFile::EntryFileName(s)));
-        EXPECT_TRUE(fs::exists(result_->projectDir + TKorDirFile::EntryFileName(y)));
+        for (const int32_t entry : {dir.Locate(schedule), dir.Locate(sysTable)})
+            EXPECT_TRUE(entry > 0 && fs::exists(result_->projectDir + TKorDirFile::EntryFileName(entry))) << entry;
     }
     const int32_t ref = dir.Locate(TableKey({"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}));
     ASSERT_GT(ref, 0);
@@ -159,7 +151,6 @@ TEST_F(DemoProject, OriginalPagesLieBelowTheirTypicalsWithBitmaps) {
     std::set<std::string> expected;
     for (const TTypical& t : Typicals()) expected.insert(t.name);
     EXPECT_EQ(std::set<std::string>(originals.begin(), originals.end()), expected);
-
     for (const TTypical& t : Typicals()) {
         std::vector<std::string> pages;
         dir.ListChildren(FolderKey({kOriginalLevel, t.name}), dirref::kDrawing, pages);
@@ -179,9 +170,8 @@ TEST_F(DemoProject, OriginalPagesLieBelowTheirTypicalsWithBitmaps) {
             ASSERT_TRUE(page.CheckCrc(stored, computed));
             page.Open();
             ASSERT_GT(page.Symbols().Count(), 1);
-            EXPECT_EQ(page.SymbolAt(0)->SymbolType(), 9);
-            EXPECT_EQ(page.SymbolAt(0)->GetCode(76), t.planType);
-
+            EXPECT_EQ(std::make_pair(page.SymbolAt(0)->SymbolType(), page.SymbolAt(0)->GetCode(76)),
+                      std::make_pair(9, t.planType));
             QImage bitmap;
             const std::string bmp = result_->originalDir + "bitmap/" + t.name + "-" + pages[p] + ".bmp";
             ASSERT_TRUE(bitmap.load(QString::fromStdString(bmp), "BMP")) << bmp;
@@ -219,8 +209,7 @@ TEST(DemoSettings, OriginalFoldersThatBreakOrigPathAreNamed) {
 
 TEST(DemoGenerate, ExistingFoldersAreReplacedOnlyWhenAsked) {
     TempDir dir;
-    TDemoOptions options;
-    options.measurePoints = 5;
+    TDemoOptions options{.measurePoints = 5};
     Generate(dir.Path(), options);
     EXPECT_EQ(korin::testing::MessageOf([&] { Generate(dir.Path(), options); }),
               "Demo: Der Ordner " + dir.Path() + "Demo existiert bereits und ist nicht leer.");
@@ -228,7 +217,6 @@ TEST(DemoGenerate, ExistingFoldersAreReplacedOnlyWhenAsked) {
     options.measurePoints = 7;
     EXPECT_EQ(Generate(dir.Path(), options).measurePoints, 7);
     EXPECT_EQ(TOpenTable(dir.Path() + "Demo/", {"AUC_SYSTEM", "MESSTELLE"}).table.HeaderRecordCount(), 7);
-
     // A folder that is not a project is never removed.
     TempDir other;
     fs::create_directories(other.Path() + "Originale");
@@ -240,10 +228,7 @@ TEST(DemoGenerate, ExistingFoldersAreReplacedOnlyWhenAsked) {
 
 TEST(DemoGenerate, TheUnadaptedProjectLeavesTheAdaptationItsWork) {
     TempDir dir;
-    TDemoOptions options;
-    options.measurePoints = 8;
-    options.adapted = false;
-    const TDemoResult result = Generate(dir.Path(), options);
+    const TDemoResult result = Generate(dir.Path(), {.measurePoints = 8, .adapted = false});
     EXPECT_FALSE(TOpenTable(result.projectDir, {"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}).Found());
     TOpenTable mp(result.projectDir, {"AUC_SYSTEM", "MESSTELLE"});
     ASSERT_TRUE(mp.Found());
@@ -271,8 +256,8 @@ TEST(DemoTool, RefusesBadArguments) {
     }
     korin::testing::WriteText(dir.Path() + "Demo", "a file where the project should go");
     const auto run = korin::testing::RunTool({"demo", dir.Path()});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "Demo: Der Ordner " + dir.Path() + "Demo existiert bereits und ist nicht leer.\n");
+    EXPECT_EQ(std::make_pair(run.exitCode, run.err),
+              std::make_pair(1, "Demo: Der Ordner " + dir.Path() + "Demo existiert bereits und ist nicht leer.\n"));
 }
 
 }  // namespace
