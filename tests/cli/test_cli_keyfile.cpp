@@ -1,24 +1,13 @@
 // korintool keyfile, end to end: every command's output format, the bytes it
 // leaves in the file, and the exit codes 0 (done), 1 (the store's message on
 // stderr) and 2 (usage).
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <filesystem>
-#include <string>
-#include <vector>
 
-#include "test_support.h"
+#include "cli_expect.h"
 
+namespace korin::testing {
 namespace {
-
-using korin::testing::ReadBytes;
-using korin::testing::RunTool;
-using korin::testing::TempDir;
-using korin::testing::ToolResult;
-using korin::testing::WriteBytes;
-
-using Args = std::vector<std::string>;
 
 Args Cat(Args a, const Args& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -30,22 +19,9 @@ Args SK(const std::string& value, const std::string& ptr) {
     return {"C:0:S_KEY", "N:0:0", "C:0:NAME", "C:0:" + value, "N:80:" + ptr};
 }
 
-::testing::AssertionResult Ok(const ToolResult& r, const std::string& out) {
-    if (r.exitCode == 0 && r.out == out && r.err.empty()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "exit " << r.exitCode << ", stdout [" << r.out << "], stderr [" << r.err
-                                         << "], expected stdout [" << out << "]";
-}
-
-::testing::AssertionResult Fails(const ToolResult& r, const std::string& message) {
-    if (r.exitCode == 1 && r.err == message + "\n" && r.out.empty()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "exit " << r.exitCode << ", stdout [" << r.out << "], stderr [" << r.err
-                                         << "], expected [" << message << "]";
-}
-
 class KeyfileCommand : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(Ok(RunTool({"keyfile", "create", file}), "")); }
-
     ToolResult Run(const std::string& command, const Args& rest = {}) {
         return RunTool(Cat({"keyfile", command, file}, rest));
     }
@@ -55,19 +31,15 @@ protected:
         ASSERT_TRUE(Ok(Run("add", Cat(Cat({std::to_string(r + 1)}, PK(ptr)), Cat({"---"}, SK(value, ptr)))),
                        expected));
     }
-
     TempDir dir;
     const std::string file = dir / "000017";
 };
-
-// ---- create, add, dump -------------------------------------------------------------
 
 TEST_F(KeyfileCommand, CreateWritesANewKeyFileOverAnyOldOne) {
     std::vector<uint8_t> fresh(72, 0);
     fresh[4] = 1;
     EXPECT_EQ(ReadBytes(file), fresh);
     EXPECT_TRUE(Ok(Run("dump"), "header\t0\t1\t72\n"));
-
     WriteBytes(file, std::vector<uint8_t>(500, 0xAB));
     EXPECT_TRUE(Ok(Run("create"), ""));
     EXPECT_EQ(ReadBytes(file), fresh);
@@ -90,14 +62,11 @@ TEST_F(KeyfileCommand, TextsPassThroughByteForByte) {
     EXPECT_TRUE(Ok(Run("add", {"5", "C:0:a:b", "X:3:M\xe4\xdf", "N:255:"}), "1\n"));
     const ToolResult r = Run("dump");
     ASSERT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.out.find("\t0\t0\ta:b\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\t0\t3\tM\xe4\xdf\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\t5\t255\t\n"), std::string::npos) << r.out;
+    for (const char* line : {"\t0\t0\ta:b\n", "\t0\t3\tM\xe4\xdf\n", "\t5\t255\t\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << " in " << r.out;
     EXPECT_TRUE(Ok(Run("locate", {"C:0:a:b", "X:3:M\xe4\xdf", "N:255:"}), "4\n"));
     EXPECT_TRUE(Ok(Run("level", {"C:0:a:b"}), "M\xe4\xdf, 3\n"));
 }
-
-// ---- queries ------------------------------------------------------------------------
 
 class KeyfileRecords : public KeyfileCommand {
 protected:
@@ -136,14 +105,11 @@ TEST_F(KeyfileRecords, DeleteRemovesKeysAndIgnoresAbsentOnes) {
     EXPECT_EQ(ReadBytes(file), before);
 }
 
-// ---- failures ------------------------------------------------------------------------
-
 TEST_F(KeyfileCommand, TheStoresMessageGoesToStderrWithExitCode1) {
     const std::string missing = dir / "000099";
     for (const Args& args : {Args{"keyfile", "locate", missing}, Args{"keyfile", "add", missing, "2"}})
         EXPECT_TRUE(Fails(RunTool(Cat(args, PK("1"))), "KorKeyFile: Datei konnte nicht geöffnet werden. Datei : 000099"));
     EXPECT_FALSE(std::filesystem::exists(missing));
-
     const std::string foreign = dir / "000098";
     std::vector<uint8_t> bytes(72, 0);
     bytes[4] = 1;
@@ -151,7 +117,6 @@ TEST_F(KeyfileCommand, TheStoresMessageGoesToStderrWithExitCode1) {
     WriteBytes(foreign, bytes);
     EXPECT_TRUE(Fails(RunTool({"keyfile", "list", foreign}),
                       "KorMMF: Konnte Datei nicht öffnen.\rInhalt stimmt nicht mit Dateityp überein. Datei : 000098"));
-
     // A node that is its own left child.
     ASSERT_TRUE(Ok(Run("add", Cat({"2"}, PK("1"))), "1\n"));
     auto b = ReadBytes(file);
@@ -165,40 +130,30 @@ TEST_F(KeyfileCommand, UsageErrorsExitWith2AndChangeNothing) {
     ASSERT_TRUE(Ok(Run("add", Cat({"2"}, PK("1"))), "1\n"));
     const auto before = ReadBytes(file);
     const std::vector<Args> wrong = {
-        {"keyfile"},
-        {"keyfile", "frobnicate", file},
-        {"keyfile", "create"},
-        {"keyfile", "create", file, "extra"},
-        {"keyfile", "add", file, "5"},
-        Cat({"keyfile", "add", file, "five"}, PK("3")),
-        {"keyfile", "add", file, "5", "C0P_KEY"},
-        {"keyfile", "add", file, "5", "C:256:x"},
-        {"keyfile", "add", file, "5", "C:x:y"},
-        Cat(Cat({"keyfile", "add", file, "5"}, PK("3")), {"---"}),
-        {"keyfile", "delete", file},
-        Cat(Cat({"keyfile", "locate", file}, PK("1")), Cat({"---"}, PK("2"))),
+        {"keyfile"}, {"keyfile", "frobnicate", file}, {"keyfile", "create"}, {"keyfile", "create", file, "extra"},
+        {"keyfile", "add", file, "5"}, Cat({"keyfile", "add", file, "five"}, PK("3")),
+        {"keyfile", "add", file, "5", "C0P_KEY"}, {"keyfile", "add", file, "5", "C:256:x"},
+        {"keyfile", "add", file, "5", "C:x:y"}, Cat(Cat({"keyfile", "add", file, "5"}, PK("3")), {"---"}),
+        {"keyfile", "delete", file}, Cat(Cat({"keyfile", "locate", file}, PK("1")), Cat({"---"}, PK("2"))),
         {"keyfile", "dump", file, "extra"},
     };
     for (const auto& args : wrong) {
         const ToolResult r = RunTool(args);
-        std::string shown;
-        for (const auto& a : args) shown += a + " ";
-        EXPECT_EQ(r.exitCode, 2) << shown;
-        EXPECT_FALSE(r.err.empty()) << shown;
-        EXPECT_EQ(r.out, "") << shown;
-        EXPECT_EQ(ReadBytes(file), before) << shown;
+        EXPECT_TRUE(r.exitCode == 2 && !r.err.empty() && r.out.empty())
+            << ::testing::PrintToString(args) << ": exit " << r.exitCode << ", stdout [" << r.out << "]";
+        EXPECT_EQ(ReadBytes(file), before) << ::testing::PrintToString(args);
     }
 }
 
 // A store object keeps its former directory when it is given one that does not
 // exist; the tool must not fall back to a file of that name in its own folder.
 TEST(CliFolders, AFileInAMissingFolderIsRefusedNotMadeHere) {
-    korin::testing::TempDir dir;
+    TempDir dir;
     const std::string missing = dir / "no-such-folder/k.idx";
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"keyfile", "create", missing},
           {"table", "create", dir / "no-such-folder/t.dat", dir / "no-such-folder/t.key", "A:string:3"}}) {
-        const auto r = korin::testing::RunTool(args);
+        const auto r = RunTool(args);
         EXPECT_EQ(r.exitCode, 1) << args[0];
         EXPECT_NE(r.err.find("existiert nicht!"), std::string::npos) << r.err;
     }
@@ -207,3 +162,4 @@ TEST(CliFolders, AFileInAMissingFolderIsRefusedNotMadeHere) {
 }
 
 }  // namespace
+}  // namespace korin::testing

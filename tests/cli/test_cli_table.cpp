@@ -1,34 +1,11 @@
 // korintool table, end to end: every command's output, the warnings on stderr
 // that do not fail a command, the store's refusals (exit 1) and usage errors
 // (exit 2), and the files the commands leave.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
+#include "cli_expect.h"
 #include "store/kor_path.h"
-#include "test_support.h"
 
+namespace korin::testing {
 namespace {
-
-using korin::testing::ReadBytes;
-using korin::testing::RunTool;
-using korin::testing::TempDir;
-using korin::testing::ToolResult;
-
-using Args = std::vector<std::string>;
-
-::testing::AssertionResult Ok(const ToolResult& r, const std::string& out, const std::string& err = "") {
-    if (r.exitCode == 0 && r.out == out && r.err == err) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "exit " << r.exitCode << ", stdout [" << r.out << "], stderr [" << r.err
-                                         << "], expected stdout [" << out << "] stderr [" << err << "]";
-}
-
-::testing::AssertionResult Fails(const ToolResult& r, const std::string& message) {
-    if (r.exitCode == 1 && r.err == message + "\n" && r.out.empty()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "exit " << r.exitCode << ", stdout [" << r.out << "], stderr [" << r.err
-                                         << "]";
-}
 
 class CliTable : public ::testing::Test {
 protected:
@@ -117,35 +94,32 @@ TEST_F(CliTable, AddFieldEmptyAndReindex) {
     EXPECT_TRUE(Ok(Table("dump"), "1\ta\tv\t\n0\tb\tv\t\n"));
     EXPECT_TRUE(Ok(Table("edit", {"1", "2", "gesetzt"}), ""));
     EXPECT_TRUE(Ok(Table("dump"), "1\ta\tv\tgesetzt\n0\tb\tv\t\n"));
-
     // A damaged key file: reindex builds it again.
-    korin::testing::WriteBytes(dir / "t.key", std::vector<uint8_t>(100, 0x33));
+    WriteBytes(dir / "t.key", std::vector<uint8_t>(100, 0x33));
     EXPECT_EQ(Table("dump").exitCode, 1);
     EXPECT_TRUE(Ok(Table("reindex"), ""));
     EXPECT_TRUE(Ok(Table("dump"), "1\ta\tv\tgesetzt\n0\tb\tv\t\n"));
-
     EXPECT_TRUE(Ok(Table("empty"), ""));
     EXPECT_TRUE(Ok(Table("dump"), ""));
     EXPECT_TRUE(Ok(Table("append", {"z", "v", "w"}), "0\n"));
 }
 
 TEST_F(CliTable, UsageErrorsAndMissingFiles) {
-    EXPECT_EQ(RunTool({"table"}).exitCode, 2);
-    EXPECT_EQ(RunTool({"table", "nosuch", dir / "t.dat", dir / "t.key"}).exitCode, 2);
-    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", dir / "t.key"}).exitCode, 2);
-    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", dir / "t.key", "A:int"}).exitCode, 2);
-    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", dir / "t.key", "A:integer:4"}).exitCode, 2);
-    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", dir / "t.key", "--primary", "x", "A:string:3"}).exitCode, 2);
-    EXPECT_EQ(RunTool({"table", "create", dir / "t.dat", "/elsewhere/t.key", "A:string:3"}).exitCode, 2);
-    EXPECT_FALSE(korin::path::FileExists(dir / "t.dat"));
+    const std::string d = dir / "t.dat", k = dir / "t.key";
+    for (const Args& args : std::vector<Args>{{"table"}, {"table", "nosuch", d, k}, {"table", "create", d, k},
+                                              {"table", "create", d, k, "A:int"}, {"table", "create", d, k, "A:integer:4"},
+                                              {"table", "create", d, k, "--primary", "x", "A:string:3"},
+                                              {"table", "create", d, "/elsewhere/t.key", "A:string:3"}})
+        EXPECT_EQ(RunTool(args).exitCode, 2) << args.size() << " " << args.back();
+    EXPECT_FALSE(path::FileExists(dir / "t.dat"));
     EXPECT_TRUE(Fails(Table("info"), "KorMMF: Konnte Datei nicht öffnen. Datei : t.dat"));
     Create({"A:string:3"});
-    EXPECT_EQ(Table("edit", {"0", "0"}).exitCode, 2);
-    EXPECT_EQ(Table("edit", {"x", "0", "v"}).exitCode, 2);
-    EXPECT_EQ(Table("add-field", {"N", "1", "2", "3", "4"}).exitCode, 2);
-    EXPECT_EQ(Table("dump", {"--filter"}).exitCode, 2);
+    for (const auto& [command, rest] : std::vector<std::pair<std::string, Args>>{
+             {"edit", {"0", "0"}}, {"edit", {"x", "0", "v"}}, {"add-field", {"N", "1", "2", "3", "4"}}, {"dump", {"--filter"}}})
+        EXPECT_EQ(Table(command, rest).exitCode, 2) << command;
     const ToolResult bad = RunTool({"table", "create", dir / "u.dat", dir / "u.key", "A#x:string:3"});
     EXPECT_TRUE(Fails(bad, "'x' ist kein gültiger Integerwert"));
 }
 
 }  // namespace
+}  // namespace korin::testing
