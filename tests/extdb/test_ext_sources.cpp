@@ -21,15 +21,13 @@ std::string Fixture(const std::string& name) {
 }
 
 struct TableCase {
-    const char* file;
-    const char* table;
+    const char *file, *table;
     size_t fields;
     const char* textField;  // a text field and its declared size
     int32_t textSize;
     int64_t rows;
     const char* primary;  // first field of the primary index, "" when none
-    int uniqueSecondaries;
-    int otherSecondaries;
+    int uniqueSecondaries, otherSecondaries;
 };
 
 // Jet 3 and Jet 4 (sizes in characters), foreign-key references left out.
@@ -64,15 +62,11 @@ TEST(ExtSources, FixtureTablesGiveTheirFieldsIndexesAndRows) {
             if (idx.primary) primary = idx.fields[0];
             else (idx.unique ? unique : other)++;
         }
-        EXPECT_EQ(primary, c.primary);
-        EXPECT_EQ(unique, c.uniqueSecondaries);
-        EXPECT_EQ(other, c.otherSecondaries);
+        EXPECT_EQ(std::make_tuple(primary, unique, other),
+                  std::make_tuple(std::string(c.primary), c.uniqueSecondaries, c.otherSecondaries));
         std::vector<TExtValue> row;
         int64_t rows = 0;
-        while (table->NextRow(row)) {
-            ASSERT_EQ(row.size(), c.fields);
-            ++rows;
-        }
+        for (; table->NextRow(row); ++rows) ASSERT_EQ(row.size(), c.fields);
         EXPECT_EQ(rows, c.rows);
     }
 }
@@ -84,16 +78,11 @@ TEST(ExtSources, TextsArriveAsUtf8AndDatesAsDayMonthYear) {
     ASSERT_TRUE(jet3->NextRow(row));
     EXPECT_EQ(row[6].text, "12.12.1981");
     ASSERT_TRUE(jet3->NextRow(row));
-    EXPECT_EQ(row[0].text, "abcdefg");
-    EXPECT_EQ(row[6].text, "21.09.1974");
-    EXPECT_EQ(row[8].text, "1");
-
+    EXPECT_EQ(row[0].text + "|" + row[6].text + "|" + row[8].text, "abcdefg|21.09.1974|1");
     auto jet4 = OpenSource(Fixture("access/testUnicodeCompV2003.mdb"))->OpenTable("Table");
     std::vector<std::string> texts;
     while (jet4->NextRow(row)) texts.push_back(row[1].text);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "ümlaut"), texts.end());
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Мир"), texts.end());
-
+    for (const char* text : {"ümlaut", "Мир"}) EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
     auto paradox = OpenSource(Fixture("paradox/TypSammlung/TypSammlung.DB"))->OpenTable("TypSammlung");
     EXPECT_GE(paradox->FieldIndex("Währung"), 0);
     const int32_t memo = paradox->FieldIndex("Memo");
@@ -101,7 +90,6 @@ TEST(ExtSources, TextsArriveAsUtf8AndDatesAsDayMonthYear) {
     while (paradox->NextRow(row))
         if (row[0].text == "Fünfter Datensatz") fuenfter = row[static_cast<size_t>(memo)].text;
     EXPECT_EQ(fuenfter, "Dies ist eine Memo im 'Fünften Datensat'");  // 40 bytes of TypSammlung.MB
-
     // The four comments longer than their 100-byte leader (318 .. 56864 bytes
     // by their records) come from CUSTOMER.MB whole.
     auto customer = OpenSourceIsolated(Fixture("paradox/CUSTOMER/CUSTOMER.DB"))->OpenTable("CUSTOMER");
@@ -186,16 +174,13 @@ TEST(ExtSources, SQLiteTablesWithKeys) {
     auto source = OpenSourceIsolated(dir / "s.sqlite");
     ASSERT_EQ(source->TableNames(), std::vector<std::string>{"t"});
     auto t = source->OpenTable("T");
-    ASSERT_EQ(t->Fields().size(), 3u);
+    ASSERT_EQ(std::make_pair(t->Fields().size(), t->Indexes().size()), std::make_pair(size_t{3}, size_t{3}));
     EXPECT_EQ(t->Fields()[1].size, 12);
-    ASSERT_EQ(t->Indexes().size(), 3u);
-    EXPECT_TRUE(t->Indexes()[0].primary);
-    EXPECT_TRUE(t->Indexes()[1].unique);
+    EXPECT_TRUE(t->Indexes()[0].primary && t->Indexes()[1].unique);
     EXPECT_EQ(t->Indexes()[2].fields, (std::vector<std::string>{"v", "name"}));
     std::vector<TExtValue> row;
     ASSERT_TRUE(t->NextRow(row));
-    EXPECT_EQ(row[1].text, "München");
-    EXPECT_EQ(row[2].text, "0.1");
+    EXPECT_EQ(std::make_pair(row[1].text, row[2].text), std::make_pair(std::string("München"), std::string("0.1")));
     ASSERT_TRUE(t->NextRow(row));
     EXPECT_TRUE(row[2].null);
     EXPECT_FALSE(t->NextRow(row));

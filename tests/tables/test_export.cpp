@@ -21,10 +21,8 @@ using testing::TempDir;
 const std::vector<TExportField> kExample{{"Name", 0, 20}, {"Nr", 1, 11}};
 
 TEST(ExportStatements, WorkedExample) {
-    const auto paradox = CreateTableLines(TExportFormat::Paradox, "T.db", kExample, 2);
-    const std::vector<std::string> paradoxLines{"CREATE TABLE 'T.db' ", "( Name CHAR(21) ", ", Nr INTEGER ",
-                                                ", PRIMARY KEY (Nr)", ");"};
-    EXPECT_EQ(paradox, paradoxLines);
+    EXPECT_EQ(CreateTableLines(TExportFormat::Paradox, "T.db", kExample, 2),
+              (std::vector<std::string>{"CREATE TABLE 'T.db' ", "( Name CHAR(21) ", ", Nr INTEGER ", ", PRIMARY KEY (Nr)", ");"}));
     EXPECT_EQ(CreateTableLines(TExportFormat::Access, "T", kExample, 2),
               std::vector<std::string>{"CREATE TABLE [T] ( Name CHAR(21) , Nr INTEGER );"});
     EXPECT_EQ(CreateIndexStatement(TExportFormat::Access, "T", kExample, 2),
@@ -62,8 +60,6 @@ TEST(ExportValues, CodePagesAndQuoteCharacters) {
 std::string FormatName(const ::testing::TestParamInfo<TExportFormat>& info) {
     return info.param == TExportFormat::Paradox ? "Paradox" : info.param == TExportFormat::FoxPro ? "FoxPro" : "SQLite";
 }
-
-// ---- round trips -------------------------------------------------------------------
 
 // The test's own conversion: code page 850 to UTF-8, quote characters blank.
 std::string Expected(const std::string& oem) {
@@ -119,7 +115,6 @@ TEST_P(ExportRoundTrip, EveryDemoTableReadsBackWithItsValuesAndKey) {
         if (format == TExportFormat::SQLite) options.database = out / "demo.sqlite";
         TTableExport exporter(options);
         ASSERT_EQ(exporter.Run(table, false), TTableExport::TResult::Done);
-
         std::vector<std::vector<std::string>> want;
         const TKorFieldDefs& defs = table.FieldDefs();
         for (bool more = table.First(); more; more = table.Next()) {
@@ -131,7 +126,6 @@ TEST_P(ExportRoundTrip, EveryDemoTableReadsBackWithItsValuesAndKey) {
             }
             want.push_back(row);
         }
-
         auto source = extdb::OpenSource(format == TExportFormat::SQLite ? options.database
                                                                         : out.Path() + path.back() + ext);
         auto target = source->OpenTable(path.back());
@@ -154,7 +148,6 @@ TEST_P(ExportRoundTrip, EveryDemoTableReadsBackWithItsValuesAndKey) {
         std::sort(want.begin(), want.end());
         std::sort(got.begin(), got.end());
         EXPECT_EQ(got, want);
-
         if (format != TExportFormat::FoxPro && table.PrimaryKeyField() > 0) {
             const auto& idx = target->Indexes();
             const std::string key = defs.FieldName(table.PrimaryKeyField() - 1);
@@ -167,8 +160,6 @@ TEST_P(ExportRoundTrip, EveryDemoTableReadsBackWithItsValuesAndKey) {
 
 const auto kFormats = ::testing::Values(TExportFormat::Paradox, TExportFormat::FoxPro, TExportFormat::SQLite);
 INSTANTIATE_TEST_SUITE_P(Formats, ExportRoundTrip, kFormats, FormatName);
-
-// ---- replacing, failing, cancelling ---------------------------------------------
 
 class ExportReplace : public ::testing::TestWithParam<TExportFormat> {
 protected:

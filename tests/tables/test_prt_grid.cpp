@@ -20,10 +20,7 @@ namespace {
 class RecordingCanvas final : public IPrtCanvas {
 public:
     RecordingCanvas(int32_t cx, int32_t cy) : cx_(cx), cy_(cy) {}
-    void PageExtent(int32_t& cx, int32_t& cy) override {
-        cx = cx_;
-        cy = cy_;
-    }
+    void PageExtent(int32_t& cx, int32_t& cy) override { cx = cx_, cy = cy_; }
     void BeginDocument(const std::string&, int32_t) override { pages.emplace_back(); }
     void NewPage() override { pages.emplace_back(); }
     void EndDocument() override { ended = true; }
@@ -73,10 +70,8 @@ TEST_P(PrintLayout, EveryCellOnceHeaderOnEveryPage) {
     RecordingCanvas canvas(p.cx, p.cy);
     ASSERT_TRUE(g.Print(canvas));
     EXPECT_TRUE(canvas.ended);
-    EXPECT_EQ(g.StartRow, 0);
-    EXPECT_EQ(g.StartCol, 0);
-    if (p.manyPages) EXPECT_GT(canvas.pages.size(), 2u);
-
+    EXPECT_EQ(std::make_pair(g.StartRow, g.StartCol), std::make_pair(0, 0));
+    if (p.manyPages) { EXPECT_GT(canvas.pages.size(), 2u); }
     std::map<std::string, int> seen;
     for (const auto& page : canvas.pages) {
         ASSERT_FALSE(page.empty());
@@ -109,9 +104,7 @@ TEST(PrintLayout, CancelStopsAfterThePageAndStartsOverNextTime) {
     TPrtTextGrid g = NumberedGrid(1, 500, 100);
     RecordingCanvas canvas(2100, -2970);
     EXPECT_FALSE(g.Print(canvas, &stop));
-    EXPECT_EQ(canvas.pages.size(), 1u);
-    EXPECT_TRUE(canvas.ended);
-    EXPECT_EQ(g.StartRow, 0);
+    EXPECT_EQ(std::make_tuple(canvas.pages.size(), canvas.ended, g.StartRow), std::make_tuple(size_t{1}, true, 0));
 }
 
 TEST(TextExport, WritesTheRangeAsTabSeparatedAnsiLines) {
@@ -158,13 +151,10 @@ struct SmallTable {
 TEST(ContentsGrid, HeaderThenRecordsInKeyOrderConverted) {
     SmallTable s;
     TTableContentsGrid g(s.t);
-    ASSERT_EQ(g.ColCount(), 2);
-    ASSERT_EQ(g.RowCount(), 4);
-    EXPECT_EQ(g.Cell(1, 0), "Text");
-    EXPECT_EQ(g.Cell(0, 1), "A1");
-    EXPECT_EQ(g.Cell(1, 2), "Kälte");
-    EXPECT_EQ(g.Cell(0, 1), "A1");  // backwards again
-    EXPECT_EQ(g.Cell(0, 3), "C3");
+    ASSERT_EQ(std::make_pair(g.ColCount(), g.RowCount()), std::make_pair(2, 4));
+    // Read in this order (a braced list keeps it): forwards, backwards again, forwards.
+    EXPECT_EQ((std::vector<std::string>{g.Cell(1, 0), g.Cell(0, 1), g.Cell(1, 2), g.Cell(0, 1), g.Cell(0, 3)}),
+              (std::vector<std::string>{"Text", "A1", "Kälte", "A1", "C3"}));
 }
 
 TEST(EmptyTable, AFailureKeepsTheRecordsAndSaysWhy) {
@@ -190,7 +180,6 @@ TEST(ProjectTableCommands, PrintExportEmptyByCataloguePath) {
         const std::string n = std::to_string(1000 + i);
         ASSERT_EQ(RunTool({"table", "append", data, key, "M" + n, "Text " + n}).exitCode, 0);
     }
-
     const std::string pdf = dir / "m.pdf";
     const ToolResult printed = RunTool({"project", "print", project, "AUC_SYSTEM/MESSTELLE", "--pdf", pdf});
     ASSERT_EQ(printed.exitCode, 0) << printed.err;
@@ -198,13 +187,11 @@ TEST(ProjectTableCommands, PrintExportEmptyByCataloguePath) {
     EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
     const std::regex page(R"(/Type\s*/Page[^s])");
     EXPECT_GE(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()), 3);
-
     const std::string txt = dir / "m.txt";
     ASSERT_EQ(RunTool({"project", "export-text", project, "AUC_SYSTEM/MESSTELLE", txt}).exitCode, 0);
     const std::string text = ReadText(txt);
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "Stelle\tText\r\n");
     EXPECT_NE(text.find("M1149\tText 1149\r\n"), std::string::npos);
-
     ASSERT_EQ(RunTool({"project", "empty", project, "AUC_SYSTEM/MESSTELLE"}).exitCode, 0);
     EXPECT_NE(RunTool({"project", "info", project, "AUC_SYSTEM/MESSTELLE"}).out.find("records\t0\n"), std::string::npos);
     EXPECT_EQ(RunTool({"project", "dump", project, "AUC_SYSTEM/KABEL"}).exitCode, 1);
