@@ -495,14 +495,7 @@ private:
         std::vector<int32_t> seen;
         for (bool ok = kf_.First(); ok && seen.size() <= expected.size(); ok = kf_.Next())
             seen.push_back(kf_.CurrentRecord());
-        if (seen != expected) {
-            std::ostringstream s;
-            s << "list of " << seen.size() << " records, expected " << expected.size() << ":";
-            for (size_t i = 0; i < std::max(seen.size(), expected.size()); ++i)
-                s << " " << (i < seen.size() ? std::to_string(seen[i]) : "-") << "/"
-                  << (i < expected.size() ? std::to_string(expected[i]) : "-");
-            return s.str();
-        }
+        if (seen != expected) return "list " + ::testing::PrintToString(seen) + ", expected " + ::testing::PrintToString(expected);
         if (kf_.RecordCount() != static_cast<int32_t>(expected.size()))
             return "RecordCount " + std::to_string(kf_.RecordCount());
         if (!expected.empty() && !kf_.Eof()) return "no Eof after the last record";
