@@ -14,20 +14,15 @@ protected:
         args.insert(args.end(), rest.begin(), rest.end());
         return RunTool(args);
     }
-    void Create(Args extra) {
-        Args args{"table", "create", dir / "t.dat", dir / "t.key"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        const ToolResult r = RunTool(args);
-        ASSERT_TRUE(Ok(r, "")) << r.err;
-    }
+    void Create(Args extra) { ASSERT_TRUE(Ok(Table("create", extra), "")); }
     TempDir dir;
 };
 
 TEST_F(CliTable, CreateAndInfoShowTheHeader) {
     Create({"--title", "MESSTELLE", "--primary", "2", "Name:string:12", "Nr#12135:integer", "Wert:float",
             "Klein:smallint", "Wort:word"});
-    EXPECT_EQ(ReadBytes(dir / "t.key").size(), 72u);
-    EXPECT_EQ(ReadBytes(dir / "t.dat").size(), 3284u + 5 * 64 + 13 + 4);
+    EXPECT_EQ(std::make_pair(ReadBytes(dir / "t.key").size(), ReadBytes(dir / "t.dat").size()),
+              std::make_pair(size_t{72}, size_t{3284 + 5 * 64 + 13 + 4}));
     EXPECT_TRUE(Ok(Table("info"),
                    "title\tMESSTELLE\nrecords\t0\nslots\t0\nfreehead\t0\nprimary\t2\n"
                    "field\t0\t600\tName\t12\t0\t0\n"
