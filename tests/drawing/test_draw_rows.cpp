@@ -113,10 +113,8 @@ TEST(Resample, ZoomStepsAndDisplaySizes) {
     for (int i = 0; i < 5; ++i) out.push_back(ZoomOut(out.back()));
     EXPECT_EQ(in, (std::vector<int32_t>{100, 130, 169, 220, 220}));
     EXPECT_EQ(out, (std::vector<int32_t>{100, 77, 59, 45, 35, 35}));
-    EXPECT_EQ(DisplaySize(1000, 130), 1301);
-    EXPECT_EQ(DisplaySize(500, 130), 651);
-    EXPECT_EQ(DisplaySize(1000, 77), 771);
-    EXPECT_EQ(DisplaySize(500, 77), 386);
+    EXPECT_EQ((std::vector<int32_t>{DisplaySize(1000, 130), DisplaySize(500, 130), DisplaySize(1000, 77), DisplaySize(500, 77)}),
+              (std::vector<int32_t>{1301, 651, 771, 386}));
 }
 
 }  // namespace

@@ -47,10 +47,8 @@ TEST_F(DrawingSave, UnchangedRoundTripIsByteIdenticalWithAFreshCrc) {
     EXPECT_EQ(gen::Get32(after, 28), gen::CrcFrom32(after));
     EXPECT_EQ(d.StoredCrc(), gen::CrcFrom32(after)) << "the model takes the new CRC";
     EXPECT_EQ(gen::Get32(std::vector<uint8_t>(d.Header().begin(), d.Header().end()), 28), d.StoredCrc());
-
     uint32_t stored = 0, computed = 1;
-    EXPECT_TRUE(d.CheckCrc(stored, computed));
-    EXPECT_EQ(stored, computed);
+    EXPECT_TRUE(d.CheckCrc(stored, computed) && stored == computed);
     EXPECT_EQ(Entries(), std::vector<std::string>{"000042"}) << "no file is left beside it";
 }
 
@@ -79,8 +77,7 @@ TEST_F(DrawingSave, OnlyOpaqueRecordsWriteAnEmptyCodeIndex) {
     const auto after = ReadBytes(path());
     EXPECT_EQ(after, before);
     const gen::Layout at = gen::LayoutOf(after);
-    EXPECT_EQ(gen::Get32(after, at.reservedAt + 4), 0u);
-    EXPECT_EQ(at.codesAt, at.codeIndexAt);
+    EXPECT_TRUE(gen::Get32(after, at.reservedAt + 4) == 0 && at.codesAt == at.codeIndexAt);
 }
 
 TEST_F(DrawingSave, NamesThatStandForNoFileAndEmptyDrawingsAreNotWritten) {
@@ -94,19 +91,14 @@ TEST_F(DrawingSave, NamesThatStandForNoFileAndEmptyDrawingsAreNotWritten) {
         EXPECT_EQ(ReadBytes(path(name)), page);
     }
     TKorDrawing none;
-    none.SetProject(dir.Path());
-    none.SetFileName("000043");
-    none.Open();  // no such file
+    OpenPage(none, dir.Path(), "000043");  // no such file
     EXPECT_FALSE(none.Save());
     EXPECT_FALSE(path::FileExists(path("000043")));
-
     const auto emptyBytes = gen::Build(gen::Drawing{});
-    TKorDrawing d;
+    TKorDrawing d, unnamed;
     Load(d, emptyBytes, "000044");
     EXPECT_FALSE(d.Save());
     EXPECT_EQ(ReadBytes(path("000044")), emptyBytes);
-
-    TKorDrawing unnamed;
     unnamed.SetProject(dir.Path());
     EXPECT_FALSE(unnamed.Save());
 }
@@ -128,7 +120,6 @@ TEST_F(DrawingSave, CodesBeyondTheIndexRangeAreRefusedWithoutWriting) {
     EXPECT_EQ(ReadBytes(path()), before);
     EXPECT_EQ(Entries(), std::vector<std::string>{"000042"});
     EXPECT_EQ(d.SymbolAt(89)->GetCode(9), std::string(139, 'W')) << "the model stays";
-
     // Back under the limit (20 codes of 5 words instead of 74) the same model saves.
     for (int i = 0; i < 2; ++i)
         for (int c = 0; c < 10; ++c) d.SymbolAt(i)->SetCode(c, "");
@@ -216,7 +207,6 @@ TEST_F(DrawingSave, RandomPagesRoundTripThroughEdits) {
         TKorDrawing d;
         Load(d, gen::Build(page));
         ASSERT_EQ(d.Symbols().Count(), static_cast<int32_t>(page.symbols.size()));
-
         gen::Drawing expected = gen::Canonical(page);
         for (size_t i = 0; i < expected.symbols.size(); ++i) {
             auto& codes = expected.symbols[i].codes;
@@ -229,7 +219,6 @@ TEST_F(DrawingSave, RandomPagesRoundTripThroughEdits) {
         ASSERT_TRUE(d.Save());
         const auto written = ReadBytes(path());
         ASSERT_EQ(written, gen::Build(expected));
-
         TKorDrawing back;
         Load(back, written);
         ASSERT_TRUE(back.Save());
