@@ -17,10 +17,9 @@ TEST(ProjectIni, ReadsValuesAsWindowsDoes) {
               "Name1=a=b\r\n"
               "Zeile ohne Gleichheitszeichen\r\n"
               "[CableDataBase]\r\nName2=aus der zweiten Sektion\r\n");
-    EXPECT_EQ(ini.ReadString("RVK", "Level1"), "<ANLAGE:Bereich>");
-    EXPECT_EQ(ini.ReadString("CableDataBase", "ProjectPath"), "D:\\Stamm");
-    EXPECT_EQ(ini.ReadString("CableDataBase", "ProjectName"), "\"Kabel\" ; kein Kommentar");
-    EXPECT_EQ(ini.ReadString("CableDataBase", "Name1"), "a=b");
+    EXPECT_EQ((std::vector<std::string>{ini.ReadString("RVK", "Level1"), ini.ReadString("CableDataBase", "ProjectPath"),
+                                        ini.ReadString("CableDataBase", "ProjectName"), ini.ReadString("CableDataBase", "Name1")}),
+              (std::vector<std::string>{"<ANLAGE:Bereich>", "D:\\Stamm", "\"Kabel\" ; kein Kommentar", "a=b"}));
     EXPECT_FALSE(ini.ValueExists("CableDataBase", "Name2"));
     EXPECT_EQ(ini.ReadString("Fehlt", "Name1", "vorgabe"), "vorgabe");
 }
