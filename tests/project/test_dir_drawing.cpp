@@ -29,7 +29,7 @@ protected:
     }
     std::vector<std::string> Codes(const std::string& name, int32_t symbol) {
         TKorDrawing d;
-        OpenPage(d, dir, ReadBytes(dir / name), name);
+        OpenPage(d, dir.Path(), name);
         std::vector<std::string> out;
         for (int32_t c = 60; c <= 64; ++c) out.push_back(d.SymbolAt(symbol)->GetCode(c));
         return out;

@@ -59,15 +59,13 @@ TEST_F(DirFileTest, CreateEntryGrowsDirDatFirstAndStampsTheEntry) {
     EXPECT_EQ(cat.EntryEvaluate(1), 0);
     // A key that exists creates nothing.
     EXPECT_EQ(cat.CreateEntry("x", FolderKey({"A"})), "000000");
-    EXPECT_EQ(cat.CreatedEntries().Count(), 0);
-    EXPECT_EQ(cat.DirDat().GetText(1), "Anlage Nord");
+    EXPECT_EQ(std::make_pair(cat.CreatedEntries().Count(), cat.DirDat().GetText(1)), std::make_pair(0, std::string("Anlage Nord")));
 }
 
 TEST_F(DirFileTest, EntriesAreNumberedInCreationAndFoundByTheirPath) {
     EXPECT_EQ(cat.CreateEntry("", {FolderPart("A"), FolderPart("B"), DrawingPart("P1")}), "000003");
     EXPECT_EQ(Values(cat.CreatedEntries()), (std::vector<int32_t>{1, 2, 3}));
-    EXPECT_EQ(cat.EntryType(3), dirref::kDrawing);
-    EXPECT_EQ(cat.EntryType(4), -1);  // free
+    EXPECT_EQ(std::make_pair(cat.EntryType(3), cat.EntryType(4)), std::make_pair(int32_t{dirref::kDrawing}, -1));  // 4 is free
     EXPECT_EQ(cat.CreateEntry("", {FolderPart("A"), FolderPart("B"), DrawingPart("P2")}), "000004");
     EXPECT_EQ(Values(cat.CreatedEntries()), std::vector<int32_t>{4});
     // Locate gives the entry number, not a record; the type byte counts.
@@ -260,8 +258,6 @@ TEST_F(DirFileTest, EvaluateMarksOfEntries) {
     cat.DeleteDrawing({"F", "Q"});
     EXPECT_EQ(cat.Locate(DrawingKey({"F", "Q"})), -1);
 }
-
-// ---- opening ---------------------------------------------------------------------
 
 TEST_F(DirFileTest, OpenCreatesAMissingDirDatAndExtendsAShortOne) {
     cat.CreateEntry("", DrawingKey({"F", "P"}));

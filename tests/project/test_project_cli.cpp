@@ -75,9 +75,7 @@ TEST_F(ProjectCli, DrawingsAreCopiedWithTheirLevelTexts) {
     WriteBytes(source, gen::Build(gen::RandomDrawing(3, 6)));
     EXPECT_EQ(Ok({"add-drawing", dir, source, "ANLAGE/MSR/LIC-100/1"}), "000004\n");
     TKorDrawing d;
-    d.SetProject(dir);
-    d.SetFileName("000004");
-    d.Open();
+    OpenPage(d, dir, "000004");
     EXPECT_EQ(d.SymbolAt(0)->GetCode(60) + "/" + d.SymbolAt(0)->GetCode(62), "ANLAGE/1");
     EXPECT_EQ(Ok({"tree", dir}),
               "ANLAGE\t0\t000001\n  MSR\t0\t000002\n    LIC-100\t0\t000003\n      1\t1\t000004\n");

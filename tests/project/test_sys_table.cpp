@@ -13,8 +13,6 @@
 namespace korin::testing {
 namespace {
 
-// ---- Dir.dat ---------------------------------------------------------------------
-
 TEST(DirDat, RecordsAreBoundsCheckedAndTextsCut) {
     TempDir dir;
     TKorDirDat dat;
@@ -42,8 +40,6 @@ TEST(DirDat, RecordsAreBoundsCheckedAndTextsCut) {
     dat.Open();
     EXPECT_EQ(dat.GetText(1), std::string(86, 'y'));
 }
-
-// ---- system table ------------------------------------------------------------------
 
 class SysTableTest : public ProjectTest {
 protected:
