@@ -78,7 +78,12 @@ std::vector<TCandidate> Candidates(TMsrProject& project, char mark) {
     for (bool ok = mpoint.First(); ok; ok = mpoint.Next())
         if (mpoint.GetFieldById(field::kKind).find(mark) == std::string::npos)
             rows.push_back({mpoint.GetFieldById(field::kDesignation), {}});
-    if (!project.inst.IsOpen()) return rows;
+    FillInstruments(project, rows);
+    return rows;
+}
+
+void FillInstruments(TMsrProject& project, std::vector<TCandidate>& rows) {
+    if (!project.inst.IsOpen()) return;
     TIntegerList found;
     for (TCandidate& row : rows) {
         if (!project.inst.FindBySecondary("MESSTELLE", {row.designation}, found)) continue;
@@ -91,7 +96,6 @@ std::vector<TCandidate> Candidates(TMsrProject& project, char mark) {
         std::sort(names.begin(), names.end());
         row.instruments = JoinCommaText(names);
     }
-    return rows;
 }
 
 }  // namespace korin::msr

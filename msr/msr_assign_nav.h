@@ -45,5 +45,8 @@ struct TCandidate {
 
 // The measure points without the mark, in primary key order.
 std::vector<TCandidate> Candidates(TMsrProject& project, char mark);
+// Fills each row's instruments: the sorted comma text of the non-empty field
+// 12115 of the INSTRUMENTIERUNG records under "MESSTELLE" = its designation.
+void FillInstruments(TMsrProject& project, std::vector<TCandidate>& rows);
 
 }  // namespace korin::msr

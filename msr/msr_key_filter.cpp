@@ -9,8 +9,6 @@
 namespace korin::msr {
 namespace {
 
-constexpr int32_t kInstrument = 12115;
-
 bool Blank(const std::string& text) { return TrimBlanks(text).empty(); }
 
 }  // namespace
@@ -92,19 +90,7 @@ std::vector<TCandidate> FilteredCandidates(TMsrProject& project, const TKeyFilte
     for (const int32_t slot : FilteredSlots(mpoint, filter))
         if (mpoint.GoToSlot(slot) && mpoint.GetFieldById(field::kKind).find(mark) == std::string::npos)
             rows.push_back({mpoint.GetFieldById(field::kDesignation), {}});
-    if (!project.inst.IsOpen()) return rows;
-    TIntegerList found;
-    for (TCandidate& row : rows) {
-        if (!project.inst.FindBySecondary("MESSTELLE", {row.designation}, found)) continue;
-        std::vector<std::string> names;
-        for (int32_t i = 0; i < found.Count(); ++i) {
-            if (!project.inst.GoToSlot(found.Items(i))) continue;
-            std::string name = TrimBlanks(project.inst.GetFieldById(kInstrument));
-            if (!name.empty()) names.push_back(std::move(name));
-        }
-        std::sort(names.begin(), names.end());
-        row.instruments = JoinCommaText(names);
-    }
+    FillInstruments(project, rows);
     return rows;
 }
 
