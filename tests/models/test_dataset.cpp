@@ -35,9 +35,16 @@ public:
         table.Reindex();
         table.Close();
     }
+    TKorDataSet& Open() {
+        ds.SetKorTab(&table);
+        ds.Open();
+        return ds;
+    }
     QTemporaryDir dir;
     TKorTable table;
+    TKorDataSet ds;  // goes before the table
 };
+#define TESTER(m) QAbstractItemModelTester tester(&(m), QAbstractItemModelTester::FailureReportingMode::QtTest)
 
 QStringList Column(const QAbstractItemModel& m, int column) {
     QStringList texts;
@@ -55,15 +62,13 @@ class TestDataSet : public QObject {
 private slots:
     void rowsFollowTheKeyOrder() {
         ScratchTable t(kFields, {{"TIC200", "Halle 2", "b"}, {"FIC101", "Halle 1", "a"}, {"PI300", "Halle 1", "c"}});
-        TKorDataSet ds;
-        QAbstractItemModelTester tester(&ds, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        TKorDataSet& ds = t.ds;
+        TESTER(ds);
         ds.SetKorTab(&t.table);
         QCOMPARE(ds.rowCount(), 0);  // closed until opened
         ds.Open();
-        QVERIFY(ds.Active());
-        QVERIFY(t.table.IsOpen());
-        QCOMPARE(ds.rowCount(), 3);
-        QCOMPARE(ds.columnCount(), 3);
+        QVERIFY(ds.Active() && t.table.IsOpen());
+        QCOMPARE(std::pair(ds.rowCount(), ds.columnCount()), std::pair(3, 3));
         QCOMPARE(Column(ds, 0), (QStringList{"FIC101", "PI300", "TIC200"}));
         QCOMPARE(Column(ds, 2), (QStringList{"a", "c", "b"}));
         QCOMPARE(ds.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ort"));
@@ -79,40 +84,32 @@ private slots:
 
     void withoutPrimaryKeyTheSlotOrderCounts() {
         ScratchTable t(kFields, {{"Z", "", ""}, {"A", "", ""}, {"M", "", ""}}, 0);
-        TKorDataSet ds;
-        ds.SetKorTab(&t.table);
-        ds.Open();
-        QCOMPARE(Column(ds, 0), (QStringList{"Z", "A", "M"}));
+        QCOMPARE(Column(t.Open(), 0), (QStringList{"Z", "A", "M"}));
     }
 
     void emptyTableAndNoTable() {
         ScratchTable t(kFields, {});
-        TKorDataSet ds;
-        ds.Open();  // no table: stays closed
-        QVERIFY(!ds.Active());
-        ds.SetKorTab(&t.table);
-        ds.Open();
+        t.ds.Open();  // no table: stays closed
+        QVERIFY(!t.ds.Active());
+        TKorDataSet& ds = t.Open();
         QVERIFY(ds.Active());
-        QCOMPARE(ds.rowCount(), 0);
-        QCOMPARE(ds.columnCount(), 3);
+        QCOMPARE(std::pair(ds.rowCount(), ds.columnCount()), std::pair(0, 3));
         QVERIFY(!ds.SelectRow(0));
     }
 
     void filterNarrowsAndReopens() {
         ScratchTable t(kFields, {{"A1", "Halle 1", ""}, {"A2", "Halle 2", ""}, {"A3", "Halle 1", ""}});
-        TKorDataSet ds;
-        QAbstractItemModelTester tester(&ds, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        ds.SetKorTab(&t.table);
+        TKorDataSet& ds = t.ds;
+        TESTER(ds);
         ds.SetFilter("Ort = \"Halle 1\"");
-        ds.Open();
+        t.Open();
         QCOMPARE(Column(ds, 0), (QStringList{"A1", "A3"}));
         // Changing the filter of an open model applies it at once.
         ds.SetFilter("Name = \"A2\"");
         QVERIFY(ds.Active());
         QCOMPARE(Column(ds, 0), QStringList{"A2"});
         ds.SetFilter("Ort = \"Halle 9\"");
-        QVERIFY(ds.Active());
-        QCOMPARE(ds.rowCount(), 0);
+        QVERIFY(ds.Active() && ds.rowCount() == 0);
         ds.SetFilter("");
         QCOMPARE(ds.rowCount(), 3);
         // A field without an index is refused by the table; the model stays closed.
@@ -124,11 +121,10 @@ private slots:
 
     void filterRecordHandlerDecidesWhileFiltered() {
         ScratchTable t(kFields, {{"A1", "", "ja"}, {"A2", "", "nein"}, {"A3", "", "ja"}, {"A4", "", "nein"}});
-        TKorDataSet ds;
-        QAbstractItemModelTester tester(&ds, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        ds.SetKorTab(&t.table);
+        TKorDataSet& ds = t.ds;
+        TESTER(ds);
         ds.SetOnFilterRecord([](TKorTable& table) { return table.GetField(2) == "ja"; });
-        ds.Open();
+        t.Open();
         QCOMPARE(ds.rowCount(), 4);  // not filtered: the handler is not asked
         ds.SetFiltered(true);
         QCOMPARE(Column(ds, 0), (QStringList{"A1", "A3"}));
@@ -142,15 +138,12 @@ private slots:
     // Editing is refused; records appended later show after reopening.
     void editingIsRefusedAndAppendsShowOnReopening() {
         ScratchTable t(kFields, {{"M1", "", "alt"}});
-        TKorDataSet ds;
-        ds.SetKorTab(&t.table);
-        ds.Open();
+        TKorDataSet& ds = t.Open();
         const QModelIndex cell = ds.index(0, 2);
         QVERIFY(!ds.CanModify());
         QVERIFY(!(ds.flags(cell) & Qt::ItemIsEditable));
         QVERIFY(!ds.setData(cell, QStringLiteral("neu")));
-        QCOMPARE(cell.data().toString(), QStringLiteral("alt"));
-        QCOMPARE(t.table.GetField(2), std::string("alt"));
+        QCOMPARE(std::pair(cell.data().toString(), t.table.GetField(2)), std::pair(QStringLiteral("alt"), std::string("alt")));
 
         QVERIFY(t.table.Append({"M0", "", ""}) >= 0);
         QCOMPARE(ds.rowCount(), 1);  // the count of the open
@@ -165,24 +158,15 @@ private slots:
     void aLargeTableOpensAtOnce() {
         const int n = qEnvironmentVariableIsSet("KORIN_BIG_TABLE") ? qEnvironmentVariableIntValue("KORIN_BIG_TABLE")
                                                                    : 5000;
-        QTemporaryDir dir;
-        TKorTable table;
-        table.SetProject(dir.path().toStdString());
-        table.SetKeyFileName("000002");
-        table.SetFileName("000001");
-        table.SetFieldDefs({{"Name", TKorFieldType::String, 10}, {"Text", TKorFieldType::String, 20}});
-        table.SetPrimaryKeyField(1);
-        table.CreateNew(true);
-        table.Open();
+        std::vector<std::vector<std::string>> records;
         char name[16];
         for (int i = 0; i < n; ++i) {
             std::snprintf(name, sizeof name, "M%07d", i);
-            table.Append({name, "Messtelle"});
+            records.push_back({name, "", "Messtelle"});
         }
-        table.Close();
-
-        TKorDataSet ds;
-        ds.SetKorTab(&table);
+        ScratchTable t(kFields, records);
+        TKorDataSet& ds = t.ds;
+        ds.SetKorTab(&t.table);
         QTableView view;
         view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         ds.Open();
