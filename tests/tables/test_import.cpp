@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <optional>
+#include <tuple>
 
 #include "extdb/ext_source.h"
 #include "extdb/paradox_index.h"
@@ -49,6 +51,12 @@ void Sql(const std::string& file, const char* sql) {
     sqlite3_close(db);
 }
 
+void Place(TKorTable& table, const TempDir& dir) {
+    table.SetProject(dir.Path());
+    table.SetFileName("000001");
+    table.SetKeyFileName("000002");
+}
+
 TEST(ImportStructure, FieldKindsSizesAndKeys) {
     TFakeTable source({{"a", TExtFieldKind::Memo, 0},
                        {"b", TExtFieldKind::Date, 0},
@@ -58,19 +66,14 @@ TEST(ImportStructure, FieldKindsSizesAndKeys) {
                        {"No#", TExtFieldKind::Text, 7}},
                       {{"pk", true, true, {"c"}}, {"u", false, true, {"d", "e"}}, {"n", false, false, {"b"}}});
     const TCreateDefinition def = DefinitionFromSource(source, true);
-    ASSERT_EQ(def.fields.size(), 6u);
-    EXPECT_EQ(def.fields[0].type, TKorFieldType::String);
-    EXPECT_EQ(def.fields[0].size, 20);
-    EXPECT_EQ(def.fields[1].size, 20);
-    EXPECT_EQ(def.fields[2].size, 137);
-    EXPECT_EQ(def.fields[3].type, TKorFieldType::SmallInt);
-    EXPECT_EQ(def.fields[4].type, TKorFieldType::Float);
-    EXPECT_EQ(def.fields[5].name, "No_");
-    EXPECT_EQ(def.primaryKeyField, 3);
-    ASSERT_EQ(def.secondaryKeys.size(), 2u);
-    EXPECT_TRUE(def.secondaryKeys[0].unique);
-    EXPECT_EQ(def.secondaryKeys[0].fields, (std::vector<int32_t>{4, 5}));
-    EXPECT_FALSE(def.secondaryKeys[1].unique);
+    ASSERT_EQ(std::make_pair(def.fields.size(), def.secondaryKeys.size()), std::make_pair(size_t{6}, size_t{2}));
+    const auto& f = def.fields;
+    EXPECT_EQ(std::make_tuple(f[0].type, f[0].size, f[1].size, f[2].size, f[3].type, f[4].type, f[5].name),
+              std::make_tuple(TKorFieldType::String, 20, 20, 137, TKorFieldType::SmallInt, TKorFieldType::Float,
+                              std::string("No_")));
+    EXPECT_EQ(std::make_tuple(def.primaryKeyField, def.secondaryKeys[0].unique, def.secondaryKeys[0].fields,
+                              def.secondaryKeys[1].unique),
+              std::make_tuple(3, true, std::vector<int32_t>{4, 5}, false));
 
     TFakeTable keyless({{"x", TExtFieldKind::Integer, 4}, {"y", TExtFieldKind::Text, 0}}, {});
     EXPECT_EQ(DefinitionFromSource(keyless, true).primaryKeyField, 1);
@@ -84,40 +87,47 @@ TEST(ImportStructure, AccessTablesOfBothJetVersions) {
         SCOPED_TRACE(file);
         TempDir tmp;
         TKorTable table;
-        table.SetProject(tmp.Path());
-        table.SetFileName("000001");
-        table.SetKeyFileName("000002");
+        Place(table, tmp);
         ASSERT_TRUE(CreateFromAccess(table, dir + file, "MSP_PROJECTS", Direct()));
         table.Open();
-        EXPECT_EQ(table.FieldCount(), 74);
-        EXPECT_EQ(table.PrimaryKeyField(), 1);  // no primary index: field 1
-        EXPECT_EQ(table.FieldDefs().FieldWidth(1), 137);  // PROJ_NAME Text (255)
+        // No primary index: field 1; PROJ_NAME Text (255) is 137 wide; two unique keys.
         ASSERT_EQ(table.SecondaryKeyCount(), 2);
-        EXPECT_TRUE(table.SecondaryKeyUnique(0));
-        EXPECT_TRUE(table.SecondaryKeyUnique(1));
+        EXPECT_EQ(std::make_tuple(table.FieldCount(), table.PrimaryKeyField(), table.FieldDefs().FieldWidth(1),
+                                  table.SecondaryKeyUnique(0), table.SecondaryKeyUnique(1)),
+                  std::make_tuple(74, 1, 137, true, true));
     }
 }
 
 struct ImportFixture : ::testing::Test {
     void MakeTable(const std::vector<TKorNewField>& fields, int32_t primary) {
         table.Close();
-        table.SetProject(dir.Path());
-        table.SetFileName("000001");
-        table.SetKeyFileName("000002");
+        Place(table, dir);
         table.SetFieldDefs(fields);
         table.SetPrimaryKeyField(primary);
         table.CreateNew(true);
         table.Open();
     }
+    // The import of `table` with its mapping loaded; with a source table "q"
+    // made by `sql`, mapped by name.
+    TTableImport& Import(const char* sql = nullptr) {
+        import.emplace(table, dir.Path(), owner, Direct());
+        import->LoadMapping();
+        if (sql == nullptr) return *import;
+        Sql(src, sql);
+        import->ChooseSource(src, "q");
+        import->MapByName();
+        return *import;
+    }
     TempDir dir;
+    const std::string src = dir / "src.sqlite";
     TKorTable table;
     TImpMapOwner owner{"ANLAGE", "", "", "TEIL"};
+    std::optional<TTableImport> import;
 };
 
 TEST_F(ImportFixture, MappingFollowsTheFieldsAndAgreesOnBlankLevels) {
     MakeTable({{"Name", TKorFieldType::String, 10}, {"Wert", TKorFieldType::Integer, 0}}, 1);
-    TTableImport import(table, dir.Path(), owner, Direct());
-    import.LoadMapping();
+    TTableImport& import = Import();
     ASSERT_EQ(import.Mapping().size(), 2u);
     ASSERT_TRUE(import.SetSourceField("Wert", "value"));
 
@@ -126,32 +136,23 @@ TEST_F(ImportFixture, MappingFollowsTheFieldsAndAgreesOnBlankLevels) {
     import.LoadMapping();
     auto rows = import.Mapping();
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[2].korName, "Neu");
-    EXPECT_EQ(rows[2].code, 700);
-    EXPECT_EQ(rows[1].exName, "value");
+    EXPECT_EQ(std::make_tuple(rows[2].korName, rows[2].code, rows[1].exName), std::make_tuple("Neu", 700, "value"));
 
     // A table with the same place but without "Wert" loses that row.
     MakeTable({{"Name", TKorFieldType::String, 10}, {"Neu", TKorFieldType::String, 5}}, 1);
     import.LoadMapping();
     rows = import.Mapping();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].korName, "Name");
-    EXPECT_EQ(rows[1].korName, "Neu");
+    EXPECT_EQ(std::make_tuple(rows[0].korName, rows[1].korName), std::make_tuple("Name", "Neu"));
 
     // The file as another Paradox reader sees it: the rows with blank levels.
     auto written = extdb::OpenSource(dir / "ImpMap.db")->OpenTable("ImpMap");
     ASSERT_EQ(written->Fields().size(), 12u);
-    EXPECT_EQ(written->Fields()[0].name, "IndexNo");
-    EXPECT_EQ(written->Fields()[11].name, "ExTabName");
+    EXPECT_EQ(std::make_tuple(written->Fields()[0].name, written->Fields()[11].name), std::make_tuple("IndexNo", "ExTabName"));
     std::vector<extdb::TExtValue> row;
-    int count = 0;
-    while (written->NextRow(row)) {
-        ++count;
-        EXPECT_EQ(row[6].text, "ANLAGE");
-        EXPECT_TRUE(row[7].text.empty());
-        EXPECT_EQ(row[9].text, "TEIL");
-    }
-    EXPECT_EQ(count, 2);
+    std::vector<std::string> levels;
+    while (written->NextRow(row)) levels.push_back(row[6].text + "|" + row[7].text + "|" + row[9].text);
+    EXPECT_EQ(levels, std::vector<std::string>(2, "ANLAGE||TEIL"));
 }
 
 // Every record of a Paradox file as pxlib reads it, with its data block.
@@ -219,14 +220,12 @@ TEST_F(ImportFixture, MappingComesWithItsPrimaryAndSecondaryIndex) {
     back.Load();
     EXPECT_TRUE(back.IndexFilesCurrent());
     ASSERT_EQ(back.Rows().size(), 74u);
-    EXPECT_EQ(back.Rows()[4].indexNo, 6);
-    EXPECT_EQ(back.Rows()[4].korName, "ZZ");
+    EXPECT_EQ(std::make_pair(back.Rows()[4].indexNo, back.Rows()[4].korName), std::make_pair(6, std::string("ZZ")));
 }
 
 TEST_F(ImportFixture, MissingOrStaleIndexFilesAreWrittenAnewAndAFailedSaveKeepsTheOldSet) {
     MakeTable({{"Name", TKorFieldType::String, 10}}, 1);
-    TTableImport import(table, dir.Path(), owner, Direct());
-    import.LoadMapping();
+    TTableImport& import = Import();
     const std::string x = dir / TImpMap::kSecondaryIndex;
     const auto changeCount = [&](const std::string& file) {
         unsigned char c = 0;
@@ -242,11 +241,9 @@ TEST_F(ImportFixture, MissingOrStaleIndexFilesAreWrittenAnewAndAFailedSaveKeepsT
         if (damage[0] == 'o') extdb::WritePxHeaderBytes(x, extdb::pxhead::kChangeCount, "\x7f", 1);
         TImpMap old(dir.Path());
         old.Load();  // the .db alone is read
-        EXPECT_FALSE(old.IndexFilesCurrent());
-        EXPECT_EQ(old.Rows().size(), 1u);
+        EXPECT_EQ(std::make_pair(old.IndexFilesCurrent(), old.Rows().size()), std::make_pair(false, size_t{1}));
         import.LoadMapping();
-        EXPECT_EQ(changeCount(dir / TImpMap::kFileName), before + 1);
-        EXPECT_EQ(changeCount(x), before + 1);
+        EXPECT_EQ(std::make_pair(changeCount(dir / TImpMap::kFileName), changeCount(x)), std::make_pair(before + 1, before + 1));
     }
     const std::string before = korin::testing::ReadText(dir / TImpMap::kFileName);
     ASSERT_EQ(::mkdir((x + ".~new").c_str(), 0755), 0);  // the new .X02 cannot be written
@@ -257,8 +254,7 @@ TEST_F(ImportFixture, MissingOrStaleIndexFilesAreWrittenAnewAndAFailedSaveKeepsT
     old.Load();
     EXPECT_TRUE(old.IndexFilesCurrent());
 
-    // A ring of data blocks or an encrypted header: refused before pxlib
-    // would read for ever.
+    // A ring of data blocks or an encrypted header: refused before pxlib reads for ever.
     for (const auto& [at, bytes] : {std::pair<long, const char*>{0x800, "\x01\x00"}, {0x5C, "\x01\x00"}}) {
         extdb::WritePxHeaderBytes(dir / TImpMap::kFileName, at, bytes, 2);
         EXPECT_EQ(MessageOf([&] { old.Load(); }),
@@ -268,20 +264,13 @@ TEST_F(ImportFixture, MissingOrStaleIndexFilesAreWrittenAnewAndAFailedSaveKeepsT
 }
 
 TEST_F(ImportFixture, ReadingTwiceUpdatesAndEmptyKeysAreRefused) {
-    const std::string src = dir / "src.sqlite";
-    Sql(src, "CREATE TABLE q (k TEXT, ort TEXT, n INTEGER);"
-             "INSERT INTO q VALUES ('A', 'München', 1), ('B', 'Мир', 2), ('', 'leer', 3), ('C', 'zu langer Ort', 4);");
     MakeTable({{"K", TKorFieldType::String, 5}, {"ORT", TKorFieldType::String, 8}, {"N", TKorFieldType::Integer, 0}}, 1);
-    TTableImport import(table, dir.Path(), owner, Direct());
-    import.LoadMapping();
-    import.ChooseSource(src, "q");
-    import.MapByName();
+    TTableImport& import = Import("CREATE TABLE q (k TEXT, ort TEXT, n INTEGER); INSERT INTO q VALUES "
+                                  "('A', 'München', 1), ('B', 'Мир', 2), ('', 'leer', 3), ('C', 'zu langer Ort', 4);");
     korin::testing::RecordingSink sink;
     TImportReport first = import.Read(nullptr);
-    EXPECT_EQ(first.appended, 3);
-    EXPECT_EQ(first.refused, 1);
-    EXPECT_EQ(first.converted, 1);
-    EXPECT_EQ(first.cut, 1);
+    EXPECT_EQ(std::make_tuple(first.appended, first.refused, first.converted, first.cut),
+              std::make_tuple(3, 1, 1, 1));
     ASSERT_EQ(sink.errors.size(), 1u);
     EXPECT_NE(sink.errors[0].find("Schlüsselkonflikt"), std::string::npos);
     ASSERT_TRUE(table.FindByPrimary("A"));
@@ -291,43 +280,32 @@ TEST_F(ImportFixture, ReadingTwiceUpdatesAndEmptyKeysAreRefused) {
 
     Sql(src, "UPDATE q SET n = 9 WHERE k = 'A';");
     TImportReport second = import.Read(nullptr);
-    EXPECT_EQ(second.appended, 0);
-    EXPECT_EQ(second.updated, 3);
-    EXPECT_EQ(table.HeaderRecordCount(), 3);
+    EXPECT_EQ(std::make_tuple(second.appended, second.updated, table.HeaderRecordCount()), std::make_tuple(0, 3, 3));
     ASSERT_TRUE(table.FindByPrimary("A"));
     EXPECT_EQ(table.GetField(2), "9");
 }
 
 TEST_F(ImportFixture, BinaryValuesAreCountedAndNeverWriteAnEmptyValue) {
-    const std::string src = dir / "src.sqlite";
-    Sql(src, "CREATE TABLE q (k TEXT, b BLOB, t TEXT);"
-             "INSERT INTO q VALUES ('A', x'00ff', x'41'), ('B', NULL, 'text'), ('C', x'', 'x');");
     MakeTable({{"K", TKorFieldType::String, 5}, {"B", TKorFieldType::String, 8}, {"T", TKorFieldType::String, 8}}, 1);
-    TTableImport import(table, dir.Path(), owner, Direct());
-    import.LoadMapping();
-    import.ChooseSource(src, "q");
-    import.MapByName();
+    TTableImport& import = Import("CREATE TABLE q (k TEXT, b BLOB, t TEXT);"
+                                  "INSERT INTO q VALUES ('A', x'00ff', x'41'), ('B', NULL, 'text'), ('C', x'', 'x');");
     EXPECT_EQ(import.Read(nullptr).binary, 2);  // A's b and t; NULL and an empty BLOB lose nothing
     ASSERT_TRUE(table.FindByPrimary("A"));
     EXPECT_EQ(table.GetField(1), "");
     table.EditField(1, "kept");
     table.EditField(2, "kept");
     const TImportReport again = import.Read(nullptr);
-    EXPECT_EQ(again.updated, 3);
-    EXPECT_EQ(again.binary, 2);
+    EXPECT_EQ(std::make_pair(again.updated, again.binary), std::make_pair(int64_t{3}, int64_t{2}));
     ASSERT_TRUE(table.FindByPrimary("A"));
-    EXPECT_EQ(table.GetField(1), "kept");
-    EXPECT_EQ(table.GetField(2), "kept");
+    EXPECT_EQ(table.GetField(1) + "|" + table.GetField(2), "kept|kept");
     ASSERT_TRUE(table.FindByPrimary("B"));
     EXPECT_EQ(table.GetField(2), "text");
 }
 
 TEST_F(ImportFixture, BadSourcesChangeNothing) {
-    const std::string src = dir / "src.sqlite";
     Sql(src, "CREATE TABLE q (k TEXT); INSERT INTO q VALUES ('A');");
     MakeTable({{"K", TKorFieldType::String, 5}}, 1);
-    TTableImport import(table, dir.Path(), owner, Direct());
-    import.LoadMapping();
+    TTableImport& import = Import();
     EXPECT_EQ(MessageOf([&] { import.Read(nullptr); }),
               "Import: Für die Tabelle TEIL ist keine Quelltabelle gewählt!");
     import.ChooseSource(src, "q");
@@ -346,8 +324,7 @@ TEST_F(ImportFixture, BadSourcesChangeNothing) {
     import.ChooseSource(src, "q");
     import.SetSourceField("K", "k");
     int asked = 0;
-    TImportReport report = import.Read(nullptr, [&] { return ++asked > 2; });
-    EXPECT_TRUE(report.cancelled);
+    EXPECT_TRUE(import.Read(nullptr, [&] { return ++asked > 2; }).cancelled);
     EXPECT_EQ(table.HeaderRecordCount(), 2);
 }
 
