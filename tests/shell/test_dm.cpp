@@ -13,19 +13,6 @@
 using namespace korin;
 using namespace korin::testing;
 
-namespace {
-
-std::unique_ptr<TFormMain> OpenMain(const ProjectBuilder& b) {
-    TFormMain::Options options;
-    options.projectFolder = QString::fromStdString(b.Dir()).chopped(1);
-    options.saveSettings = false;
-    auto main = std::make_unique<TFormMain>(options);
-    main->Startup();
-    return main;
-}
-
-}  // namespace
-
 class TestDM : public QObject {
     Q_OBJECT
 
@@ -37,7 +24,7 @@ private slots:
         const auto files = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Bezeichner_Stelle", 20}},
                                       {{"FIC101"}, {"TIC200"}});
         b.AddTable({"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}, {{"R", 10}}, {{"1"}});
-        auto main = OpenMain(b);
+        auto main = StartMain(b.Folder());
         TDM& dm = main->DataModule();
         dm.OpenMPoint();
         QCOMPARE(dm.KorDataSet(TDM::MPoint).rowCount(), 2);
@@ -68,7 +55,7 @@ private slots:
         b.AddTable({"AUC_SYSTEM", "KLEMMEN"}, {{"Klemme", 10}}, {{"X1"}});
         const auto anlage = b.AddTable({"AUC_SYSTEM", "ANLAGE"}, {{"Anlage", 10}}, {{"A1"}});
         std::remove(b.FilePath(anlage.first).c_str());
-        auto main = OpenMain(b);
+        auto main = StartMain(b.Folder());
         TDM& dm = main->DataModule();
         dm.OpenConn();
         dm.OpenUnit();
@@ -82,7 +69,7 @@ private slots:
     void aTableOpenedElsewhereOnlyGetsItsDataset() {
         ProjectBuilder b;
         b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Kabel", 10}}, {{"W1"}, {"W2"}, {"W3"}});
-        auto main = OpenMain(b);
+        auto main = StartMain(b.Folder());
         TDM& dm = main->DataModule();
         QVERIFY(dm.OpenProjectTable(TDM::Path(TDM::Cable), dm.KorTab(TDM::Cable), false));
         QVERIFY(!dm.KorDataSet(TDM::Cable).Active());

@@ -25,15 +25,8 @@ struct Fixture {
     std::pair<std::string, std::string> messtelle = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
     std::pair<std::string, std::string> kabel = b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Name", 20}}, {{"K1"}});
     std::string page = b.AddDrawing({"AUC_SYSTEM", "Blatt1"});
-    std::unique_ptr<TFormMain> main;
+    std::unique_ptr<TFormMain> main = StartMain(b.Folder());
 
-    Fixture() {
-        TFormMain::Options options;
-        options.projectFolder = QString::fromStdString(b.Dir()).chopped(1);
-        options.saveSettings = false;
-        main = std::make_unique<TFormMain>(options);
-        main->Startup();
-    }
     TFormDir& Tree() { return main->ProjectTree(); }
     QString Current() const { return main->ProjectTree().Tree()->currentIndex().data().toString(); }
     bool Exists(const std::string& file) const { return path::FileExists(b.FilePath(file)); }

@@ -33,17 +33,6 @@ void CollectActions(QMenu* menu, QList<QAction*>& out) {
     }
 }
 
-std::unique_ptr<TFormMain> MainWindow(const QString& folder, bool save = false) {
-    TFormMain::Options options;
-    options.projectFolder = folder;
-    options.saveSettings = save;
-    auto main = std::make_unique<TFormMain>(options);
-    main->Startup();
-    return main;
-}
-
-QString Folder(const ProjectBuilder& b) { return QString::fromStdString(b.Dir()).chopped(1); }
-
 bool IsEmptyFolder(const QString& folder) { return std::filesystem::is_empty(folder.toStdString()); }
 
 QString RememberedName(SettingsScope& scope) {
@@ -101,7 +90,7 @@ private slots:
         b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
         QTemporaryDir other;
         // Chosen in the dialog while a project is open: it stays open.
-        auto main = MainWindow(Folder(b), true);
+        auto main = StartMain(b.Folder(), true);
         QVERIFY(main->ProjectIsOpen());
         QCOMPARE(main->windowTitle(), QStringLiteral("Korin Pro – Werk"));
         main->OpenProjectFolder(other.path());
@@ -119,7 +108,7 @@ private slots:
         // the remembered one.
         for (const QString& folder : {other.path(), other.path() + QStringLiteral("/fehlt")}) {
             dialogs_.Clear();
-            auto again = MainWindow(folder, true);
+            auto again = StartMain(folder, true);
             QCOMPARE(dialogs_.errors.size(), 1);
             QVERIFY(again->Notice().contains(folder));
             QVERIFY(!again->ProjectIsOpen());
@@ -135,7 +124,7 @@ private slots:
             settings->setValue(kMainGroup + u'/' + kProjectNameKey, QFileInfo(other.path()).fileName());
         }
         dialogs_.Clear();
-        auto remembered = MainWindow(QString(), true);
+        auto remembered = StartMain(QString(), true);
         QCOMPARE(dialogs_.errors.size(), 1);
         QVERIFY(!remembered->ProjectIsOpen());
         remembered->CloseDown();
@@ -148,7 +137,7 @@ private slots:
         b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
         b.AddTable({"AUC_SYSTEM", "KABEL"}, {{"Name", 20}}, {{"K1"}});
         std::filesystem::resize_file(b.Dir() + "Dir.dat", 90 * 3);
-        auto main = MainWindow(Folder(b));
+        auto main = StartMain(b.Folder());
         QVERIFY(main->ProjectIsOpen());
         QCOMPARE(dialogs_.errors.size(), 1);
         QVERIFY(dialogs_.errors.front().startsWith(QStringLiteral("Die Datei \"Dir.dat\" ist zu kurz")));
@@ -161,7 +150,7 @@ private slots:
         dialogs_.Clear();
         const auto size = std::filesystem::file_size(b.Dir() + "Dir.ref");
         std::filesystem::resize_file(b.Dir() + "Dir.ref", size + 5);
-        main = MainWindow(Folder(b));
+        main = StartMain(b.Folder());
         QCOMPARE(dialogs_.errors.size(), 1);
         QVERIFY(dialogs_.errors.front().contains(QStringLiteral("13 Bytes am Ende")));
     }
@@ -171,7 +160,7 @@ private slots:
         b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Name", 20}}, {{"M1"}});
         b.AddDrawing({"AUC_SYSTEM", "PLAN", "Blatt1"});
         {
-            auto main = MainWindow(Folder(b), true);
+            auto main = StartMain(b.Folder(), true);
             main->ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,PLAN,Blatt1"));
             // Long texts keep the expanded folders and the selection.
             main->ProjectTree().SetShowLongTexts(true);
@@ -183,7 +172,7 @@ private slots:
             main->CloseDown();
         }
         {
-            auto main = MainWindow(QString(), true);
+            auto main = StartMain(QString(), true);
             QVERIFY(main->ProjectTree().ShowLongTexts());
             QCOMPARE(main->size(), QSize(700, 500));
             // "Schließen" closes the project; it is not opened again.
@@ -193,7 +182,7 @@ private slots:
             QCOMPARE(main->windowTitle(), QStringLiteral("Korin Pro"));
             main->CloseDown();
         }
-        auto main = MainWindow(QString());
+        auto main = StartMain(QString());
         QVERIFY(!main->ProjectIsOpen());
     }
 

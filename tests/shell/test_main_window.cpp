@@ -63,12 +63,6 @@ struct SampleProject {
         b.AddTable({"AUC_SYSTEM", "ANLAGE"}, {{"Bezeichner_Anlage", 20}}, {{"A1"}});
         page = b.AddDrawing({"AUC_SYSTEM", "Blatt1"});
     }
-    QString Folder() const { return QString::fromStdString(b.Dir()).chopped(1); }
-    TFormMain::Options Options() const {
-        TFormMain::Options options;
-        options.projectFolder = Folder();
-        return options;
-    }
 };
 
 void SaveMain(SettingsScope& scope, const std::string& path, const std::string& name, const QVariant& menuView,
@@ -117,14 +111,13 @@ private slots:
         QFETCH(int, shown);
         SampleProject p;
         SaveMain(scope_, p.b.Parent(), p.b.Name(), menuView);
-        TFormMain w;
-        w.Startup();
-        QCOMPARE(w.GetProjectDir(), p.b.Dir());
-        QCOMPARE(w.StatusProject(), QStringLiteral("Projekt: ") + p.Folder());
-        QVERIFY(w.ViewMenu()->menuAction()->isEnabled());
+        auto w = StartMain(QString(), true);
+        QCOMPARE(w->GetProjectDir(), p.b.Dir());
+        QCOMPARE(w->StatusProject(), QStringLiteral("Projekt: ") + p.b.Folder());
+        QVERIFY(w->ViewMenu()->menuAction()->isEnabled());
         for (int v = 0; v < kViewCount; ++v) {
-            QCOMPARE(w.Module(v)->Active(), v == shown);
-            QCOMPARE(w.ViewAction(v)->isChecked(), v == shown);
+            QCOMPARE(w->Module(v)->Active(), v == shown);
+            QCOMPARE(w->ViewAction(v)->isChecked(), v == shown);
         }
     }
 
@@ -134,28 +127,26 @@ private slots:
         std::ofstream(log) << "alte Zeile\n";
         SaveMain(scope_, p.b.Parent(), p.b.Name(), 0);
         {
-            TFormMain w;
-            w.Startup();
+            auto w = StartMain(QString(), true);
             const QStringList lines = ReadLines(log);
             QVERIFY(lines.size() > 1);
             QVERIFY(lines[0].endsWith(QStringLiteral(" KorPro gestartet")));
             // The tree logs the entries in use after the start line.
             QVERIFY(lines[1].endsWith(QStringLiteral("ModDir Benutzter Eintrag: 0")));
             QVERIFY(!lines.join(u'\n').contains(QStringLiteral("alte Zeile")));
-            w.close();
+            w->close();
         }
         QVERIFY(ReadLines(log).back().endsWith(QStringLiteral(" KorPro Programm normal beendet.")));
     }
 
     void vanishedProjectFolderWritesNoLog() {
-        auto* p = new SampleProject;
+        auto p = std::make_unique<SampleProject>();
         const std::string parent = p->b.Parent(), name = p->b.Name();
-        delete p;  // the folder is gone
+        p.reset();  // the folder is gone
         SaveMain(scope_, parent, name, 0);
-        TFormMain w;
-        w.Startup();
-        QVERIFY(!w.ProjectIsOpen());
-        w.close();
+        auto w = StartMain(QString(), true);
+        QVERIFY(!w->ProjectIsOpen());
+        w->close();
         QVERIFY(!path::AnyExists(parent + name));
         QVERIFY(dialogs_.errors.isEmpty());
     }
@@ -189,33 +180,25 @@ private slots:
     void closeWritesTheMainSettingsAndOnlyTheActiveModulesKey() {
         SampleProject p;
         {
-            TFormMain w(p.Options());
-            w.Startup();
-            w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,ANLAGE"));  // shows the table module
-            w.close();
+            auto w = StartMain(p.b.Folder(), true);
+            w->ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,ANLAGE"));  // shows the table module
+            w->close();
         }
         auto s = scope_.Open();
-        QCOMPARE(s->value(QStringLiteral("Main/ProjectPath")).toString(), QString::fromStdString(p.b.Parent()));
-        QCOMPARE(s->value(QStringLiteral("Main/ProjectName")).toString(), QStringLiteral("Anlage1"));
+        QCOMPARE((QStringList{s->value("Main/ProjectPath").toString(), s->value("Main/ProjectName").toString()}),
+                 (QStringList{QString::fromStdString(p.b.Parent()), "Anlage1"}));
         QVERIFY(s->value(QStringLiteral("Main/ModuleDirWidth")).toInt() >= 10);
         QVERIFY(s->contains(QStringLiteral("Table/ANSIPath")));
         QVERIFY(!s->contains(QStringLiteral("MSRView/ANSIPath")));
 
         // The saved selection and module come back at the next start.
-        TFormMain again;
-        again.Startup();
-        QCOMPARE(again.ProjectTree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,ANLAGE"));
-        QVERIFY(again.Module(kViewTable)->Active());
+        auto again = StartMain(QString(), true);
+        QCOMPARE(again->ProjectTree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,ANLAGE"));
+        QVERIFY(again->Module(kViewTable)->Active());
 
         // A window told not to keep settings writes none.
         scope_.Clear();
-        TFormMain::Options options = p.Options();
-        options.saveSettings = false;
-        {
-            TFormMain w(options);
-            w.Startup();
-            w.close();
-        }
+        StartMain(p.b.Folder())->close();
         QVERIFY(scope_.Open()->allKeys().isEmpty());
     }
 
@@ -234,25 +217,23 @@ private slots:
             return d.CheckCrc(stored, computed);
         };
         QVERIFY(!crcOk());
-        TFormMain w(p.Options());
-        w.Startup();
+        auto w = StartMain(p.b.Folder(), true);
         for (const char* other : {"AUC_SYSTEM", "AUC_SYSTEM,MESSTELLE"}) {
-            w.ProjectTree().SelectPath(QString::fromLatin1(other));
-            w.RepairCrc();
+            w->ProjectTree().SelectPath(QString::fromLatin1(other));
+            w->RepairCrc();
             QVERIFY2(!crcOk(), other);
         }
-        w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
-        w.RepairCrc();
+        w->ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
+        w->RepairCrc();
         QVERIFY(crcOk());
     }
 
     void aTrailingSeparatorIsNoPartOfTheProjectName() {
         SampleProject p;
-        TFormMain w;
-        w.Startup();
-        w.OpenProjectFolder(p.Folder() + u'/');
-        QCOMPARE(w.ProjectName(), QStringLiteral("Anlage1"));
-        QCOMPARE(w.ProjectPath(), QString::fromStdString(p.b.Parent()));
+        auto w = StartMain(QString(), true);
+        w->OpenProjectFolder(p.b.Folder() + u'/');
+        QCOMPARE(w->ProjectName(), QStringLiteral("Anlage1"));
+        QCOMPARE(w->ProjectPath(), QString::fromStdString(p.b.Parent()));
     }
 
     void progressBarFollowsTheStore() {
@@ -260,14 +241,12 @@ private slots:
         IKorProgress& progress = w.Progress();
         progress.SetRange(0, 35);
         progress.SetStep(10);
-        progress.StepIt();
-        progress.StepIt();
-        QCOMPARE(w.ProgressBar()->value(), 20);
-        progress.StepIt();
-        progress.StepIt();
-        QCOMPARE(w.ProgressBar()->value(), 35);  // never past the end
-        progress.Reset();
-        QCOMPARE(w.ProgressBar()->value(), 0);
+        QList<int> values;  // never past the end, 0 after a reset
+        for (int i = 0; i < 5; ++i) {
+            if (i < 4) progress.StepIt(); else progress.Reset();
+            values << w.ProgressBar()->value();
+        }
+        QCOMPARE(values, (QList<int>{10, 20, 30, 35, 0}));
     }
 
 private:

@@ -22,6 +22,8 @@ public:
     // The folder that holds the project folder, with a trailing "/".
     std::string Parent() const;
     std::string Name() const { return name_; }
+    // The project folder without the trailing "/", as the main window takes it.
+    QString Folder() const { return QString::fromStdString(dir_).chopped(1); }
 
     // A table at path (folders, then the name) with text fields "NAME:size"
     // (first field the primary key) and records; returns {data file, key file}.

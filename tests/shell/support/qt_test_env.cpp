@@ -1,6 +1,7 @@
 #include "shell/support/qt_test_env.h"
 
 #include "app/register_modules.h"
+#include "shell/form_main.h"
 #include "shell/kor_settings.h"
 
 namespace korin::testing {
@@ -24,6 +25,15 @@ void SettingsScope::Clear() {
 }
 
 std::unique_ptr<QSettings> SettingsScope::Open() const { return OpenAppSettings(); }
+
+std::unique_ptr<TFormMain> StartMain(const QString& folder, bool saveSettings) {
+    TFormMain::Options options;
+    options.projectFolder = folder;
+    options.saveSettings = saveSettings;
+    auto main = std::make_unique<TFormMain>(options);
+    main->Startup();
+    return main;
+}
 
 RecordingDialogs::RecordingDialogs() : previous_(SetDialogs(this)) {}
 

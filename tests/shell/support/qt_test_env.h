@@ -10,7 +10,14 @@
 
 #include "shell/kor_dialogs.h"
 
+namespace korin {
+class TFormMain;
+}
+
 namespace korin::testing {
+
+// A started main window on this project folder (none: the remembered one).
+std::unique_ptr<TFormMain> StartMain(const QString& folder, bool saveSettings = false);
 
 // Points the user settings at a fresh folder for the lifetime of the object, so
 // that tests never read or write the user's own settings.
