@@ -18,11 +18,18 @@ using namespace korin::testing;
 
 namespace {
 
-int Tool(const QStringList& args) {
+int Tool(const QStringList& args, QString* out = nullptr) {
     QProcess tool;
     tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../korintool"), args);
     tool.waitForFinished(120000);
+    if (out) *out = QString::fromUtf8(tool.readAllStandardOutput());
     return tool.exitCode();
+}
+
+int CheckPageInfo(TFormCheckPageInfo& info) {
+    for (int i = 0; i < 4; ++i) info.Option(i)->setChecked(true);
+    info.Check();
+    return info.Grid().rowCount();
 }
 
 }  // namespace
@@ -31,9 +38,8 @@ class TestFormChecks : public QObject {
     Q_OBJECT
 private slots:
     void pageInfoReportsTheChangedPage() {
-        QVERIFY(Tool({QStringLiteral("demo"), dir_.path(), QStringLiteral("--measure-points"), QStringLiteral("6")}) == 0);
-        QVERIFY(Tool({QStringLiteral("msr"), QStringLiteral("fill"), dir_.path() + QStringLiteral("/Demo"),
-                      QStringLiteral("instruments")}) == 0);
+        QVERIFY(Tool({QStringLiteral("demo"), dir_.path(), QStringLiteral("--measure-points"), QStringLiteral("6")}) == 0 &&
+                Tool({QStringLiteral("msr"), QStringLiteral("fill"), dir_.path() + QStringLiteral("/Demo"), QStringLiteral("instruments")}) == 0);
         TFormMain::Options o;
         o.projectFolder = dir_.path() + QStringLiteral("/Demo");
         {
@@ -43,26 +49,20 @@ private slots:
             inst.Check();
             QCOMPARE(inst.Grid().rowCount(), 0);
             TFormCheckPageInfo info(w);
-            for (int i = 0; i < 4; ++i) info.Option(i)->setChecked(true);
-            info.Check();
-            QCOMPARE(info.Grid().rowCount(), 0);
+            QCOMPARE(CheckPageInfo(info), 0);
         }
         // The first page of `korintool msr pages` gets another designation in
         // code 63 (the tool cannot write while the window holds the project).
-        QProcess pages;
-        pages.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../korintool"),
-                    {QStringLiteral("msr"), QStringLiteral("pages"), o.projectFolder});
-        pages.waitForFinished(60000);
-        const QString changed = QString::fromUtf8(pages.readAllStandardOutput()).section(u'\n', 0, 0).section(u'\t', 2);
+        QString pages;
+        QCOMPARE(Tool({QStringLiteral("msr"), QStringLiteral("pages"), o.projectFolder}, &pages), 0);
+        const QString changed = pages.section(u'\n', 0, 0).section(u'\t', 2);
         QCOMPARE(Tool({QStringLiteral("drawing"), QStringLiteral("set-code"), o.projectFolder + u'/' + changed,
                        QStringLiteral("0"), QStringLiteral("63"), QStringLiteral("ANDERS")}),
                  0);
         TFormMain w(o);
         w.Startup();
         TFormCheckPageInfo info(w);
-        for (int i = 0; i < 4; ++i) info.Option(i)->setChecked(true);
-        info.Check();
-        QCOMPARE(info.Grid().rowCount(), 1);
+        QCOMPARE(CheckPageInfo(info), 1);
         QCOMPARE(info.Grid().item(0, 1)->text(), QStringLiteral("ANDERS"));
 
         dialogs_.saveFileName = dir_.filePath(QStringLiteral("ExportGrid.txt"));

@@ -25,14 +25,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&g));
         QWidget* vp = g.viewport();
         QTest::mousePress(vp, Qt::LeftButton, {}, RowPoint(g, 1));
-        for (int r : {2, 3, 4, 5}) {
+        for (int r : {2, 3, 4, 5, 3}) {
             QMouseEvent move(QEvent::MouseMove, RowPoint(g, r), vp->mapToGlobal(RowPoint(g, r)), Qt::NoButton,
                              Qt::LeftButton, {});
             QApplication::sendEvent(vp, &move);
         }
-        QMouseEvent back(QEvent::MouseMove, RowPoint(g, 3), vp->mapToGlobal(RowPoint(g, 3)), Qt::NoButton,
-                         Qt::LeftButton, {});
-        QApplication::sendEvent(vp, &back);
         QTest::mouseRelease(vp, Qt::LeftButton, {}, RowPoint(g, 3));
         QCOMPARE(g.MarkedRows(), (std::vector<int>{1, 2, 5}));
         QCOMPARE(g.item(1, 1)->background().color(), QColor(0x80, 0x80, 0x80));
@@ -41,8 +38,7 @@ private slots:
         QTest::mouseClick(vp, Qt::LeftButton, {}, RowPoint(g, 2));
         QCOMPARE(g.MarkedRows(), (std::vector<int>{1, 5}));
         g.SetColumnOfMarked(0, QStringLiteral("x"));
-        QCOMPARE(g.Text(1, 0), QStringLiteral("x"));
-        QCOMPARE(g.Text(2, 0), QString());
+        QCOMPARE(g.Text(1, 0) + u'|' + g.Text(2, 0), QStringLiteral("x|"));
         auto* corner = g.findChild<QAbstractButton*>();
         QVERIFY(corner);
         corner->click();
