@@ -2,6 +2,8 @@
 // refusals of the Paradox and dBase writers.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "extdb/export_sql.h"
 #include "store/kor_path.h"
 #include "test_support.h"
@@ -14,16 +16,13 @@ using testing::MessageOf;
 TEST(ExportStatementParser, ReadsQuotedNamesAndValues) {
     const TExtStatement create = ParseStatement("CREATE TABLE 'O''Hara.db' \r\n( Name CHAR(21) \r\n, Nr INTEGER "
                                                 "\r\n, PRIMARY KEY (Nr)\r\n);");
-    EXPECT_EQ(create.table, "O'Hara.db");
     ASSERT_EQ(create.columns.size(), 2u);
-    EXPECT_EQ(create.columns[0].size, 21);
-    EXPECT_TRUE(create.columns[1].integer);
-    EXPECT_EQ(create.primaryKey, "Nr");
+    EXPECT_EQ(std::make_tuple(create.table, create.columns[0].size, create.columns[1].integer, create.primaryKey),
+              std::make_tuple("O'Hara.db", 21, true, "Nr"));
     const TExtStatement insert = ParseStatement("INSERT INTO [T] VALUES (   'it''s', -5 );");
     ASSERT_EQ(insert.values.size(), 2u);
-    EXPECT_EQ(insert.values[0].text, "it's");
-    EXPECT_TRUE(insert.values[0].quoted);
-    EXPECT_EQ(IntegerValue(insert.values[1], "Nr"), -5);
+    EXPECT_EQ(std::make_tuple(insert.values[0].text, insert.values[0].quoted, IntegerValue(insert.values[1], "Nr")),
+              std::make_tuple("it's", true, -5));
 }
 
 TEST(ExportStatementParser, RefusesWhatItDoesNotKnow) {
@@ -51,20 +50,17 @@ TEST(ExportDirectoryDatabase, RefusalsLeaveNoFiles) {
         db.Execute("CREATE TABLE 'K.db' ( Name CHAR(5) , Nr INTEGER , PRIMARY KEY (Nr) );");
         db.Execute("INSERT INTO 'K.db' VALUES (  'a', 7 );");
         db.Execute("INSERT INTO 'K.db' VALUES (  'b', 7 );");
-        EXPECT_EQ(MessageOf([&] { db.Execute("INSERT INTO 'K.db' VALUES (  'b' );"); }),
-                  "ExtDB: Die Tabelle K.db erwartet 2 Werte, nicht 1!");
-        EXPECT_EQ(MessageOf([&] { db.Execute("INSERT INTO 'K.db' VALUES (  'abcdef', 1 );"); }),
-                  "ExtDB: Der Wert der Spalte Name ist länger als 5 Zeichen!");
-        EXPECT_EQ(MessageOf([&] { db.Commit(); }), "ExtDB: Schlüsselverletzung in der Tabelle K.db: 7");
-        EXPECT_EQ(MessageOf([&] { db.Execute("CREATE TABLE '../K.db' ( a INTEGER );"); }),
-                  "ExtDB: Der Tabellenname ../K.db ist ungültig!");
-        EXPECT_EQ(MessageOf([&] { db.Execute("CREATE TABLE 'W.db' ( a CHAR(256) );"); }),
-                  "ExtDB: Die Spaltenbreite 256 ist für Paradox zu groß!");
-        TExtDirectoryDatabase dbf(dir.Path(), TExtTargetFormat::DBase);
+        for (const auto& [statement, message] : std::vector<std::pair<std::string, std::string>>{
+                 {"INSERT INTO 'K.db' VALUES (  'b' );", "ExtDB: Die Tabelle K.db erwartet 2 Werte, nicht 1!"},
+                 {"INSERT INTO 'K.db' VALUES (  'abcdef', 1 );", "ExtDB: Der Wert der Spalte Name ist länger als 5 Zeichen!"},
+                 {"", "ExtDB: Schlüsselverletzung in der Tabelle K.db: 7"},  // Commit
+                 {"CREATE TABLE '../K.db' ( a INTEGER );", "ExtDB: Der Tabellenname ../K.db ist ungültig!"},
+                 {"CREATE TABLE 'W.db' ( a CHAR(256) );", "ExtDB: Die Spaltenbreite 256 ist für Paradox zu groß!"}})
+            EXPECT_EQ(MessageOf([&] { statement.empty() ? db.Commit() : db.Execute(statement); }), message);
+        TExtDirectoryDatabase dbf(dir.Path(), TExtTargetFormat::DBase);  // goes without Commit
         dbf.Execute("CREATE TABLE 'D.dbf' ( a INTEGER );");
         EXPECT_EQ(MessageOf([&] { dbf.Execute("CREATE TABLE 'D.dbf' ( a INTEGER );"); }),
                   "ExtDB: Die Tabelle D.dbf existiert bereits!");
-        // dbf goes without Commit
     }
     EXPECT_TRUE(path::ListDirectory(dir.Path()).empty());
 }

@@ -90,8 +90,7 @@ TEST(ExtSources, TextsArriveAsUtf8AndDatesAsDayMonthYear) {
     while (paradox->NextRow(row))
         if (row[0].text == "Fünfter Datensatz") fuenfter = row[static_cast<size_t>(memo)].text;
     EXPECT_EQ(fuenfter, "Dies ist eine Memo im 'Fünften Datensat'");  // 40 bytes of TypSammlung.MB
-    // The four comments longer than their 100-byte leader (318 .. 56864 bytes
-    // by their records) come from CUSTOMER.MB whole.
+    // The four comments longer than their 100-byte leader (318 .. 56864 bytes) come from CUSTOMER.MB whole.
     auto customer = OpenSourceIsolated(Fixture("paradox/CUSTOMER/CUSTOMER.DB"))->OpenTable("CUSTOMER");
     std::vector<size_t> longer;
     while (customer->NextRow(row))
@@ -139,12 +138,11 @@ TEST(ExtSources, OleDatesOutsideMdbtoolsRange) {
 TEST(ExtSources, BadInputGivesGermanMessages) {
     TempDir dir;
     korin::testing::WriteText(dir / "text.mdb", std::string(4096, 'x'));
-    EXPECT_EQ(MessageOf([&] { OpenSource(dir / "missing.mdb"); }),
-              "ExtDB: Die Datei " + (dir / "missing.mdb") + " existiert nicht!");
-    EXPECT_EQ(MessageOf([&] { OpenSource(dir / "text.mdb"); }),
-              "ExtDB: Die Datei " + (dir / "text.mdb") + " ist keine Access-Datenbank!");
-    EXPECT_EQ(MessageOf([&] { OpenSourceIsolated(dir / "text.mdb"); }),
-              "ExtDB: Die Datei " + (dir / "text.mdb") + " ist keine Access-Datenbank!");
+    const std::string notAccess = "ExtDB: Die Datei " + (dir / "text.mdb") + " ist keine Access-Datenbank!";
+    EXPECT_EQ((std::vector<std::string>{MessageOf([&] { OpenSource(dir / "missing.mdb"); }),
+                                        MessageOf([&] { OpenSource(dir / "text.mdb"); }),
+                                        MessageOf([&] { OpenSourceIsolated(dir / "text.mdb"); })}),
+              (std::vector<std::string>{"ExtDB: Die Datei " + (dir / "missing.mdb") + " existiert nicht!", notAccess, notAccess}));
     if (Fixture("").empty()) return;
     EXPECT_EQ(MessageOf([&] { OpenSourceIsolated(Fixture("access/nwind.mdb"))->OpenTable("Gone"); }),
               "ExtDB: Die Tabelle Gone existiert nicht in " + Fixture("access/nwind.mdb") + "!");
@@ -164,26 +162,22 @@ TEST(ExtSources, SQLiteTablesWithKeys) {
     TempDir dir;
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open((dir / "s.sqlite").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE t (id INTEGER PRIMARY KEY, name VARCHAR(12) NOT NULL, v REAL);"
-                           "CREATE UNIQUE INDEX byName ON t(name); CREATE INDEX byV ON t(v, name);"
-                           "INSERT INTO t VALUES (1, 'München', 0.1), (2, 'x', NULL);",
-                           nullptr, nullptr, nullptr),
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE t (id INTEGER PRIMARY KEY, name VARCHAR(12) NOT NULL, v REAL);"
+                               "CREATE UNIQUE INDEX byName ON t(name); CREATE INDEX byV ON t(v, name);"
+                               "INSERT INTO t VALUES (1, 'München', 0.1), (2, 'x', NULL);", nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
     auto source = OpenSourceIsolated(dir / "s.sqlite");
     ASSERT_EQ(source->TableNames(), std::vector<std::string>{"t"});
     auto t = source->OpenTable("T");
     ASSERT_EQ(std::make_pair(t->Fields().size(), t->Indexes().size()), std::make_pair(size_t{3}, size_t{3}));
-    EXPECT_EQ(t->Fields()[1].size, 12);
-    EXPECT_TRUE(t->Indexes()[0].primary && t->Indexes()[1].unique);
-    EXPECT_EQ(t->Indexes()[2].fields, (std::vector<std::string>{"v", "name"}));
+    EXPECT_EQ(std::make_tuple(t->Fields()[1].size, t->Indexes()[0].primary, t->Indexes()[1].unique, t->Indexes()[2].fields),
+              std::make_tuple(12, true, true, std::vector<std::string>{"v", "name"}));
     std::vector<TExtValue> row;
     ASSERT_TRUE(t->NextRow(row));
     EXPECT_EQ(std::make_pair(row[1].text, row[2].text), std::make_pair(std::string("München"), std::string("0.1")));
     ASSERT_TRUE(t->NextRow(row));
-    EXPECT_TRUE(row[2].null);
-    EXPECT_FALSE(t->NextRow(row));
+    EXPECT_TRUE(row[2].null && !t->NextRow(row));
 }
 
 }  // namespace
