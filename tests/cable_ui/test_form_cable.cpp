@@ -44,8 +44,7 @@ private slots:
         w.Startup();
         auto* form = qobject_cast<TFormCable*>(w.Module(kViewCable));
         QVERIFY(form && form->Active());
-        QCOMPARE(form->ListCables()->count(), 2);
-        QCOMPARE(form->ListCables()->currentRow(), 0);
+        QCOMPARE(std::pair(form->ListCables()->count(), form->ListCables()->currentRow()), std::pair(2, 0));
         QCOMPARE(Column(*form, 1), QStringList{"1"});
 
         form->ActionCreateWires()->trigger();
@@ -61,9 +60,8 @@ private slots:
         QCOMPARE(Column(*form, 2), (QStringList{"", "", ""}));
 
         w.ViewSelect(kViewTable);
-        QVERIFY(!form->Active());
+        QVERIFY(!form->Active() && !form->Ops().IsOpen());
         QCOMPARE(form->ListCables()->count(), 0);
-        QVERIFY(!form->Ops().IsOpen());
     }
 
 private:

@@ -43,8 +43,7 @@ private slots:
         w.Startup();
         auto& m = *static_cast<TFormTable*>(w.Module(kViewTable));
         auto* view = static_cast<TFormTableImport*>(m.ViewAt(TFormTable::kImport));
-        QVERIFY(view->ViewActive());
-        QCOMPARE(view->Grid()->rowCount(), 2);
+        QVERIFY(view->ViewActive() && view->Grid()->rowCount() == 2);
         QCOMPARE(view->Grid()->item(1, 1)->text(), QStringLiteral("ORT"));
 
         view->Import()->ChooseSource(src, "q");
@@ -57,8 +56,7 @@ private slots:
         QCOMPARE(view->Grid()->item(1, 4)->text(), QStringLiteral("ort"));
 
         view->ReadDataClick();
-        QVERIFY(dialogs_.errors.isEmpty());
-        QCOMPARE(dialogs_.messages.size(), 1);
+        QVERIFY(dialogs_.errors.isEmpty() && dialogs_.messages.size() == 1);
         QVERIFY(dialogs_.messages[0].startsWith(QStringLiteral("2 Datensätze angefügt, 0 geändert, 0 abgewiesen.")));
         QVERIFY(m.Table().FindByPrimary("A"));
         QCOMPARE(m.Table().GetField(1), std::string("M\x81nchen"));
@@ -68,8 +66,7 @@ private slots:
         TFormSelectAccessImport dialog(nullptr, nullptr);
         QVERIFY(!dialog.TableName()->isEnabled());
         dialog.Level(0)->setEditText(QStringLiteral("ANLAGE"));
-        QVERIFY(dialog.TableName()->isEnabled());
-        QVERIFY(!dialog.Level(2)->isEnabled());
+        QVERIFY(dialog.TableName()->isEnabled() && !dialog.Level(2)->isEnabled());
         QTest::keyClicks(dialog.TableName()->lineEdit(), QStringLiteral("ab-c_1"));
         QCOMPARE(dialog.TableName()->currentText(), QStringLiteral("ABC_1"));
         QCOMPARE(dialog.LevelText(), QStringLiteral("ANLAGE,ABC_1"));
