@@ -1,19 +1,13 @@
 // Measure points through a secondary key (whole and partial keys, the value
-// list, the assignment list) checked against a walk of MESSTELLE, and the
-// bitmap of a page's original.
+// list, the assignment list) checked against a walk of MESSTELLE.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <tuple>
 
-#include "msr/msr_assign.h"
 #include "msr/msr_assign_nav.h"
-#include "msr/msr_comma_text.h"
-#include "msr/msr_generate.h"
 #include "msr/msr_key_filter.h"
-#include "msr/msr_page_bitmap.h"
 #include "msr_fixture.h"
-#include "store/kor_path.h"
 
 namespace korin::testing {
 namespace {
@@ -82,41 +76,15 @@ TEST_F(MsrKeyFilter, AssignmentListKeepsTheMarkAndTheInstruments) {
     p.mpoint.SetFieldById(1, "B20");
     ASSERT_TRUE(p.mpoint.FindByPrimary(p.Designations().front()));
     const std::string plant = p.mpoint.GetFieldById(1);
-    std::vector<TCandidate> expected;
+    std::vector<std::pair<std::string, std::string>> expected, found;
     for (const TCandidate& c : Candidates(p, 'E')) {
         ASSERT_TRUE(p.mpoint.FindByPrimary(c.designation));
-        if (p.mpoint.GetFieldById(1) == plant) expected.push_back(c);
+        if (p.mpoint.GetFieldById(1) == plant) expected.emplace_back(c.designation, c.instruments);
     }
-    const std::vector<TCandidate> found = FilteredCandidates(p, {"Anlage", {plant}}, 'E');
-    ASSERT_EQ(found.size(), expected.size());
-    ASSERT_FALSE(found.empty());
+    for (const TCandidate& c : FilteredCandidates(p, {"Anlage", {plant}}, 'E')) found.emplace_back(c.designation, c.instruments);
+    EXPECT_EQ(found, expected);
     ASSERT_LT(found.size(), Candidates(p, 'E').size());
-    ASSERT_TRUE(std::any_of(found.begin(), found.end(), [](const TCandidate& c) { return !c.instruments.empty(); }));
-    for (size_t i = 0; i < found.size(); ++i) {
-        EXPECT_EQ(found[i].designation, expected[i].designation);
-        EXPECT_EQ(found[i].instruments, expected[i].instruments);
-    }
-}
-
-TEST_F(MsrKeyFilter, BitmapOfAPageFollowsItsOriginalPath) {
-    TMsrProject p(Project());
-    AutoAssign(p.mpoint, OriginalRows(BuildOriginalLists(Originals(), {"TYPICALS"})), TCriterion::Processing,
-               p.Designations());
-    TPageGenerator(p, ReadLevels(p.Dir()), {}).Generate(p.Designations());
-    const TKindPages pages = IndexKindPages(p, 'M');
-    ASSERT_FALSE(pages.points.empty());
-    ASSERT_TRUE(p.mpoint.FindByPrimary(pages.points[0]));
-    const std::vector<std::string> path = SplitCommaText(p.mpoint.GetFieldById(field::kOrigPath));
-    const std::string expected = Originals() + "bitmap/" + SplitCommaText(p.mpoint.GetFieldById(field::kOriginal))[0] + ".bmp";
-    ASSERT_TRUE(path::FileExists(expected)) << expected;
-    std::string windows = Originals().substr(0, Originals().size() - 1);
-    std::replace(windows.begin(), windows.end(), '/', '\\');
-    for (const auto& [stored, bitmap] : std::vector<std::pair<std::string, std::string>>{
-             {JoinCommaText(path), expected}, {windows + "," + path[1], expected}, {"", ""}}) {
-        p.mpoint.SetFieldById(field::kOrigPath, stored);
-        EXPECT_EQ(PageBitmapFile(p, pages.files[0][0]), bitmap) << stored;
-    }
-    EXPECT_EQ(PageBitmapFile(p, "999999"), "");
+    ASSERT_TRUE(std::any_of(found.begin(), found.end(), [](const auto& c) { return !c.second.empty(); }));
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
-// Renaming refusals and the pages the assignment window walks.
+// Renaming refusals, the pages the assignment window walks and the bitmap of a
+// page's original.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "msr/msr_assign.h"
 #include "msr/msr_assign_nav.h"
+#include "msr/msr_comma_text.h"
 #include "msr/msr_generate.h"
+#include "msr/msr_page_bitmap.h"
 #include "msr/msr_rename.h"
 #include "msr_fixture.h"
+#include "store/kor_path.h"
 
 namespace korin::testing {
 namespace {
@@ -37,7 +43,7 @@ TEST_F(MsrRenameNav, RenameRefusesAnotherMeasurePointsDesignation) {
         EXPECT_EQ(CheckRename(p, c.old, c.plant, c.point), c.refusal) << c.old << " " << c.point;
 }
 
-TEST_F(MsrRenameNav, PagesOfTheKindLeadToTheirTreePaths) {
+TEST_F(MsrRenameNav, PagesOfTheKindLeadToTheirTreePathsAndBitmaps) {
     TMsrProject p(Project());
     AutoAssign(p.mpoint, OriginalRows(BuildOriginalLists(Originals(), {"TYPICALS"})), TCriterion::Processing,
                p.Designations());
@@ -54,6 +60,20 @@ TEST_F(MsrRenameNav, PagesOfTheKindLeadToTheirTreePaths) {
                   std::to_string(pages.files[i].size()));
     }
     EXPECT_FALSE(ReadPageHead(p, "999999").valid);
+
+    // The bitmap follows the stored original path, also written the Windows way.
+    ASSERT_TRUE(p.mpoint.FindByPrimary(pages.points[0]));
+    const std::vector<std::string> path = SplitCommaText(p.mpoint.GetFieldById(field::kOrigPath));
+    const std::string expected = Originals() + "bitmap/" + SplitCommaText(p.mpoint.GetFieldById(field::kOriginal))[0] + ".bmp";
+    ASSERT_TRUE(path::FileExists(expected)) << expected;
+    std::string windows = Originals().substr(0, Originals().size() - 1);
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    for (const auto& [stored, bitmap] : std::vector<std::pair<std::string, std::string>>{
+             {JoinCommaText(path), expected}, {windows + "," + path[1], expected}, {"", ""}}) {
+        p.mpoint.SetFieldById(field::kOrigPath, stored);
+        EXPECT_EQ(PageBitmapFile(p, pages.files[0][0]), bitmap) << stored;
+    }
+    EXPECT_EQ(PageBitmapFile(p, "999999"), "");
 }
 
 }  // namespace
