@@ -30,6 +30,13 @@ struct Fixture {
     TFormDir& Tree() { return main->ProjectTree(); }
     QString Current() const { return main->ProjectTree().Tree()->currentIndex().data().toString(); }
     bool Exists(const std::string& file) const { return path::FileExists(b.FilePath(file)); }
+    QList<bool> Exist(std::initializer_list<std::string> files) const {
+        QList<bool> out;
+        for (const std::string& file : files) out << Exists(file);
+        return out;
+    }
+    // The published selection: its type and table data file.
+    std::pair<int, std::string> Published() { return {Tree().SelectedType(), Tree().SelectedTableDataFile()}; }
     // The names below AUC_SYSTEM, read anew.
     QStringList Children() {
         TKorDirModel& m = Tree().Model();
@@ -56,12 +63,11 @@ private slots:
     void selectPathToAVanishedEntryStopsAtItsFolder() {
         Fixture f;
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
-        QCOMPARE(f.Tree().SelectedType(), 5);
-        QCOMPARE(f.Tree().SelectedTableKeyFile(), f.messtelle.second);
+        QCOMPARE(std::pair(f.Tree().SelectedType(), f.Tree().SelectedTableKeyFile()), std::pair(5, f.messtelle.second));
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,Blatt1"));
-        QCOMPARE(f.Tree().SelectedType(), 1);
-        QCOMPARE(f.Tree().SelectedDrawingFile(), f.page);
-        QCOMPARE(f.Tree().SelectedTableDataFile(), f.messtelle.first);  // the last table stays published
+        // The last table stays published.
+        QCOMPARE(std::tuple(f.Tree().SelectedType(), f.Tree().SelectedDrawingFile(), f.Tree().SelectedTableDataFile()),
+                 std::tuple(1, f.page, f.messtelle.first));
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
 
         // Another program removes the table.
@@ -75,16 +81,14 @@ private slots:
 
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,KABEL"));
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
-        QCOMPARE(f.Current(), QStringLiteral("AUC_SYSTEM"));
-        QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM"));
+        QCOMPARE((QStringList{f.Current(), f.Tree().GetSelectedPath()}), (QStringList{"AUC_SYSTEM", "AUC_SYSTEM"}));
         // The published selection is still the table selected before.
-        QCOMPARE(f.Tree().SelectedType(), 5);
-        QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);
+        QCOMPARE(f.Published(), std::pair(5, f.kabel.first));
         QCOMPARE(f.Tree().SelectedPath(), std::string("AUC_SYSTEM\\KABEL"));
 
         // A first text that names nothing selects nothing new.
         f.Tree().SelectPath(QStringLiteral("GIBTESNICHT,KABEL"));
-        QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);
+        QCOMPARE(f.Published(), std::pair(5, f.kabel.first));
         // Names are compared with their letter case.
         f.Tree().SelectPath(QStringLiteral("auc_system"));
         QCOMPARE(f.Tree().SelectedType(), 5);
@@ -103,10 +107,8 @@ private slots:
 
         dialogs_.answerYes = true;
         f.Tree().DeleteSelected();
-        QVERIFY(!f.Exists(f.messtelle.first));
-        QVERIFY(!f.Exists(f.messtelle.second));
+        QCOMPARE(f.Exist({f.messtelle.first, f.messtelle.second, f.kabel.first}), (QList<bool>{false, false, true}));
         QCOMPARE(f.Children(), (QStringList{"Blatt1", "KABEL", "SCHEDULE", "SYSTABLE"}));
-        QVERIFY(f.Exists(f.kabel.first));
         // The selection moves to the folder.
         QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM"));
         std::string data, key;
@@ -114,28 +116,22 @@ private slots:
         QVERIFY(dialogs_.errors.isEmpty());
     }
 
+    // After a path found only up to its folder, the tree shows the folder while
+    // the table is still published; delete works on what the user sees.
     void theSelectedNodeDecidesWhatIsDeleted() {
-        // After a path that was found only up to its folder, the tree shows the
-        // folder while the published selection is still the table. The delete
-        // button works on what the user sees: the folder's tables go, its
-        // drawing stays.
         Fixture f;
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,KABEL"));
         f.Tree().SelectPath(QStringLiteral("AUC_SYSTEM,WEG"));
-        QCOMPARE(f.Tree().SelectedType(), 5);
-        QCOMPARE(f.Current(), QStringLiteral("AUC_SYSTEM"));
+        QCOMPARE(std::pair(f.Tree().SelectedType(), f.Current()), std::pair(5, QStringLiteral("AUC_SYSTEM")));
         f.Tree().DeleteSelected();
-        QVERIFY(!f.Exists(f.kabel.first));
-        QVERIFY(!f.Exists(f.messtelle.first));
-        QVERIFY(f.Exists(f.page));
+        QCOMPARE(f.Exist({f.kabel.first, f.messtelle.first, f.page}), (QList<bool>{false, false, true}));
         QCOMPARE(f.Children(), QStringList{QStringLiteral("Blatt1")});
 
         // With nothing selected, nothing is asked and nothing goes.
         dialogs_.Clear();
         f.Tree().Tree()->selectionModel()->clear();
         f.Tree().DeleteSelected();
-        QVERIFY(dialogs_.questions.isEmpty());
-        QVERIFY(f.Exists(f.page));
+        QVERIFY(dialogs_.questions.isEmpty() && f.Exists(f.page));
     }
 
     void checkWindowReportsAndRepairsARing() {
@@ -205,8 +201,7 @@ private slots:
         const QModelIndex table = f.Tree().Model().index(1, 0, folder);  // Blatt1, KABEL, MESSTELLE
         QCOMPARE(table.data().toString(), QStringLiteral("KABEL"));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(table).center());
-        QCOMPARE(f.Tree().SelectedType(), 5);
-        QCOMPARE(f.Tree().SelectedTableDataFile(), f.kabel.first);
+        QCOMPARE(f.Published(), std::pair(5, f.kabel.first));
         QCOMPARE(f.main->MenuView(), 0);
     }
 
