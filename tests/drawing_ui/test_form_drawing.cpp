@@ -53,12 +53,8 @@ private slots:
         const std::string page = cat.CreateDrawingEntry(root + "source", DrawingKey({"A10", "A10.TI1", "2"}));
         cat.Close();
 
-        TFormMain::Options options;
-        options.projectFolder = QString::fromStdString(dir).chopped(1);
-        options.saveSettings = false;
-        options.selectPath = {"A10", "A10.TI1", "2"};
-        options.module = kViewDrawing;
-        TFormMain w(options);
+        TFormMain w({.projectFolder = QString::fromStdString(dir).chopped(1), .saveSettings = false,
+                     .selectPath = {"A10", "A10.TI1", "2"}, .module = kViewDrawing});
         w.Startup();
         auto* form = qobject_cast<TFormDrawing*>(w.Module(kViewDrawing));
         QVERIFY(form && form->Active());

@@ -125,13 +125,7 @@ private slots:
     }
 
 private:
-    TFormMain::Options Options() const {
-        TFormMain::Options o;
-        o.projectFolder = dir_.path() + QStringLiteral("/Demo");
-        o.module = kViewMSR;
-        o.view = 1;
-        return o;
-    }
+    TFormMain::Options Options() const { return {.projectFolder = dir_.path() + "/Demo", .module = kViewMSR, .view = 1}; }
     SettingsScope scope_;
     RecordingDialogs dialogs_;
     QTemporaryDir dir_;

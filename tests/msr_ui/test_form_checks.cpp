@@ -40,8 +40,7 @@ private slots:
     void pageInfoReportsTheChangedPage() {
         QVERIFY(Tool({QStringLiteral("demo"), dir_.path(), QStringLiteral("--measure-points"), QStringLiteral("6")}) == 0 &&
                 Tool({QStringLiteral("msr"), QStringLiteral("fill"), dir_.path() + QStringLiteral("/Demo"), QStringLiteral("instruments")}) == 0);
-        TFormMain::Options o;
-        o.projectFolder = dir_.path() + QStringLiteral("/Demo");
+        const TFormMain::Options o{.projectFolder = dir_.path() + QStringLiteral("/Demo")};
         {
             TFormMain w(o);
             w.Startup();

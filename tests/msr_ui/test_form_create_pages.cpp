@@ -35,9 +35,7 @@ private slots:
                    {QStringLiteral("demo"), dir_.path(), QStringLiteral("--measure-points"), QStringLiteral("12"),
                     QStringLiteral("--no-pages")});
         QVERIFY(tool.waitForFinished(120000) && tool.exitCode() == 0);
-        o_.projectFolder = dir_.path() + QStringLiteral("/Demo");
-        o_.module = kViewMSR;
-        o_.view = 0;
+        o_ = {.projectFolder = dir_.path() + QStringLiteral("/Demo"), .module = kViewMSR, .view = 0};
     }
 
     void keptOverRestartAndExpertKeys() {
@@ -77,11 +75,8 @@ private slots:
             c.MeasurePointGrid().setColumnWidth(4, 77);
             w.CloseDown();
         }
-        {
-            const std::unique_ptr<QSettings> s = scope_.Open();
-            s->beginGroup(QStringLiteral("MSR/CreatePages"));
-            for (const char* key : {"TableCol4", "TableCol9", "TableCol11"}) s->setValue(QString::fromLatin1(key), -1);
-        }
+        for (const char* key : {"TableCol4", "TableCol9", "TableCol11"})
+            scope_.Open()->setValue(QStringLiteral("MSR/CreatePages/") + QLatin1String(key), -1);
         TFormMain w(o_);
         w.Startup();
         TFormMSRCreatePages& c = static_cast<TFormMSR*>(w.Module(kViewMSR))->CreatePages();

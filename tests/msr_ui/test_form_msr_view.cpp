@@ -41,10 +41,7 @@ private slots:
                    {QStringLiteral("demo"), dir_.path(), QStringLiteral("--measure-points"), QStringLiteral("12"),
                     QStringLiteral("--no-pages")});
         QVERIFY(tool.waitForFinished(120000) && tool.exitCode() == 0);
-        TFormMain::Options o;
-        o.projectFolder = dir_.path() + QStringLiteral("/Demo");
-        o.module = kViewMSRView;
-        TFormMain w(o);
+        TFormMain w({.projectFolder = dir_.path() + QStringLiteral("/Demo"), .module = kViewMSRView});
         w.Startup();
         auto& m = *static_cast<TFormMSRView*>(w.Module(kViewMSRView));
         TFormTabView& plants = m.View(TFormMSRView::kUnit);

@@ -40,12 +40,7 @@ struct Sample {
     QString Folder() const { return QString::fromStdString(b.Dir()).chopped(1); }
     // The table module showing MESSTELLE in the view given (-1 the one remembered).
     TFormMain::Options Options(int view = -1) const {
-        TFormMain::Options o;
-        o.projectFolder = Folder();
-        o.selectPath = {QStringLiteral("AUC_SYSTEM"), QStringLiteral("MESSTELLE")};
-        o.module = kViewTable;
-        o.view = view;
-        return o;
+        return {.projectFolder = Folder(), .selectPath = {"AUC_SYSTEM", "MESSTELLE"}, .module = kViewTable, .view = view};
     }
     // `korintool table info` of the table, as lines.
     QStringList Info() const {
@@ -84,15 +79,14 @@ private slots:
         TFormTable& m = Module(w);
         for (QAction* a : SevenActions(m)) QVERIFY(a->isEnabled());
         m.SelectView(0);
-        QCOMPARE(m.StrucView().Grid()->rowCount(), 3);
-        QCOMPARE(m.StrucView().Grid()->item(1, 2)->text(), QStringLiteral("Text"));
+        QCOMPARE(std::pair(m.StrucView().Grid()->rowCount(), m.StrucView().Grid()->item(1, 2)->text()), std::pair(3, QString("Text")));
         m.SelectView(1);
         auto* index = static_cast<TTableIndexView*>(m.ViewAt(1))->Grid();
         QCOMPARE(index->item(0, 1)->text() + u'|' + index->item(0, 2)->text(), QStringLiteral("Primärindex|Stelle"));
         m.SelectView(2);
         QVERIFY(m.ViewAction(2)->isChecked() && !m.ViewAction(1)->isChecked());
-        QCOMPARE(m.ContView().DataSet().rowCount(), 3);
-        QCOMPARE(m.ContView().DataSet().index(0, 0).data().toString(), QStringLiteral("FIC101"));
+        QCOMPARE(std::pair(m.ContView().DataSet().rowCount(), m.ContView().DataSet().index(0, 0).data().toString()),
+                 std::pair(3, QString("FIC101")));
 
         w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,PRO_DOKU"));
         for (QAction* a : SevenActions(m)) QVERIFY(!a->isEnabled());
@@ -173,8 +167,8 @@ private slots:
             QVERIFY2(info.contains(QString::fromUtf8(f)), f);
         // The contents grid shows the new column and the new name.
         m.SelectView(2);
-        QCOMPARE(m.ContView().DataSet().columnCount(), 4);
-        QCOMPARE(m.ContView().DataSet().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Beschreibung"));
+        QCOMPARE(std::pair(m.ContView().DataSet().columnCount(), m.ContView().DataSet().headerData(1, Qt::Horizontal).toString()),
+                 std::pair(4, QString("Beschreibung")));
     }
 
     // Records written by another object on the same files appear, move and go

@@ -34,12 +34,8 @@ private slots:
                      nullptr, nullptr, nullptr);
         sqlite3_close(db);
 
-        TFormMain::Options o;
-        o.projectFolder = QString::fromStdString(b.Dir()).chopped(1);
-        o.selectPath = {QStringLiteral("AUC_SYSTEM"), QStringLiteral("TEIL")};
-        o.module = kViewTable;
-        o.view = TFormTable::kImport;
-        TFormMain w(o);
+        TFormMain w({.projectFolder = QString::fromStdString(b.Dir()).chopped(1), .selectPath = {"AUC_SYSTEM", "TEIL"},
+                     .module = kViewTable, .view = TFormTable::kImport});
         w.Startup();
         auto& m = *static_cast<TFormTable*>(w.Module(kViewTable));
         auto* view = static_cast<TFormTableImport*>(m.ViewAt(TFormTable::kImport));
