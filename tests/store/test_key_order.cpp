@@ -1,11 +1,10 @@
-// The order of key texts against a second, independent statement of it: each
-// text encoded into bytes whose plain comparison is the order (digit runs as
-// their length and digits, control characters below runs below printable
-// characters, a leading run above every other start). Random texts mix digits,
-// control, printable and 8-bit characters, and often share long prefixes, where
-// the comparison looks at the place of the first difference only.
+// The order of key texts against an independent statement of it: bytes whose
+// plain comparison is the order. Random texts often share long prefixes, where
+// the comparison looks at the place of the first difference only. And a key
+// file built in memory against one inserted in place.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -15,24 +14,24 @@
 
 namespace {
 
+using korin::KeyPart;
+using korin::TKeyList;
+using korin::TKorKeyFile;
+
 bool Digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+// Digit runs as their length and digits, control characters below runs below
+// printable characters, a leading run above every other start.
 std::string Encoded(std::string text) {
     text = text.substr(0, 32);
     std::string out(1, !text.empty() && Digit(static_cast<unsigned char>(text[0])) ? '\2' : '\1');
     for (size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (Digit(c)) {
-            size_t n = i;
-            while (n < text.size() && Digit(static_cast<unsigned char>(text[n]))) ++n;
-            out += static_cast<char>(32);
-            out += static_cast<char>(n - i);
-            out += text.substr(i, n - i);
-            i = n;
-            continue;
-        }
-        out += static_cast<char>(c < 32 ? c : c < '0' ? c + 1 : c);
-        ++i;
+        size_t n = i;
+        while (n < text.size() && Digit(static_cast<unsigned char>(text[n]))) ++n;
+        out += n > i ? std::string{char(32), char(n - i)} + text.substr(i, n - i)
+                     : std::string(1, static_cast<char>(c < 32 ? c : c < '0' ? c + 1 : c));
+        i = std::max(n, i + 1);
     }
     return out;
 }
@@ -55,16 +54,6 @@ TEST(KeyOrder, AgreesWithTheByteEncodingOnMixedTexts) {
         ASSERT_EQ(Sign(korin::TextCompare(a, b)), want) << "[" << a << "] / [" << b << "]";
     }
 }
-
-}  // namespace
-
-// ---- a file built in memory ---------------------------------------------------
-
-namespace {
-
-using korin::KeyPart;
-using korin::TKeyList;
-using korin::TKorKeyFile;
 
 TKeyList TableKeys(const std::string& id, const std::string& group) {
     return {KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('C', 80, id), korin::kKeySeparator,

@@ -58,10 +58,9 @@ TEST(TreeWalk, OrdersAndWhereDamageStopsThem) {
             met.push_back(k);
             EXPECT_EQ((std::array{walk.Depth(), walk.Owner()}), (k == 8 ? std::array{1, 2} : std::array{0, 0})) << what;
         }
-        EXPECT_EQ(met, visited) << what;
-        EXPECT_EQ(walk.Found(), found) << what;
-        EXPECT_EQ((std::array{walk.OutsideNode(), walk.OutsideFrom()}), outside) << what;
-        EXPECT_EQ(walk.Repeated(), repeated) << what;
+        EXPECT_EQ(std::make_tuple(met, walk.Found(), std::array{walk.OutsideNode(), walk.OutsideFrom()}, walk.Repeated()),
+                  std::make_tuple(visited, found, outside, repeated))
+            << what;
     }
 }
 
@@ -79,10 +78,8 @@ TEST(ChainWalk, EndsAtTheEndNodeOrAtDamage) {
         chain.Start(2, 9);
         std::vector<int32_t> met;
         for (int32_t k = chain.Next(n.t); k > 0; k = chain.Next(n.t)) met.push_back(k);
-        EXPECT_EQ(met, expected);
-        EXPECT_EQ(chain.Found(), found);
-        EXPECT_EQ(chain.ReachedEnd(), reachedEnd);
-        EXPECT_EQ(chain.OutsideNode(), found == D::Outside ? 12 : 0);
+        EXPECT_EQ(std::make_tuple(met, chain.Found(), chain.ReachedEnd(), chain.OutsideNode()),
+                  std::make_tuple(expected, found, reachedEnd, found == D::Outside ? 12 : 0));
     }
 }
 
