@@ -33,16 +33,13 @@ private slots:
         // file again would find nothing.
         QCOMPARE(std::remove(b.FilePath(files.first).c_str()), 0);
         dm.OpenMPoint();
-        QVERIFY(dm.KorTab(TDM::MPoint).IsOpen());
-        QVERIFY(dm.KorDataSet(TDM::MPoint).Active());
+        QVERIFY(dm.KorTab(TDM::MPoint).IsOpen() && dm.KorDataSet(TDM::MPoint).Active());
         QCOMPARE(dm.KorDataSet(TDM::MPoint).index(1, 0).data().toString(), QStringLiteral("TIC200"));
 
         dm.OpenMSRRef();
         dm.CloseAllTables();
-        for (int t = 0; t < TDM::Count; ++t) {
-            QVERIFY(!dm.KorTab(static_cast<TDM::Table>(t)).IsOpen());
-            QVERIFY(!dm.KorDataSet(static_cast<TDM::Table>(t)).Active());
-        }
+        for (int t = 0; t < TDM::Count; ++t)
+            QVERIFY(!dm.KorTab(TDM::Table(t)).IsOpen() && !dm.KorDataSet(TDM::Table(t)).Active());
         // They open again on the next use.
         dm.OpenMSRRef();
         QVERIFY(dm.KorDataSet(TDM::MSRRef).Active());
@@ -50,8 +47,7 @@ private slots:
 
     void missingTablesStayClosed() {
         ProjectBuilder b;
-        // KLEMMEN directly in AUC_SYSTEM instead of PRO_DOKU; ANLAGE without its
-        // data file.
+        // KLEMMEN in AUC_SYSTEM instead of PRO_DOKU; ANLAGE without its data file.
         b.AddTable({"AUC_SYSTEM", "KLEMMEN"}, {{"Klemme", 10}}, {{"X1"}});
         const auto anlage = b.AddTable({"AUC_SYSTEM", "ANLAGE"}, {{"Anlage", 10}}, {{"A1"}});
         std::remove(b.FilePath(anlage.first).c_str());
@@ -60,10 +56,7 @@ private slots:
         dm.OpenConn();
         dm.OpenUnit();
         dm.OpenSignal();
-        for (TDM::Table t : {TDM::Conn, TDM::Unit, TDM::Signal}) {
-            QVERIFY(!dm.KorTab(t).IsOpen());
-            QVERIFY(!dm.KorDataSet(t).Active());
-        }
+        for (TDM::Table t : {TDM::Conn, TDM::Unit, TDM::Signal}) QVERIFY(!dm.KorTab(t).IsOpen() && !dm.KorDataSet(t).Active());
     }
 
     void aTableOpenedElsewhereOnlyGetsItsDataset() {

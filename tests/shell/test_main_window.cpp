@@ -91,10 +91,8 @@ private slots:
         TFormMain w;
         w.show();
         QTRY_VERIFY(w.Started());
-        QVERIFY(!w.ProjectIsOpen());
-        QCOMPARE(w.MenuView(), -1);
+        QVERIFY(!w.ProjectIsOpen() && w.MenuView() == -1 && !w.ViewMenu()->menuAction()->isEnabled());
         for (int v = 0; v < kViewCount; ++v) QVERIFY(!w.Module(v)->Active());
-        QVERIFY(!w.ViewMenu()->menuAction()->isEnabled());
         QVERIFY(dialogs_.errors.isEmpty());
     }
 
@@ -129,8 +127,7 @@ private slots:
         {
             auto w = StartMain(QString(), true);
             const QStringList lines = ReadLines(log);
-            QVERIFY(lines.size() > 1);
-            QVERIFY(lines[0].endsWith(QStringLiteral(" KorPro gestartet")));
+            QVERIFY(lines.size() > 1 && lines[0].endsWith(QStringLiteral(" KorPro gestartet")));
             // The tree logs the entries in use after the start line.
             QVERIFY(lines[1].endsWith(QStringLiteral("ModDir Benutzter Eintrag: 0")));
             QVERIFY(!lines.join(u'\n').contains(QStringLiteral("alte Zeile")));
@@ -147,8 +144,7 @@ private slots:
         auto w = StartMain(QString(), true);
         QVERIFY(!w->ProjectIsOpen());
         w->close();
-        QVERIFY(!path::AnyExists(parent + name));
-        QVERIFY(dialogs_.errors.isEmpty());
+        QVERIFY(!path::AnyExists(parent + name) && dialogs_.errors.isEmpty());
     }
 
     void modulesHearTheHostInTheirFixedOrders() {
@@ -161,13 +157,11 @@ private slots:
         };
         TFormMain w(options);
         w.Startup();
-        // Every module has its settings before any hears of the project, and
-        // all of the project before the saved selection; then the saved module
-        // shows.
+        // All settings before the project, all of it before the saved
+        // selection; then the saved module shows.
         QCOMPARE(journal, EveryModule("load") + EveryModule("project") + EveryModule("selection"));
         QVERIFY(w.Module(2)->Active());
-        // A table selection switches to the table module; every module hears of
-        // it.
+        // A table selection switches to the table module; every module hears.
         journal.clear();
         w.ProjectTree().SelectPath(QStringLiteral("AUC_SYSTEM,MESSTELLE"));
         QCOMPARE(journal, EveryModule("selection"));
@@ -188,13 +182,12 @@ private slots:
         QCOMPARE((QStringList{s->value("Main/ProjectPath").toString(), s->value("Main/ProjectName").toString()}),
                  (QStringList{QString::fromStdString(p.b.Parent()), "Anlage1"}));
         QVERIFY(s->value(QStringLiteral("Main/ModuleDirWidth")).toInt() >= 10);
-        QVERIFY(s->contains(QStringLiteral("Table/ANSIPath")));
-        QVERIFY(!s->contains(QStringLiteral("MSRView/ANSIPath")));
+        QVERIFY(s->contains(QStringLiteral("Table/ANSIPath")) && !s->contains(QStringLiteral("MSRView/ANSIPath")));
 
         // The saved selection and module come back at the next start.
         auto again = StartMain(QString(), true);
-        QCOMPARE(again->ProjectTree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM,ANLAGE"));
-        QVERIFY(again->Module(kViewTable)->Active());
+        QCOMPARE(std::pair(again->ProjectTree().GetSelectedPath(), again->Module(kViewTable)->Active()),
+                 std::pair(QStringLiteral("AUC_SYSTEM,ANLAGE"), true));
 
         // A window told not to keep settings writes none.
         scope_.Clear();
@@ -204,11 +197,7 @@ private slots:
 
     void repairCrcMendsTheSelectedDrawingOnly() {
         SampleProject p;
-        {
-            std::fstream f(p.b.FilePath(p.page), std::ios::in | std::ios::out | std::ios::binary);
-            f.seekp(28);
-            f.put('\x5A');
-        }
+        std::fstream(p.b.FilePath(p.page), std::ios::in | std::ios::out | std::ios::binary).seekp(28).put('\x5A');
         auto crcOk = [&p] {
             TKorDrawing d;
             d.SetProject(p.b.Dir());
@@ -232,8 +221,7 @@ private slots:
         SampleProject p;
         auto w = StartMain(QString(), true);
         w->OpenProjectFolder(p.b.Folder() + u'/');
-        QCOMPARE(w->ProjectName(), QStringLiteral("Anlage1"));
-        QCOMPARE(w->ProjectPath(), QString::fromStdString(p.b.Parent()));
+        QCOMPARE((QStringList{w->ProjectName(), w->ProjectPath()}), (QStringList{"Anlage1", QString::fromStdString(p.b.Parent())}));
     }
 
     void progressBarFollowsTheStore() {
