@@ -71,15 +71,14 @@ private slots:
         QCOMPARE(std::pair(ds.rowCount(), ds.columnCount()), std::pair(3, 3));
         QCOMPARE(Column(ds, 0), (QStringList{"FIC101", "PI300", "TIC200"}));
         QCOMPARE(Column(ds, 2), (QStringList{"a", "c", "b"}));
-        QCOMPARE(ds.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Ort"));
-        QCOMPARE(ds.headerData(2, Qt::Vertical).toInt(), 3);
+        QCOMPARE(std::pair(ds.headerData(1, Qt::Horizontal).toString(), ds.headerData(2, Qt::Vertical).toInt()),
+                 std::pair(QStringLiteral("Ort"), 3));
         // Reading a row moves the table to that record.
         QVERIFY(ds.SelectRow(1));
         QCOMPARE(t.table.GetField(0), std::string("PI300"));
         QVERIFY(!ds.SelectRow(3));
         ds.Close();
-        QVERIFY(!t.table.IsOpen());
-        QCOMPARE(ds.rowCount(), 0);
+        QVERIFY(!t.table.IsOpen() && ds.rowCount() == 0);
     }
 
     void withoutPrimaryKeyTheSlotOrderCounts() {
@@ -128,8 +127,7 @@ private slots:
         QCOMPARE(ds.rowCount(), 4);  // not filtered: the handler is not asked
         ds.SetFiltered(true);
         QCOMPARE(Column(ds, 0), (QStringList{"A1", "A3"}));
-        QCOMPARE(ds.RecordPosition(1), 2);
-        QVERIFY(ds.SelectRow(1));
+        QVERIFY(ds.RecordPosition(1) == 2 && ds.SelectRow(1));
         QCOMPARE(t.table.GetField(0), std::string("A3"));
         ds.SetFiltered(false);
         QCOMPARE(ds.rowCount(), 4);
@@ -140,8 +138,7 @@ private slots:
         ScratchTable t(kFields, {{"M1", "", "alt"}});
         TKorDataSet& ds = t.Open();
         const QModelIndex cell = ds.index(0, 2);
-        QVERIFY(!ds.CanModify());
-        QVERIFY(!(ds.flags(cell) & Qt::ItemIsEditable));
+        QVERIFY(!ds.CanModify() && !(ds.flags(cell) & Qt::ItemIsEditable));
         QVERIFY(!ds.setData(cell, QStringLiteral("neu")));
         QCOMPARE(std::pair(cell.data().toString(), t.table.GetField(2)), std::pair(QStringLiteral("alt"), std::string("alt")));
 

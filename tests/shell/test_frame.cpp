@@ -55,20 +55,17 @@ private slots:
     }
 
     void everyHelpItemOpensAPageOfTheHandbook() {
-        TFormMain::Options options;
-        options.saveSettings = false;
-        TFormMain main(options);
+        auto main = StartMain(QString());
         QList<QAction*> items;
-        for (QAction* a : main.menuBar()->actions())
+        for (QAction* a : main->menuBar()->actions())
             if (a->text() == QStringLiteral("&Hilfe")) CollectActions(a->menu(), items);
         QVERIFY(!items.isEmpty());
         QStringList opened;
         for (QAction* item : items) {
             if (item->text().startsWith(QStringLiteral("Ü&ber"))) continue;
             item->trigger();
-            auto* window = main.findChild<TFormHelp*>();
-            QVERIFY2(window, qPrintable(item->text()));
-            QVERIFY2(!window->Browser()->toPlainText().isEmpty(), qPrintable(item->text()));
+            auto* window = main->findChild<TFormHelp*>();
+            QVERIFY2(window && !window->Browser()->toPlainText().isEmpty(), qPrintable(item->text()));
             opened << window->CurrentTopic();
         }
         QCOMPARE(dialogs_.messages, QStringList());

@@ -66,8 +66,8 @@ private slots:
             QVERIFY2(JoinCommaText(c.texts) == c.comma, c.name);
             QVERIFY2(SplitCommaText(c.comma) == c.texts, c.name);
         }
-        QCOMPARE(SplitCommaText(QStringLiteral("  a b , c,")), (QStringList{"a", "b", "c", ""}));
-        QCOMPARE(SplitCommaText(QStringLiteral("\"x")), QStringList{"x"});
+        QCOMPARE(SplitCommaText(QStringLiteral("  a b , c,")) + SplitCommaText(QStringLiteral("\"x")),
+                 (QStringList{"a", "b", "c", "", "x"}));
     }
 
     void logLinesHaveDateTimeSourceAndMessage() {
@@ -76,15 +76,13 @@ private slots:
         AppendLogLine(file, "ModDir", "Benutzter Eintrag: 3");  // creates the file
         AppendLogLine(file, "KorPro", "Programm normal beendet.");
         const QStringList lines = QString::fromStdString(ReadAll(file)).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2);
         const QRegularExpression stamp(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d "));
-        QVERIFY(stamp.match(lines[0]).hasMatch());
-        QCOMPARE(lines[0].mid(20), QStringLiteral("ModDir Benutzter Eintrag: 3"));
-        QCOMPARE(lines[1].mid(20), QStringLiteral("KorPro Programm normal beendet."));
+        QVERIFY(stamp.match(lines.value(0)).hasMatch());
+        QCOMPARE((QStringList{lines.value(0).mid(20), lines.value(1).mid(20), lines.value(2)}),
+                 (QStringList{"ModDir Benutzter Eintrag: 3", "KorPro Programm normal beendet.", ""}));
         StartLog(file);  // starts the file anew
         const QString started = QString::fromStdString(ReadAll(file));
-        QVERIFY(started.endsWith(QStringLiteral(" KorPro gestartet\n")));
-        QCOMPARE(started.count(u'\n'), 1);
+        QVERIFY(started.endsWith(QStringLiteral(" KorPro gestartet\n")) && started.count(u'\n') == 1);
 
         // An unwritable log stops the writer.
         const std::string bad = "/nonexistent-folder/KorPro.Log";
