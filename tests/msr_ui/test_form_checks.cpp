@@ -38,8 +38,8 @@ class TestFormChecks : public QObject {
     Q_OBJECT
 private slots:
     void pageInfoReportsTheChangedPage() {
-        QVERIFY(Tool({QStringLiteral("demo"), dir_.path(), QStringLiteral("--measure-points"), QStringLiteral("6")}) == 0 &&
-                Tool({QStringLiteral("msr"), QStringLiteral("fill"), dir_.path() + QStringLiteral("/Demo"), QStringLiteral("instruments")}) == 0);
+        QVERIFY(Tool({"demo", dir_.path(), "--measure-points", "6"}) == 0 &&
+                Tool({"msr", "fill", dir_.path() + QStringLiteral("/Demo"), "instruments"}) == 0);
         const TFormMain::Options o{.projectFolder = dir_.path() + QStringLiteral("/Demo")};
         {
             TFormMain w(o);
