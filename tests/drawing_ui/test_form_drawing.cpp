@@ -66,8 +66,7 @@ private slots:
         QCOMPARE(image->DisplaySize(), QSize(41, 21));
         for (int i = 0; i < 4; ++i) image->Zoom(Qt::LeftButton);
         QCOMPARE(image->ScaleFactor(), 220);
-        image->Zoom(Qt::MiddleButton);
-        image->Zoom(Qt::RightButton);
+        for (Qt::MouseButton b : {Qt::MiddleButton, Qt::RightButton}) image->Zoom(b);
         QCOMPARE(image->DisplaySize(), QSize(32, 16));
 
         // Not a BMP, then no file: an empty view that says why.

@@ -48,17 +48,15 @@ private slots:
         const QStringList plantNames = Column(plants, QStringLiteral("Bezeichner_Anlage"));
         QVERIFY(plantNames.size() > 1);
 
-        plants.SelectRow(1);
-        QCoreApplication::processEvents();
-        const QStringList filtered = Column(points, QStringLiteral("Bezeichner_Anlage"));
-        QVERIFY(!filtered.isEmpty());
-        QCOMPARE(filtered, QStringList(filtered.size(), plantNames[1]));
-        points.SelectRow(0);
-        QCoreApplication::processEvents();
-        const QString point = Column(points, QStringLiteral("Bezeichner_Stelle")).value(0);
-        const QStringList instruments = Column(inst, QStringLiteral("Bezeichner_Stelle"));
-        QVERIFY(!instruments.isEmpty());
-        QCOMPARE(instruments, QStringList(instruments.size(), point));
+        // A row selected in one grid keeps in the next only the rows of its designation.
+        for (auto [from, to, field, row] : {std::tuple{&plants, &points, "Bezeichner_Anlage", 1},
+                                            {&points, &inst, "Bezeichner_Stelle", 0}}) {
+            from->SelectRow(row);
+            QCoreApplication::processEvents();
+            const QStringList shown = Column(*to, QString::fromUtf8(field));
+            QVERIFY2(!shown.isEmpty(), field);
+            QCOMPARE(shown, QStringList(shown.size(), Column(*from, QString::fromUtf8(field)).value(row)));
+        }
 
         // The first field hidden, then shown again: it comes back last.
         const QStringList before = plants.ShownFields();
