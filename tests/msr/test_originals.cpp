@@ -26,33 +26,27 @@ TEST(OriginalLists, EveryFolderBelowTheChosenEntryIsOneOriginal) {
     cat.Close();
 
     const std::string d = orig.Path();
-    const TKeyList typicals = FolderKey({"TYPICALS"});
     struct Case {
         TKeyList level;
         std::vector<std::string> list, info;
     };
     const Case cases[] = {
-        {typicals, {"A," + d + "," + a1 + "," + a2, "B," + d + "," + b1}, {"Druck", "", "Temperatur"}},
+        {FolderKey({"TYPICALS"}), {"A," + d + "," + a1 + "," + a2, "B," + d + "," + b1}, {"Druck", "", "Temperatur"}},
         {FolderKey({"LEER"}), {"C," + d}, {}},
         {FolderKey({"TYPICALS", "A"}), {}, {}},           // pages only, no folder
         {DrawingKey({"TYPICALS", "Notiz"}), {}, {}},      // a page chosen as the level
     };
     for (const Case& c : cases) {
         const msr::TOriginalLists lists = msr::BuildOriginalListsBelow(d, c.level);
-        EXPECT_EQ(lists.origList, c.list) << c.level.back();
-        EXPECT_EQ(lists.origInfo, c.info) << c.level.back();
+        EXPECT_EQ(std::make_pair(lists.origList, lists.origInfo), std::make_pair(c.list, c.info)) << c.level.back();
     }
     EXPECT_EQ(msr::BuildOriginalLists(d, {"TYPICALS"}).origList, cases[0].list);
 }
 
 TEST(OriginalLists, SettingTextGivesBackEveryItem) {
     const std::vector<std::vector<std::string>> lists = {
-        {},
-        {""},
-        {"Druck", ""},
-        {"", "a b", "x,\"y\"", ""},
-        {"TYP_FI,/data/Originale/,000008", "TYP_MO,/data/Originale/,000017,000018"},
-    };
+        {}, {""}, {"Druck", ""}, {"", "a b", "x,\"y\"", ""},
+        {"TYP_FI,/data/Originale/,000008", "TYP_MO,/data/Originale/,000017,000018"}};
     for (const auto& list : lists)
         EXPECT_EQ(msr::ListFromSetting(msr::ListSetting(list)), list) << msr::ListSetting(list);
 }
