@@ -150,12 +150,11 @@ TEST(ExtSources, BadInputGivesGermanMessages) {
     auto bytes = korin::testing::ReadBytes(Fixture("access/nwind.mdb"));
     bytes.resize(bytes.size() / 3);
     korin::testing::WriteBytes(dir / "cut.mdb", bytes);
-    try {
+    const std::string cut = MessageOf([&] {
         auto source = OpenSourceIsolated(dir / "cut.mdb");
         for (const auto& name : source->TableNames()) source->OpenTable(name);
-    } catch (const korin::Exception& e) {
-        EXPECT_NE(std::string(e.what()).find("ExtDB: "), std::string::npos);
-    }
+    });
+    EXPECT_TRUE(cut == "(nothing raised)" || cut.find("ExtDB: ") != std::string::npos) << cut;
 }
 
 TEST(ExtSources, SQLiteTablesWithKeys) {
