@@ -13,8 +13,7 @@ using namespace korin;
 
 namespace {
 
-// A table "000001"/"000002" in a scratch folder: text fields, the first one the
-// primary key, and the records in the order given.
+// A scratch table of text fields; primary is the key field's number, 0 for none.
 class ScratchTable {
 public:
     ScratchTable(const std::vector<std::pair<std::string, int>>& fields,
@@ -149,9 +148,8 @@ private slots:
         QCOMPARE(Column(ds, 0), (QStringList{"M0", "M1"}));
     }
 
-    // Rows are read as the view asks for them; how long opening a large table
-    // takes is measured by bench/bench_dataset.cpp. The size is raised with
-    // KORIN_BIG_TABLE (for example 1000000).
+    // Rows are read as the view asks for them (timed by bench/bench_dataset.cpp);
+    // KORIN_BIG_TABLE raises the size, for example to 1000000.
     void aLargeTableOpensAtOnce() {
         const int n = qEnvironmentVariableIsSet("KORIN_BIG_TABLE") ? qEnvironmentVariableIntValue("KORIN_BIG_TABLE")
                                                                    : 5000;

@@ -56,8 +56,7 @@ private slots:
         b.AddDrawing({"ANLAGEN", "Blatt1"});
         b.SetLongText(DrawingKey({"ANLAGEN", "Blatt1"}), "Rührwerk");
         b.AddFolder({"ANLAGEN", "Halle 2"});
-        // The model tester would read every level at once; laziness is checked
-        // without it, consistency in the tests below.
+        // No model tester here: it would read every level at once.
         Opened o(b);
         TKorDirModel& m = o.m;
         QCOMPARE(Names(m, {}), QStringList{"ANLAGEN"});
@@ -108,8 +107,7 @@ private slots:
         Opened o(b);
         TKorDirModel& m = o.m;
         TKorDirFile& dir = o.dir;
-        // The tester checks every change from here on (it reads all levels,
-        // as a view that expands everything would).
+        // The tester checks every change from here on (and reads all levels).
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QModelIndex a = Child(m, {}, "A");
         const QModelIndex bFolder = Child(m, {}, "B");
@@ -128,13 +126,12 @@ private slots:
         m.fetchMore(bFolder);
         QVERIFY(Names(m, bFolder).contains(QStringLiteral("T5")));
         // Every entry is one row: a number now used in B is no longer a row of A.
-        QSet<qint64> seen;
+        QSet<quintptr> seen;
         for (const QModelIndex& parent : {QModelIndex(), a, bFolder})
             for (int r = 0; r < m.rowCount(parent); ++r) {
                 const QModelIndex i = m.index(r, 0, parent);
-                QVERIFY(!seen.contains(static_cast<qint64>(i.internalId())));
-                seen.insert(static_cast<qint64>(i.internalId()));
-                QCOMPARE(m.parent(i), parent);
+                QVERIFY(m.parent(i) == parent && !seen.contains(i.internalId()));
+                seen.insert(i.internalId());
             }
         m.Collapse(a);
         m.fetchMore(a);

@@ -40,7 +40,6 @@ private slots:
         dm.CloseAllTables();
         for (int t = 0; t < TDM::Count; ++t)
             QVERIFY(!dm.KorTab(TDM::Table(t)).IsOpen() && !dm.KorDataSet(TDM::Table(t)).Active());
-        // They open again on the next use.
         dm.OpenMSRRef();
         QVERIFY(dm.KorDataSet(TDM::MSRRef).Active());
     }

@@ -109,7 +109,6 @@ private slots:
         f.Tree().DeleteSelected();
         QCOMPARE(f.Exist({f.messtelle.first, f.messtelle.second, f.kabel.first}), (QList<bool>{false, false, true}));
         QCOMPARE(f.Children(), (QStringList{"Blatt1", "KABEL", "SCHEDULE", "SYSTABLE"}));
-        // The selection moves to the folder.
         QCOMPARE(f.Tree().GetSelectedPath(), QStringLiteral("AUC_SYSTEM"));
         std::string data, key;
         QVERIFY(!f.Tree().KorDirFileModDir().TableFiles({"AUC_SYSTEM", "MESSTELLE"}, data, key));

@@ -127,8 +127,7 @@ private slots:
         Probe inner(host, QStringLiteral("CreatePages"), &outer);
         QCOMPARE(inner.KeyPath(), QStringLiteral("MSR/CreatePages"));
 
-        // Loading reads "ANSIPath" from the module's own key, and an inactive
-        // module saves nothing.
+        // "ANSIPath" is read from the module's own key; an inactive one saves nothing.
         auto s = scope_.Open();
         s->setValue(QStringLiteral("MSR/CreatePages/ANSIPath"), QStringLiteral("/daten/export"));
         inner.LoadSettings(*s);

@@ -22,8 +22,7 @@ using namespace korin::testing;
 
 namespace {
 
-// A module that writes the host's calls into a shared journal and otherwise
-// behaves as a plain panel module.
+// A plain panel module that writes the host's calls into a shared journal.
 class RecordingModule final : public TKorPanelModule {
 public:
     RecordingModule(IKorHost& host, int view, QStringList& journal)
@@ -189,7 +188,6 @@ private slots:
         QCOMPARE(std::pair(again->ProjectTree().GetSelectedPath(), again->Module(kViewTable)->Active()),
                  std::pair(QStringLiteral("AUC_SYSTEM,ANLAGE"), true));
 
-        // A window told not to keep settings writes none.
         scope_.Clear();
         StartMain(p.b.Folder())->close();
         QVERIFY(scope_.Open()->allKeys().isEmpty());
