@@ -72,7 +72,6 @@ void SaveMain(SettingsScope& scope, const std::string& path, const std::string& 
     s->setValue(kProjectNameKey, QString::fromStdString(name));
     if (menuView.isValid()) s->setValue(kMenuViewKey, menuView);
     if (!selected.isEmpty()) s->setValue(kSelectedItemKey, selected);
-    s->endGroup();
 }
 
 }  // namespace
@@ -112,10 +111,8 @@ private slots:
         QCOMPARE(w->GetProjectDir(), p.b.Dir());
         QCOMPARE(w->StatusProject(), QStringLiteral("Projekt: ") + p.b.Folder());
         QVERIFY(w->ViewMenu()->menuAction()->isEnabled());
-        for (int v = 0; v < kViewCount; ++v) {
-            QCOMPARE(w->Module(v)->Active(), v == shown);
-            QCOMPARE(w->ViewAction(v)->isChecked(), v == shown);
-        }
+        for (int v = 0; v < kViewCount; ++v)
+            QCOMPARE(std::pair(w->Module(v)->Active(), w->ViewAction(v)->isChecked()), std::pair(v == shown, v == shown));
     }
 
     void startupReplacesTheLogAndCloseAppendsToIt() {
