@@ -27,7 +27,7 @@ using korin::testing::TempDir;
 class TFakeTable final : public extdb::IExtTable {
 public:
     TFakeTable(std::vector<extdb::TExtField> f, std::vector<extdb::TExtIndex> i) : fields_(std::move(f)), indexes_(std::move(i)) {}
-    const std::string& Name() const override { return name_; }
+    const std::string& Name() const override { static const std::string name = "T"; return name; }
     const std::vector<extdb::TExtField>& Fields() const override { return fields_; }
     const std::vector<extdb::TExtIndex>& Indexes() const override { return indexes_; }
     int64_t RowCount() override { return 0; }
@@ -35,7 +35,6 @@ public:
     void Rewind() override {}
 
 private:
-    std::string name_ = "T";
     std::vector<extdb::TExtField> fields_;
     std::vector<extdb::TExtIndex> indexes_;
 };
