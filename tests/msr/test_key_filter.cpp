@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <tuple>
 
 #include "msr/msr_assign_nav.h"
@@ -56,17 +57,13 @@ TEST_F(MsrKeyFilter, WholeAndPartialKeysFindWhatAWalkFinds) {
     EXPECT_TRUE(FilteredDesignations(p, {"FEHLT", {plant}}).empty());
 
     // The value lists: the plants, then the plan types of one plant.
-    std::vector<std::string> plants{""}, plans{""};
+    std::set<std::string> plants{""}, plans{""};
     for (bool ok = p.mpoint.First(); ok; ok = p.mpoint.Next()) {
-        plants.push_back(p.mpoint.GetFieldById(1));
-        if (p.mpoint.GetFieldById(1) == plant) plans.push_back(p.mpoint.GetFieldById(kPlanType));
+        plants.insert(p.mpoint.GetFieldById(1));
+        if (p.mpoint.GetFieldById(1) == plant) plans.insert(p.mpoint.GetFieldById(kPlanType));
     }
-    for (auto* list : {&plants, &plans}) {
-        std::sort(list->begin(), list->end());
-        list->erase(std::unique(list->begin(), list->end()), list->end());
-    }
-    EXPECT_EQ(FilterValueChoices(p.mpoint, "Anlage_Planart", {}), plants);
-    EXPECT_EQ(FilterValueChoices(p.mpoint, "Anlage_Planart", {plant}), plans);
+    EXPECT_EQ(FilterValueChoices(p.mpoint, "Anlage_Planart", {}), std::vector<std::string>(plants.begin(), plants.end()));
+    EXPECT_EQ(FilterValueChoices(p.mpoint, "Anlage_Planart", {plant}), std::vector<std::string>(plans.begin(), plans.end()));
     EXPECT_EQ(FilterValueChoices(p.mpoint, "Anlage_Planart", {"KEINE"}), std::vector<std::string>{""});
 }
 
