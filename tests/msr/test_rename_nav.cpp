@@ -25,8 +25,7 @@ TEST_F(MsrRenameNav, RenameRefusesAnotherMeasurePointsDesignation) {
     const std::vector<std::string> names = p.Designations();
     ASSERT_GE(names.size(), 2u);
     ASSERT_TRUE(p.mpoint.FindByPrimary(names[1]));
-    const std::string plant = p.mpoint.GetFieldById(field::kPlant);
-    const std::string point = p.mpoint.GetFieldById(field::kSecondTitle);
+    const std::string plant = p.mpoint.GetFieldById(field::kPlant), point = p.mpoint.GetFieldById(field::kSecondTitle);
     ASSERT_EQ(RenamedDesignation(plant, point), names[1]);
     struct Case {
         std::string old, plant, point, refusal;

@@ -57,12 +57,9 @@ void Place(TKorTable& table, const TempDir& dir) {
 }
 
 TEST(ImportStructure, FieldKindsSizesAndKeys) {
-    TFakeTable source({{"a", TExtFieldKind::Memo, 0},
-                       {"b", TExtFieldKind::Date, 0},
-                       {"c", TExtFieldKind::Text, 255},
-                       {"d", TExtFieldKind::SmallInt, 2},
-                       {"e", TExtFieldKind::Float, 8},
-                       {"No#", TExtFieldKind::Text, 7}},
+    using K = TExtFieldKind;
+    TFakeTable source({{"a", K::Memo, 0}, {"b", K::Date, 0}, {"c", K::Text, 255}, {"d", K::SmallInt, 2},
+                       {"e", K::Float, 8}, {"No#", K::Text, 7}},
                       {{"pk", true, true, {"c"}}, {"u", false, true, {"d", "e"}}, {"n", false, false, {"b"}}});
     const TCreateDefinition def = DefinitionFromSource(source, true);
     ASSERT_EQ(std::make_pair(def.fields.size(), def.secondaryKeys.size()), std::make_pair(size_t{6}, size_t{2}));
