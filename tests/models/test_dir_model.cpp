@@ -106,21 +106,18 @@ private slots:
         b.AddTable({"B", "T2"}, {{"Name", 10}}, {});
         Opened o(b);
         TKorDirModel& m = o.m;
-        TKorDirFile& dir = o.dir;
         // The tester checks every change from here on (and reads all levels).
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        const QModelIndex a = Child(m, {}, "A");
-        const QModelIndex bFolder = Child(m, {}, "B");
-        m.fetchMore(a);
-        m.fetchMore(bFolder);
+        const QModelIndex a = Child(m, {}, "A"), bFolder = Child(m, {}, "B");
+        for (const QModelIndex& level : {a, bFolder}) m.fetchMore(level);
         const int32_t t1 = m.EntryOf(Child(m, a, "T1"));
         QVERIFY(t1 > 0);
 
         // The table of A goes and B gets tables; the freed entry numbers are
         // used again, while A still shows its old rows.
-        dir.DeleteTable({"A", "T1"});
+        o.dir.DeleteTable({"A", "T1"});
         std::string data, key;
-        for (const char* name : {"T3", "T4", "T5"}) dir.CreateTableEntries({"B", name}, "", data, key);
+        for (const char* name : {"T3", "T4", "T5"}) o.dir.CreateTableEntries({"B", name}, "", data, key);
         m.Collapse(bFolder);
         QVERIFY(m.rowCount(bFolder) == 0 && m.hasChildren(bFolder));
         m.fetchMore(bFolder);

@@ -21,8 +21,7 @@ private slots:
 
     void aTableIsOpenedOnceAndAllCloseTogether() {
         ProjectBuilder b;
-        const auto files = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Bezeichner_Stelle", 20}},
-                                      {{"FIC101"}, {"TIC200"}});
+        const auto files = b.AddTable({"AUC_SYSTEM", "MESSTELLE"}, {{"Bezeichner_Stelle", 20}}, {{"FIC101"}, {"TIC200"}});
         b.AddTable({"AUC_SYSTEM", "PRO_DOKU", "MSR_REF"}, {{"R", 10}}, {{"1"}});
         auto main = StartMain(b.Folder());
         TDM& dm = main->DataModule();

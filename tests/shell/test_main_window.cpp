@@ -148,9 +148,7 @@ private slots:
         SaveMain(scope_, p.b.Parent(), p.b.Name(), 2, QStringLiteral("AUC_SYSTEM"));
         QStringList journal;
         TFormMain::Options options;
-        options.createModule = [&journal](int view, IKorHost& host) {
-            return new RecordingModule(host, view, journal);
-        };
+        options.createModule = [&journal](int view, IKorHost& host) { return new RecordingModule(host, view, journal); };
         TFormMain w(options);
         w.Startup();
         // All settings before the project, all of it before the saved
