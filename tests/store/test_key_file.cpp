@@ -108,7 +108,6 @@ void Patch(const std::string& path, size_t at, int32_t v, int width = 4) {
     Put(b, at, v, width);
     WriteBytes(path, b);
 }
-void PatchI32(const std::string& path, size_t at, int32_t v) { Patch(path, at, v); }
 
 enum Field { kDown = 0, kUp = 4, kLeft = 8, kRight = 12, kBalance = 16, kDIndex = 20, kType = 24 };
 
@@ -169,9 +168,8 @@ TEST(KeyFileOpen, RefusesMissingFilesAndForeignContent) {
         return b;
     };
     std::vector<std::vector<uint8_t>> bad;
-    auto shortFile = valid(1, 1);
-    shortFile.pop_back();  // 71 bytes
-    bad.push_back(shortFile);
+    bad.push_back(valid(1, 1));
+    bad.back().pop_back();  // 71 bytes
     for (size_t at : {8, 40, 63}) {
         auto b = valid(1, 1);
         b[at] = 1;  // the reserved bytes of the header must be zero
@@ -295,16 +293,14 @@ TEST_F(KeyFileRecords, StepsFollowKeyOrderWithinTheList) {
     for (int32_t outside : {5, -1}) kf.GoTo(outside);
     EXPECT_EQ(std::make_pair(kf.Position(), kf.CurrentRecord()), std::make_pair(2, 7));
     kf.GoTo(4);
-    EXPECT_FALSE(kf.Next());
-    EXPECT_TRUE(kf.Eof());
+    EXPECT_FALSE(kf.Next() || !kf.Eof());
 
     // Locate moves the list to the key found; a failed search leaves it.
     EXPECT_EQ(kf.Locate(PK("7")), 7);
     EXPECT_EQ(kf.Position(), 2);
     EXPECT_TRUE(kf.Next());
     EXPECT_EQ(kf.CurrentRecord(), 10);
-    EXPECT_EQ(kf.Locate(PK("5")), -2);
-    EXPECT_EQ(kf.Locate({}), -2);
+    for (const TKeyList& absent : {PK("5"), TKeyList{}}) EXPECT_EQ(kf.Locate(absent), -2);
     EXPECT_EQ(kf.CurrentRecord(), 10);
 
     // Adding leaves the list current on its first entry.
@@ -341,10 +337,8 @@ TEST_F(KeyFileRecords, SelectionsChooseTheIndexThePrefixAndLeaves) {
 
 TEST_F(KeyFile, LeafModeCollectsTheNodesWithoutDownTree) {
     // Catalogue-like keys of different depth and no pointer parts.
-    ASSERT_TRUE(Add(kf, {P('F', 0, "A"), P('F', 1, "x")}, 5));
-    ASSERT_TRUE(Add(kf, {P('F', 0, "A"), P('F', 1, "y")}, 6));
-    ASSERT_TRUE(Add(kf, {P('F', 0, "A"), P('F', 0, "sub"), P('F', 1, "z")}, 7));
-    ASSERT_TRUE(Add(kf, {P('F', 0, "B")}, 8));
+    ASSERT_TRUE(Add(kf, {P('F', 0, "A"), P('F', 1, "x")}, 5) && Add(kf, {P('F', 0, "A"), P('F', 1, "y")}, 6) &&
+                Add(kf, {P('F', 0, "A"), P('F', 0, "sub"), P('F', 1, "z")}, 7) && Add(kf, {P('F', 0, "B")}, 8));
     // Under A: "sub" (number 0) before x and y (number 1); sub's leaf z stands
     // in its place.
     EXPECT_EQ(Selected(kf, {P('F', 0, "A")}, true), (std::vector<int32_t>{6, 4, 5}));
@@ -504,16 +498,10 @@ TEST_F(KeyFileRecords, DamagedFilesAreSurvivedOrRefused) {
     const Image im = Img();
     const int32_t r = im[2].down;  // root of the primary pointer level
     const int32_t l = im[r].left, rr = im[r].right;
-    ASSERT_GT(l, 0);
-    ASSERT_GT(rr, 0);
-    const int32_t f = im.nextFree;
-    const int32_t n = im.count;
+    ASSERT_TRUE(l > 0 && rr > 0);
+    const int32_t f = im.nextFree, n = im.count;
     const auto original = ReadBytes(Path());
-    struct Damage {
-        const char* what;
-        std::function<void(const std::string&)> apply;
-    };
-    const std::vector<Damage> damages = {
+    const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> damages = {
         {"left ring", [&](const std::string& p) { PatchNode(p, l, kLeft, r); }},
         {"right ring", [&](const std::string& p) { PatchNode(p, rr, kRight, r); }},
         {"node its own left child", [&](const std::string& p) { PatchNode(p, r, kLeft, r); }},
@@ -524,15 +512,15 @@ TEST_F(KeyFileRecords, DamagedFilesAreSurvivedOrRefused) {
         {"free chain ring", [&](const std::string& p) { PatchNode(p, im[f].up, kUp, f); }},
         {"free node its own successor", [&](const std::string& p) { PatchNode(p, f, kUp, f); }},
         {"free chain beyond the file", [&](const std::string& p) { PatchNode(p, f, kUp, 1000000); }},
-        {"free chain into the tree", [&](const std::string& p) { PatchI32(p, 4, r); }},
-        {"node lost from the free chain", [&](const std::string& p) { PatchI32(p, 4, im[f].up); }},
-        {"nodes in use unreachable", [&](const std::string& p) { PatchI32(p, 0, 0); }},
+        {"free chain into the tree", [&](const std::string& p) { Patch(p, 4, r); }},
+        {"node lost from the free chain", [&](const std::string& p) { Patch(p, 4, im[f].up); }},
+        {"nodes in use unreachable", [&](const std::string& p) { Patch(p, 0, 0); }},
         {"wrong order", [&](const std::string& p) { PatchNode(p, l, kType, 90); }},
         {"wrong owner", [&](const std::string& p) { PatchNode(p, r, kUp, 1); }},
-        {"root beyond the file", [&](const std::string& p) { PatchI32(p, 0, 1000000); }},
-        {"root is the high-water node", [&](const std::string& p) { PatchI32(p, 0, n); }},
-        {"negative root", [&](const std::string& p) { PatchI32(p, 0, -5); }},
-        {"root at a free node", [&](const std::string& p) { PatchI32(p, 0, f); }},
+        {"root beyond the file", [&](const std::string& p) { Patch(p, 0, 1000000); }},
+        {"root is the high-water node", [&](const std::string& p) { Patch(p, 0, n); }},
+        {"negative root", [&](const std::string& p) { Patch(p, 0, -5); }},
+        {"root at a free node", [&](const std::string& p) { Patch(p, 0, f); }},
         {"child beyond the file", [&](const std::string& p) { PatchNode(p, r, kLeft, 999999); }},
         {"child is the high-water node", [&](const std::string& p) { PatchNode(p, l, kRight, n); }},
         {"negative child", [&](const std::string& p) { PatchNode(p, r, kRight, -3); }},
@@ -546,11 +534,11 @@ TEST_F(KeyFileRecords, DamagedFilesAreSurvivedOrRefused) {
          }},
     };
     int index = 0;
-    for (const auto& d : damages) {
+    for (const auto& [what, apply] : damages) {
         const std::string name = "d" + std::to_string(index++);
         WriteBytes(dir / name, original);
-        d.apply(dir / name);
-        EXPECT_TRUE(EndsWell([&] { return Exercise(dir.Path(), name, true); })) << d.what;
+        apply(dir / name);
+        EXPECT_TRUE(EndsWell([&] { return Exercise(dir.Path(), name, true); })) << what;
     }
 }
 
