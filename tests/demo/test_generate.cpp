@@ -31,13 +31,14 @@ using korin::testing::TempDir;
 constexpr uint32_t kSeed = 17;
 constexpr int32_t kCount = 36;
 
+void OpenCatalogue(TKorDirFile& dir, const std::string& project) { dir.SetProject(project), dir.Open(); }
+
 // A table of a project folder, opened by its catalogue path.
 class TOpenTable {
 public:
     TOpenTable(const std::string& project, const std::vector<std::string>& path) {
         TKorDirFile dir;
-        dir.SetProject(project);
-        dir.Open();
+        OpenCatalogue(dir, project);
         std::string data, key;
         found_ = dir.TableFiles(path, data, key);
         dir.Close();
@@ -119,8 +120,7 @@ TEST_F(DemoProject, EveryStandardTableIsFoundByItsPathAndHoldsItsData) {
 
 TEST_F(DemoProject, TheCatalogueHoldsSchedulesLongTextsAndNoStrayFiles) {
     TKorDirFile dir;
-    dir.SetProject(result_->projectDir);
-    dir.Open();
+    OpenCatalogue(dir, result_->projectDir);
     for (const std::vector<std::string>& folder :
          {std::vector<std::string>{"AUC_SYSTEM"}, std::vector<std::string>{"AUC_SYSTEM", "PRO_DOKU"}}) {
         TKeyList schedule = FolderKey(folder), sysTable = FolderKey(folder);
@@ -144,8 +144,7 @@ TEST_F(DemoProject, TheCatalogueHoldsSchedulesLongTextsAndNoStrayFiles) {
 
 TEST_F(DemoProject, OriginalPagesLieBelowTheirTypicalsWithBitmaps) {
     TKorDirFile dir;
-    dir.SetProject(result_->originalDir);
-    dir.Open();
+    OpenCatalogue(dir, result_->originalDir);
     std::vector<std::string> originals;
     dir.ListChildren(FolderKey({kOriginalLevel}), dirref::kFolder, originals);
     std::set<std::string> expected;
@@ -213,8 +212,7 @@ TEST(DemoGenerate, ExistingFoldersAreReplacedOnlyWhenAsked) {
     Generate(dir.Path(), options);
     EXPECT_EQ(korin::testing::MessageOf([&] { Generate(dir.Path(), options); }),
               "Demo: Der Ordner " + dir.Path() + "Demo existiert bereits und ist nicht leer.");
-    options.replace = true;
-    options.measurePoints = 7;
+    options = {.measurePoints = 7, .replace = true};
     EXPECT_EQ(Generate(dir.Path(), options).measurePoints, 7);
     EXPECT_EQ(TOpenTable(dir.Path() + "Demo/", {"AUC_SYSTEM", "MESSTELLE"}).table.HeaderRecordCount(), 7);
     // A folder that is not a project is never removed.

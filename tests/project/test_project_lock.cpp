@@ -50,6 +50,8 @@ void Kill(pid_t pid) {
     ::waitpid(pid, nullptr, 0);
 }
 
+void OpenCatalogue(TKorDirFile& c, const std::string& project) { c.SetProject(project), c.Open(); }
+
 class ProjectLock : public ProjectTest {
 protected:
     // A table "T/A" with records "1" … "n" in the catalogue.
@@ -148,8 +150,7 @@ TEST_F(ProjectLock, APageCopyAndAnExportOnAFullDiskLeaveTargetsAndCatalogueAsThe
     table.Close();
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit lower = old;
-    lower.rlim_cur = 2048;
+    const rlimit lower{2048, old.rlim_max};
     const sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &lower);
     const ToolResult r = RunTool({"export", dir.Path(), "T/A", "sqlite", dir / "out.sqlite", "A", "--with-contents"});
@@ -182,8 +183,7 @@ TEST_F(ProjectLock, ACatalogueWriterKilledAtRandomPointsIsRecoveredWithoutLosing
             TKorProjectLock lock;
             lock.Acquire(dir.Path(), "writer");
             TKorDirFile c;
-            c.SetProject(dir.Path());
-            c.Open();
+            OpenCatalogue(c, dir.Path());
             // Even numbers create, odd ones delete the page created just before.
             for (int32_t n = first;; ++n) {
                 const std::vector<std::string> path{"F" + std::to_string(n / 2 % 5), "P" + std::to_string(n / 2)};
@@ -214,8 +214,7 @@ TEST_F(ProjectLock, ACatalogueWriterKilledAtRandomPointsIsRecoveredWithoutLosing
         if (!recovery.Clean()) recovery.Repair();
         ASSERT_TRUE(recovery.Clean()) << recovery.ReportLines()[0];
         TKorDirFile c;
-        c.SetProject(dir.Path());
-        c.Open();
+        OpenCatalogue(c, dir.Path());
         auto entryOf = [&](int p) { return c.Locate(DrawingKey({"F" + std::to_string(p % 5), "P" + std::to_string(p)})); };
         for (int p : pages) {
             if (p == unsure) continue;
@@ -223,10 +222,8 @@ TEST_F(ProjectLock, ACatalogueWriterKilledAtRandomPointsIsRecoveredWithoutLosing
             EXPECT_TRUE(path::FileExists(dir / TKorDirFile::EntryFileName(entryOf(p)))) << p;
         }
         // The operation in flight is settled by what the catalogue holds now.
-        if (entryOf(unsure) > 0)
-            pages.insert(unsure);
-        else
-            pages.erase(unsure);
+        if (entryOf(unsure) <= 0) pages.erase(unsure);
+        else pages.insert(unsure);
         c.Close();
     }
 }
