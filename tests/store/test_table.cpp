@@ -35,12 +35,15 @@ Texts Fields(TKorTable& t) {
     return fields;
 }
 
+// A table object aimed at <base>.dat and <base>.key in dir.
+void Aim(TKorTable& t, const TempDir& dir, const std::string& base) {
+    t.SetProject(dir.Path()), t.SetFileName(base + ".dat"), t.SetKeyFileName(base + ".key");
+}
+
 TEST(TableNewFile, HeaderSizeAndKeyFileAreThoseOfTheDefinitions) {
     TempDir dir;
     TKorTable t;
-    t.SetProject(dir.Path());
-    t.SetFileName("t.dat");
-    t.SetKeyFileName("t.key");
+    Aim(t, dir, "t");
     t.SetFieldDefs({Text("Name", 10), Int("Nr"), Float("Wert")});
     t.SetPrimaryKeyField(2);
     t.SetTitle("MESSTELLE_MIT_UEBERLANGEM_TITEL_X");  // 33 characters
@@ -72,9 +75,7 @@ TEST(TableNewFile, HeaderSizeAndKeyFileAreThoseOfTheDefinitions) {
 TEST(TableNewFile, AMissingTableStaysClosedAndForeignFilesAreRefused) {
     TempDir dir;
     TKorTable t;
-    t.SetProject(dir.Path());
-    t.SetFileName("x.dat");
-    t.SetKeyFileName("x.key");
+    Aim(t, dir, "x");
     t.Open();  // missing: stays closed
     EXPECT_FALSE(t.IsOpen());
     EXPECT_FALSE(t.First());
@@ -128,10 +129,9 @@ TEST(TableAppend, EmptyBlankAndDuplicateKeysAreRefusedWithTheWarning) {
     RecordingSink sink;
     auto t = MakeTable(dir, {Text("Name", 8), Int("Nr")});
     ASSERT_EQ(t->Append({"A", "1"}), 0);
-    EXPECT_EQ(t->Append({"", "2"}), -1);
-    EXPECT_EQ(t->Append({"   ", "2"}), -1);
-    EXPECT_EQ(t->Append({"A", "2"}), -1);
-    EXPECT_EQ(t->Append({"B"}), -1);  // fewer values than fields: no warning
+    // The last has fewer values than fields: no warning.
+    for (const Texts& refused : {Texts{"", "2"}, Texts{"   ", "2"}, Texts{"A", "2"}, Texts{"B"}})
+        EXPECT_EQ(t->Append(refused), -1) << refused[0];
     EXPECT_EQ(sink.errors, (Texts{kConflictHead + " PIndex  existiert bereits!", kConflictHead + " PIndex     existiert bereits!",
                                   kConflictHead + " PIndex A existiert bereits!"}));
     EXPECT_EQ(std::make_pair(t->HeaderRecordCount(), t->SlotCount()), std::make_pair(1, 1));
@@ -173,15 +173,13 @@ TEST(TableAppend, ADecimalThatIsNoNumberRaisesBeforeAnythingIsWritten) {
     TempDir dir;
     auto t = MakeTable(dir, {Text("K", 4), Float("F")});
     ASSERT_EQ(t->Append({"a", "1"}), 0);
-    const auto before = ReadBytes(dir / "t.dat");
-    const auto keysBefore = ReadBytes(dir / "t.key");
+    const auto before = std::make_pair(ReadBytes(dir / "t.dat"), ReadBytes(dir / "t.key"));
     for (const char* bad : {"abc", "1.2.3", "1,2,3", "--1", "1e", ".", "inf", "nan", "0x10"}) {
         std::string shown = bad;
         if (auto c = shown.find(','); c != std::string::npos) shown[c] = '.';
         EXPECT_EQ(MessageOf([&] { t->Append({"b", bad}); }), "'" + shown + "' ist kein gültiger Gleitkommawert");
     }
-    EXPECT_EQ(ReadBytes(dir / "t.dat"), before);
-    EXPECT_EQ(ReadBytes(dir / "t.key"), keysBefore);
+    EXPECT_EQ(std::make_pair(ReadBytes(dir / "t.dat"), ReadBytes(dir / "t.key")), before);
 }
 
 TEST(TableAppend, AutomaticFieldsCountUpAndIgnoreTheGivenValue) {
@@ -189,9 +187,7 @@ TEST(TableAppend, AutomaticFieldsCountUpAndIgnoreTheGivenValue) {
     auto t = MakeTable(dir, {Text("K", 4), Text("Auto", 8), Text("Txt", 8), Text("Auto2", 8)});
     t->Close();
     auto bytes = ReadBytes(dir / "t.dat");
-    bytes[fmt::FieldEntryOffset(1) + 4] = 17;
-    bytes[fmt::FieldEntryOffset(2) + 4] = 19;
-    bytes[fmt::FieldEntryOffset(3) + 4] = 17;
+    for (auto [field, kind] : {std::pair{1, 17}, {2, 19}, {3, 17}}) bytes[fmt::FieldEntryOffset(field) + 4] = static_cast<uint8_t>(kind);
     le::PutI32(bytes.data() + 88, 41);
     WriteBytes(dir / "t.dat", bytes);
     t->Open();
@@ -201,8 +197,7 @@ TEST(TableAppend, AutomaticFieldsCountUpAndIgnoreTheGivenValue) {
     EXPECT_EQ(Fields(*t), (Texts{"b", "44", "?2", "45"}));
     // A refused record uses no number.
     RecordingSink sink;
-    EXPECT_EQ(t->Append({"a", "", "", ""}), -1);
-    EXPECT_EQ(t->Append({"c", "", "", ""}), 2);
+    EXPECT_EQ((std::vector<int32_t>{t->Append({"a", "", "", ""}), t->Append({"c", "", "", ""})}), (std::vector<int32_t>{-1, 2}));
     ASSERT_TRUE(t->FindByPrimary("c"));
     EXPECT_EQ(Fields(*t), (Texts{"c", "46", "?3", "47"}));
     // Editing leaves automatic fields as given.
@@ -258,8 +253,7 @@ TEST(TableEdit, EditingOrDeletingASlotNotInUseIsRefused) {
     for (const char* k : {"a", "b", "c"}) t->Append({k});
     ASSERT_TRUE(t->GoToSlot(1));
     t->Delete();
-    const auto data = ReadBytes(dir / "t.dat");
-    const auto keys = ReadBytes(dir / "t.key");
+    const auto files = std::make_pair(ReadBytes(dir / "t.dat"), ReadBytes(dir / "t.key"));
     ASSERT_TRUE(t->GoToSlot(1));
     EXPECT_EQ(MessageOf<EKorTabError>([&] { t->Delete(); }),
               "KorTable: Datensatz 1 ist gelöscht und kann nicht gelöscht werden!");
@@ -269,11 +263,9 @@ TEST(TableEdit, EditingOrDeletingASlotNotInUseIsRefused) {
     EXPECT_FALSE(t->GoToSlot(3) || t->GoToSlot(-1));
     EXPECT_EQ(t->CurrentSlot(), 1);
     EXPECT_EQ(TKorTable::SlotMissingText(3), "KorTable: Datensatz 3 existiert nicht!");
-    EXPECT_EQ(ReadBytes(dir / "t.dat"), data);
-    EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
+    EXPECT_EQ(std::make_pair(ReadBytes(dir / "t.dat"), ReadBytes(dir / "t.key")), files);
     // The chain still reuses slot 1 once.
-    EXPECT_EQ(t->Append({"d"}), 1);
-    EXPECT_EQ(t->Append({"e"}), 3);
+    EXPECT_EQ((std::vector<int32_t>{t->Append({"d"}), t->Append({"e"})}), (std::vector<int32_t>{1, 3}));
 }
 
 TEST(TableKeys, ANonUniqueKeyKeepsEqualValuesApartAUniqueOneRefusesThem) {
@@ -283,8 +275,7 @@ TEST(TableKeys, ANonUniqueKeyKeepsEqualValuesApartAUniqueOneRefusesThem) {
     t->DefineSecondaryKey("ORTE", {"ort"});
     t->DefineSecondaryKey("  OrtNr  ", {"Ort", "Nr", "Fehlt"}, true);
     ASSERT_EQ(t->SecondaryKeyCount(), 2);
-    EXPECT_EQ(t->SecondaryKeyName(1), "OrtNr");
-    EXPECT_EQ(t->SecondaryKeyFieldCount(1), 2);
+    EXPECT_EQ(std::make_pair(t->SecondaryKeyName(1), t->SecondaryKeyFieldCount(1)), std::make_pair(std::string("OrtNr"), 2));
     ASSERT_EQ(t->Append({"a", "Kiel", "1"}), 0);
     ASSERT_EQ(t->Append({"b", "Kiel", "2"}), 1);
     EXPECT_EQ(t->Append({"c", "Kiel", "1"}), -1);
@@ -381,8 +372,7 @@ TEST(TableAppend, ARecordWhoseKeysAreAllPresentLeavesNoSlotInUse) {
     EXPECT_FALSE(probe.IsActive());
     // Rebuilt keys take the record.
     t->Reindex();
-    EXPECT_EQ(t->Append({"a"}), 0);
-    EXPECT_EQ(t->HeaderRecordCount(), 1);
+    EXPECT_EQ((std::vector<int32_t>{t->Append({"a"}), t->HeaderRecordCount()}), (std::vector<int32_t>{0, 1}));
 }
 
 TEST(TableSlots, AHeadThatNamesARecordInUseIsNotFollowed) {
@@ -407,12 +397,7 @@ TEST(TableOpen, DamagedHeadersAreRefusedWithAClearMessage) {
     for (const char* k : {"a", "b"}) t->Append({k, "1"});
     t->Close();
     const auto good = ReadBytes(dir / "t.dat");
-    struct Case {
-        const char* what;
-        std::function<void(std::vector<uint8_t>&)> damage;
-        std::string message;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<std::string, std::function<void(std::vector<uint8_t>&)>, std::string>> cases = {
         {"101 fields", [](auto& b) { b[1027] = 101; }, "KorTable: Die Tabelle hat 101 Felder, erlaubt sind höchstens 100!"},
         {"21 keys", [](auto& b) { b[1280] = 21; }, "KorTable: Die Tabelle hat 21 Sekundärschlüssel, erlaubt sind höchstens 20!"},
         {"slots beyond", [](auto& b) { le::PutI32(b.data() + 8, 40); }, "KorTable: Die Datensätze reichen über das Dateiende hinaus!"},
@@ -424,13 +409,13 @@ TEST(TableOpen, DamagedHeadersAreRefusedWithAClearMessage) {
         {"key field 3", [](auto& b) { b[1280] = 1; std::memcpy(b.data() + 1281, "K\0\0\x01\x03\x00", 6); }, "KorTable: Die Sekundärschlüsseldefinitionen sind ungültig!"},
         {"key of 21 fields", [](auto& b) { b[1280] = 1; std::memcpy(b.data() + 1281, "K\0\0\x15", 4); }, "KorTable: Die Sekundärschlüsseldefinitionen sind ungültig!"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, damage, message] : cases) {
         auto bytes = good;
-        if (std::string(c.what) == "fields beyond") bytes.resize(4000);
-        c.damage(bytes);
+        if (what == "fields beyond") bytes.resize(4000);
+        damage(bytes);
         WriteBytes(dir / "t.dat", bytes);
-        EXPECT_EQ(MessageOf<EKorTabError>([&] { t->Open(); }), c.message + " Datei: t.dat") << c.what;
-        EXPECT_FALSE(t->IsOpen()) << c.what;
+        EXPECT_EQ(MessageOf<EKorTabError>([&] { t->Open(); }), message + " Datei: t.dat") << what;
+        EXPECT_FALSE(t->IsOpen()) << what;
     }
     WriteBytes(dir / "t.dat", good);
     t->Open();
@@ -442,8 +427,7 @@ TEST(TableOpen, AKeyFileThatCannotBeOpenedLeavesTheTableOpenForReindex) {
     auto t = MakeTable(dir, {Text("K", 4)});
     for (const char* k : {"b", "a"}) t->Append({k});
     t->Close();
-    std::vector<uint8_t> junk(200, 0x7F);
-    WriteBytes(dir / "t.key", junk);
+    WriteBytes(dir / "t.key", std::vector<uint8_t>(200, 0x7F));
     EXPECT_THROW(t->Open(), EKorMMFError);
     ASSERT_TRUE(t->IsOpen());
     EXPECT_EQ(MessageOf<EKorTabError>([&] { t->Append({"c"}); }), "KorTable: KeyFile ist nicht geöffnet! Datei: t.key");
