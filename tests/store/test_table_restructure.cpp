@@ -53,6 +53,9 @@ std::vector<SlotImage> SlotImages(TKorTable& t, int32_t fields) {
     return images;
 }
 
+// What a restructuring of Filled() reports: ranges of ten records.
+const auto kProgress = std::make_pair(std::vector<std::string>{"range 0 25", "step 10", "reset"}, 2);
+
 std::vector<std::string> Files(const TempDir& dir) {
     auto names = path::ListDirectory(dir.Path());
     std::sort(names.begin(), names.end());
@@ -71,8 +74,7 @@ TEST(TableEmpty, KeepsTheDefinitionsAndRemovesEveryRecordAndKey) {
     t->Empty();
     ASSERT_TRUE(t->IsOpen());
     EXPECT_EQ(std::make_pair(t->FieldCount(), t->SecondaryKeyCount()), std::make_pair(3, 2));
-    EXPECT_TRUE(Slots(*t).empty());
-    EXPECT_TRUE(t->Eof());
+    EXPECT_TRUE(Slots(*t).empty() && t->Eof());
     t->Close();
     auto expected = std::vector<uint8_t>(before.begin(), before.begin() + b);
     for (int offset : {0, 4, 8, 48, 88}) le::PutI32(expected.data() + offset, 0);
@@ -90,20 +92,18 @@ TEST(TableEmpty, KeepsTheDefinitionsAndRemovesEveryRecordAndKey) {
 TEST(TableEmpty, ATableIsLeftWholeWhenItsReplacementCannotBeWritten) {
     TempDir dir;
     auto t = Filled(dir);
-    const auto keys = ReadBytes(dir / "t.key");
-    const auto data = ReadBytes(dir / "t.dat");
+    const auto files = std::make_pair(ReadBytes(dir / "t.dat"), ReadBytes(dir / "t.key"));
     ASSERT_EQ(::mkdir((dir / "t.dat.tmp").c_str(), 0755), 0);
     EXPECT_EQ(MessageOf<EKorTabError>([&] { t->Empty(); }),
               "KorTable: Die Datei " + (dir / "t.dat.tmp") + " konnte nicht geschrieben werden!");
     EXPECT_TRUE(t->IsOpen());
     EXPECT_EQ(Slots(*t).size(), 22u);
-    EXPECT_EQ(ReadBytes(dir / "t.dat"), data);
-    EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
+    EXPECT_EQ(std::make_pair(ReadBytes(dir / "t.dat"), ReadBytes(dir / "t.key")), files);
     // The same when the key file's replacement fails: no half-written file stays.
     ::rmdir((dir / "t.dat.tmp").c_str());
     ASSERT_EQ(::mkdir((dir / "t.key.tmp").c_str(), 0755), 0);
     EXPECT_THROW(t->Empty(), EKorTabError);
-    EXPECT_EQ(ReadBytes(dir / "t.dat"), data);
+    EXPECT_EQ(ReadBytes(dir / "t.dat"), files.first);
     EXPECT_FALSE(path::FileExists(dir / "t.dat.tmp"));
     EXPECT_EQ(Slots(*t).size(), 22u);
 }
@@ -112,16 +112,14 @@ TEST(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
     TempDir dir;
     auto t = Filled(dir);
     const int64_t oldB = t->Records().RecordsOffset();
-    const int32_t oldS = t->Records().DataSize();
-    const int32_t slots = t->SlotCount();
+    const int32_t oldS = t->Records().DataSize(), slots = t->SlotCount();
     const auto keys = ReadBytes(dir / "t.key");
     auto images = SlotImages(*t, 3);
     RecordingProgress progress;
     t->SetProgressBar(&progress);
     t->AddField("Bemerkung_mit_einem_sehr_langen_Namen", 12135, 20, 3, 2, 1);
     ASSERT_TRUE(t->IsOpen());
-    EXPECT_EQ(progress.calls, (std::vector<std::string>{"range 0 25", "step 10", "reset"}));
-    EXPECT_EQ(progress.steps, 2);
+    EXPECT_EQ(std::make_pair(progress.calls, progress.steps), kProgress);
 
     EXPECT_EQ(t->FieldCount(), 4);
     const TKorFieldDefs& d = t->FieldDefs();
@@ -181,8 +179,7 @@ TEST(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
     RecordingProgress progress;
     t->SetProgressBar(&progress);
     t->Reindex();
-    EXPECT_EQ(progress.calls, (std::vector<std::string>{"range 0 25", "step 10", "reset"}));
-    EXPECT_EQ(progress.steps, 2);
+    EXPECT_EQ(std::make_pair(progress.calls, progress.steps), kProgress);
     EXPECT_EQ(Walk(*t), order);
     TIntegerList again;
     t->FindBySecondary("ORT", {"Kiel"}, again);
@@ -196,8 +193,7 @@ TEST(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
         EXPECT_EQ(r.GetStamp(), next) << slot;
     }
     EXPECT_EQ(Files(dir), (std::vector<std::string>{"t.dat", "t.key"}));
-    EXPECT_EQ(t->Append({"n1", "x", "1"}), 17);
-    EXPECT_EQ(t->Append({"n2", "x", "2"}), 11);
+    EXPECT_EQ((std::vector<int32_t>{t->Append({"n1", "x", "1"}), t->Append({"n2", "x", "2"})}), (std::vector<int32_t>{17, 11}));
 }
 
 TEST(TableFileHelpers, ARawFileTakesAHeaderAndRecordsFromAnotherTable) {
