@@ -32,9 +32,13 @@ protected:
                 OpenPage(d, p.Dir(), pair.file);
                 for (int32_t e = 0; e < d.Symbols().Count(); ++e)
                     if (d.SymbolAt(e)->HasCodeList() && d.SymbolAt(e)->SymbolType() == type)
-                        f(mp, pair.file, e, *d.SymbolAt(e), *d.SymbolAt(0));
+                        f(mp, pair.file, e, *d.SymbolAt(e));
             }
         }
+    }
+    // The ADERN record of a connected wire symbol, found by ProjektAder.
+    static bool FindWire(TMsrProject& p, const std::string& mp, const TKorDrawSym& s, TIntegerList& slots) {
+        return s.GetCode(20025) == "1" && p.wire.FindBySecondary("ProjektAder", {mp, s.GetCode(20023), s.GetCode(362)}, slots);
     }
 };
 
@@ -53,7 +57,7 @@ TEST_F(MsrFill, InstrumentsTerminalsAndWiresTakeTheirRecords) {
     }
     // Terminals: the KLEMMEN record's fields by id.
     int terminals = 0;
-    EachSymbol(p, 7, [&](const std::string& mp, const std::string&, int32_t, const TKorDrawSym& s, const TKorDrawSym&) {
+    EachSymbol(p, 7, [&](const std::string& mp, const std::string&, int32_t, const TKorDrawSym& s) {
         if (s.GetCode(20025) != "1") return;
         ASSERT_TRUE(p.con.FindByPrimary(mp + "-" + s.GetCode(20023) + "-" + s.GetCode(20030)));
         for (int32_t i = 0; i < p.con.FieldCount(); ++i) {
@@ -65,12 +69,10 @@ TEST_F(MsrFill, InstrumentsTerminalsAndWiresTakeTheirRecords) {
     EXPECT_GT(terminals, 0);
     // Wires: the ADERN record knows the page and the symbol's position.
     int wires = 0;
-    EachSymbol(p, 8, [&](const std::string& mp, const std::string& file, int32_t e, const TKorDrawSym& s,
-                         const TKorDrawSym&) {
-        if (s.GetCode(20025) != "1") return;
+    EachSymbol(p, 8, [&](const std::string& mp, const std::string& file, int32_t e, const TKorDrawSym& s) {
         TIntegerList slots;
-        if (!p.wire.FindBySecondary("ProjektAder", {mp, s.GetCode(20023), s.GetCode(362)}, slots)) return;
-        p.wire.GoToSlot(slots.Items(0));
+        if (!FindWire(p, mp, s, slots)) return;
+        ASSERT_TRUE(p.wire.GoToSlot(slots.Items(0)));
         if (!p.cable.FindByPrimary(p.wire.GetFieldById(4))) return;
         EXPECT_EQ(std::make_tuple(p.wire.GetFieldById(5000), p.wire.GetFieldById(1101), p.wire.GetFieldById(12008)),
                   std::make_tuple(file, std::to_string(e), std::string("1")));
@@ -83,11 +85,9 @@ TEST_F(MsrFill, InstrumentsTerminalsAndWiresTakeTheirRecords) {
 TEST_F(MsrFill, AWireWithoutItsCableIsMarkedAndLeftAlone) {
     TMsrProject p(Project());
     int checked = 0;
-    EachSymbol(p, 8, [&](const std::string& mp, const std::string&, int32_t, const TKorDrawSym& s, const TKorDrawSym&) {
+    EachSymbol(p, 8, [&](const std::string& mp, const std::string&, int32_t, const TKorDrawSym& s) {
         TIntegerList slots;
-        if (checked || s.GetCode(20025) != "1" ||
-            !p.wire.FindBySecondary("ProjektAder", {mp, s.GetCode(20023), s.GetCode(362)}, slots))
-            return;
+        if (checked || !FindWire(p, mp, s, slots)) return;
         p.wire.GoToSlot(slots.Items(0));
         p.wire.SetFieldById(4, "FEHLT");
         FillPages(p, TFillMode::Wires, {mp}, {});
@@ -102,14 +102,8 @@ TEST_F(MsrFill, ReconciliationRegistersUnlistedPagesOnce) {
     TMsrProject p(Project());
     std::string mp;
     std::vector<TPagePair> pages;
-    for (const std::string& d : p.Designations()) {
-        p.mpoint.FindByPrimary(d);
-        pages = PagePairs(p.mpoint.GetFieldById(field::kDrawing));
-        if (pages.size() >= 2) {
-            mp = d;
-            break;
-        }
-    }
+    for (const std::string& d : p.Designations())
+        if (mp.empty() && p.mpoint.FindByPrimary(d) && (pages = PagePairs(p.mpoint.GetFieldById(field::kDrawing))).size() >= 2) mp = d;
     ASSERT_FALSE(mp.empty());
     for (int32_t id : {field::kDrawing, field::kOriginal, field::kOrigPath}) p.mpoint.SetFieldById(id, "");
     const std::string plan = p.mpoint.GetFieldById(field::kPlanType);

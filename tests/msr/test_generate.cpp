@@ -136,14 +136,8 @@ TEST_F(MsrGenerate, AMissingOriginalFileIsReportedAndUsesNoPageNumber) {
     // A measure point with two originals loses the file of its first one.
     std::string mp;
     std::vector<std::string> path;
-    for (const std::string& d : p.Designations()) {
-        p.mpoint.FindByPrimary(d);
-        path = SplitCommaText(p.mpoint.GetFieldById(field::kOrigPath));
-        if (path.size() >= 3) {
-            mp = d;
-            break;
-        }
-    }
+    for (const std::string& d : p.Designations())
+        if (mp.empty() && p.mpoint.FindByPrimary(d) && (path = SplitCommaText(p.mpoint.GetFieldById(field::kOrigPath))).size() >= 3) mp = d;
     ASSERT_FALSE(mp.empty());
     ASSERT_TRUE(path::RemoveFile(path[0] + path[1]));
     const TGenerateResult r = Run(p);
@@ -159,9 +153,7 @@ TEST_F(MsrGenerate, CancellingStopsBetweenMeasurePointsAndLeavesTheProjectWhole)
     TMsrProject p(Project());
     AssignAll(p);
     int asked = 0;
-    TMsrRun run;
-    run.cancelled = [&] { return ++asked > 3; };
-    const TGenerateResult r = Run(p, run);
+    const TGenerateResult r = Run(p, {.cancelled = [&] { return ++asked > 3; }, .log = {}});
     EXPECT_EQ(std::make_pair(r.cancelled, r.measurePoints), std::make_pair(true, 3));
     ExpectConsistent(p);
     EXPECT_TRUE(Pages(p, p.Designations()[3]).empty());
@@ -226,16 +218,14 @@ TEST_F(MsrGenerate, LevelBoxesResolvePerMeasurePoint) {
         {4, {"", "LIT", "<MESSTELLE:Ort_E_Tech>"}, {"LIT", kEmptyLevel, mp, "1"}},
         {5, {"A", "<ANLAGE:Bemerkung>", "<FOO:x>"}, {"A", kEmptyLevel, "<FOO:x>", mp, "1"}},
     };
-    for (const Case& c : cases) {
-        TMsrLevels levels;
-        levels.count = c.count;
+    auto levelsOf = [](const Case& c) {
+        TMsrLevels levels{.count = c.count};
         for (int32_t b = 1; b <= 3; ++b) levels.SetBox(b, c.boxes[static_cast<size_t>(b - 1)]);
-        EXPECT_EQ(PageNames(levels, p.mpoint, p.unit, 1), c.names) << c.count;
-    }
+        return levels;
+    };
+    for (const Case& c : cases) EXPECT_EQ(PageNames(levelsOf(c), p.mpoint, p.unit, 1), c.names) << c.count;
     p.mpoint.SetFieldById(field::kPlant, "KEINE");
-    TMsrLevels levels;
-    levels.count = 3;
-    levels.SetBox(3, "<ANLAGE:Bereich>");
+    TMsrLevels levels = levelsOf({3, {"", "", "<ANLAGE:Bereich>"}, {}});
     EXPECT_EQ(PageNames(levels, p.mpoint, p.unit, 2)[0], "<ANLAGE:Bereich>");
     levels.SetBox(3, " ");
     EXPECT_FALSE(levels.Valid());
