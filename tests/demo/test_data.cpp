@@ -49,9 +49,8 @@ protected:
     static void SetUpTestSuite() { data_ = new TSampleData(GenerateSampleData({5, 120, TSchemaVariant::Adapted})); }
     static void TearDownTestSuite() { delete data_; }
     static TView View(const std::string& name) { return TView(data_->Project(name)); }
-    static TSampleData* data_;
+    static inline TSampleData* data_ = nullptr;
 };
-TSampleData* DemoData::data_ = nullptr;
 
 TEST_F(DemoData, EveryValueFitsItsFieldAndEveryKeyIsUnique) {
     std::vector<const TTableData*> tables;
@@ -209,9 +208,8 @@ TEST_F(DemoData, CablesWiresAndMasterAgree) {
 }
 
 TEST(DemoDataGeneration, TheSeedDecidesEverything) {
-    const TSampleData a = GenerateSampleData({9, 40, TSchemaVariant::Adapted});
-    const TSampleData b = GenerateSampleData({9, 40, TSchemaVariant::Adapted});
-    const TSampleData c = GenerateSampleData({10, 40, TSchemaVariant::Adapted});
+    auto generate = [](uint32_t seed) { return GenerateSampleData({seed, 40, TSchemaVariant::Adapted}); };
+    const TSampleData a = generate(9), b = generate(9), c = generate(10);
     ASSERT_EQ(a.project.size(), b.project.size());
     for (size_t i = 0; i < a.project.size(); ++i) EXPECT_EQ(a.project[i].rows, b.project[i].rows) << a.project[i].def.name;
     EXPECT_NE(a.Project("MESSTELLE").rows, c.Project("MESSTELLE").rows);
@@ -234,8 +232,7 @@ TEST(DemoDataGeneration, TheUnadaptedVariantKeepsTheOtherValues) {
     const TSampleData full = GenerateSampleData({3, 30, TSchemaVariant::Adapted});
     const TSampleData plain = GenerateSampleData({3, 30, TSchemaVariant::Unadapted});
     EXPECT_THROW(plain.Project("MSR_REF"), std::out_of_range);
-    const TTableData& a = full.Project("MESSTELLE");
-    const TTableData& b = plain.Project("MESSTELLE");
+    const TTableData &a = full.Project("MESSTELLE"), &b = plain.Project("MESSTELLE");
     ASSERT_EQ(a.rows.size(), b.rows.size());
     for (size_t r = 0; r < a.rows.size(); ++r)
         for (const TFieldDef& f : b.def.fields) EXPECT_EQ(b.Value(r, f.name), a.Value(r, f.name));
