@@ -53,9 +53,9 @@ TEST(TableNewFile, HeaderSizeAndKeyFileAreThoseOfTheDefinitions) {
     // 3284 + 64·n + Σ(size + 1); the number kinds count size 0.
     ASSERT_EQ(bytes.size(), 3284u + 3 * 64 + 11 + 1 + 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[200]), 6), std::string("TABLE\0", 6));
-    EXPECT_EQ((std::vector<int>{I32At(bytes, 12), bytes[1024], bytes[1025], bytes[1027]}), (std::vector<int>{2, 2, 2, 3}));
+    EXPECT_EQ((std::vector<int>{I32At(bytes, 12), bytes[1024], bytes[1025], bytes[1027], le::I16(&bytes[98])}),
+              (std::vector<int>{2, 2, 2, 3, 4}));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[16]), 32), "MESSTELLE_MIT_UEBERLANGEM_TITEL_");
-    EXPECT_EQ(le::I16(&bytes[98]), 4);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[100]), 26),
               std::string("AUC_SYSTEM\0Ebene2\0Ebene3\0", 25) + std::string(1, '\0'));
     // Everything the header does not name is zero.
@@ -80,14 +80,13 @@ TEST(TableNewFile, AMissingTableStaysClosedAndForeignFilesAreRefused) {
     EXPECT_FALSE(t.IsOpen());
     EXPECT_FALSE(t.First());
     EXPECT_EQ(t.Append({"a"}), -1);
-    std::vector<uint8_t> foreign(4000, 0);
-    std::memcpy(&foreign[200], "TABLEX", 6);
-    WriteBytes(dir / "x.dat", foreign);
-    EXPECT_THROW(t.Open(), EKorMMFError);
-    foreign.resize(3250);
-    std::memcpy(&foreign[200], "TABLE\0", 6);
-    WriteBytes(dir / "x.dat", foreign);
-    EXPECT_THROW(t.Open(), EKorMMFError);
+    // A wrong mark; the right one in a file too short for the header.
+    for (const auto& [size, mark] : {std::pair<size_t, const char*>{4000, "TABLEX"}, {3250, "TABLE"}}) {
+        std::vector<uint8_t> foreign(size, 0);
+        std::memcpy(&foreign[200], mark, 6);
+        WriteBytes(dir / "x.dat", foreign);
+        EXPECT_THROW(t.Open(), EKorMMFError) << mark;
+    }
     EXPECT_FALSE(t.IsOpen());
 }
 
@@ -120,8 +119,7 @@ TEST(TableAppend, WithoutPrimaryKeyFieldRecordsComeInSlotOrderComparedAsNumbers)
     EXPECT_EQ(Slots(*t), expected);  // "10" after "9"
     EXPECT_EQ(t->KeyFile().Locate({KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('N', 80, "11")}), 10);
     // Without a primary key field FindByPrimary looks up the bare index only.
-    EXPECT_FALSE(t->FindByPrimary("r1"));
-    EXPECT_FALSE(t->FindByPrimary(1));
+    EXPECT_FALSE(t->FindByPrimary("r1") || t->FindByPrimary(1));
 }
 
 TEST(TableAppend, EmptyBlankAndDuplicateKeysAreRefusedWithTheWarning) {
@@ -234,8 +232,7 @@ TEST(TableSlots, AFileThatCannotGrowRefusesTheRecordWithTheWarning) {
     const int32_t slotSize = 48 + 32768;
     const int64_t b = fmt::RecordsOffset(1, 32768);
     const int32_t slots = static_cast<int32_t>((INT32_MAX - b) / slotSize) - 1;
-    le::PutI32(bytes.data() + 0, slots);
-    le::PutI32(bytes.data() + 8, slots);
+    for (int at : {0, 8}) le::PutI32(bytes.data() + at, slots);
     WriteBytes(dir / "t.dat", bytes);
     ::truncate((dir / "t.dat").c_str(), b + int64_t{slots} * slotSize + 50);
     RecordingSink sink;

@@ -62,9 +62,17 @@ std::vector<std::string> Files(const TempDir& dir) {
     return names;
 }
 
-TEST(TableEmpty, KeepsTheDefinitionsAndRemovesEveryRecordAndKey) {
+// Each test starts from Filled().
+struct FilledTable : ::testing::Test {
     TempDir dir;
-    auto t = Filled(dir);
+    std::unique_ptr<TKorTable> t = Filled(dir);
+};
+using TableEmpty = FilledTable;
+using TableAddField = FilledTable;
+using TableReindex = FilledTable;
+using TableFileHelpers = FilledTable;
+
+TEST_F(TableEmpty, KeepsTheDefinitionsAndRemovesEveryRecordAndKey) {
     le::PutI32(t->View() + 48, 9);
     le::PutI32(t->View() + 88, 13);
     const int64_t b = t->Records().RecordsOffset();
@@ -89,9 +97,7 @@ TEST(TableEmpty, KeepsTheDefinitionsAndRemovesEveryRecordAndKey) {
     EXPECT_EQ(t->KeyFile().Verify(), "");
 }
 
-TEST(TableEmpty, ATableIsLeftWholeWhenItsReplacementCannotBeWritten) {
-    TempDir dir;
-    auto t = Filled(dir);
+TEST_F(TableEmpty, ATableIsLeftWholeWhenItsReplacementCannotBeWritten) {
     const auto files = std::make_pair(ReadBytes(dir / "t.dat"), ReadBytes(dir / "t.key"));
     ASSERT_EQ(::mkdir((dir / "t.dat.tmp").c_str(), 0755), 0);
     EXPECT_EQ(MessageOf<EKorTabError>([&] { t->Empty(); }),
@@ -108,9 +114,7 @@ TEST(TableEmpty, ATableIsLeftWholeWhenItsReplacementCannotBeWritten) {
     EXPECT_EQ(Slots(*t).size(), 22u);
 }
 
-TEST(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
-    TempDir dir;
-    auto t = Filled(dir);
+TEST_F(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
     const int64_t oldB = t->Records().RecordsOffset();
     const int32_t oldS = t->Records().DataSize(), slots = t->SlotCount();
     const auto keys = ReadBytes(dir / "t.key");
@@ -136,8 +140,7 @@ TEST(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
         EXPECT_TRUE(!r.IsActive() || r.ComputeChecksum() == r.GetChecksum()) << s;
     }
     EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
-    EXPECT_EQ(Files(dir), (std::vector<std::string>{"t.dat", "t.key"}));
-    EXPECT_EQ(Slots(*t).size(), 22u);
+    EXPECT_EQ(std::make_pair(Files(dir), Slots(*t).size()), std::make_pair(std::vector<std::string>{"t.dat", "t.key"}, size_t{22}));
     ASSERT_TRUE(t->FindByPrimary("k90"));
     t->EditField(3, "3,14159");
     EXPECT_EQ(t->GetField(3), "3.142");
@@ -145,9 +148,7 @@ TEST(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
     EXPECT_EQ(t->Append({"new", "x", "1", ""}), 11);
 }
 
-TEST(TableAddField, RefusalsLeaveTheTableAsItWas) {
-    TempDir dir;
-    auto t = Filled(dir);
+TEST_F(TableAddField, RefusalsLeaveTheTableAsItWas) {
     const auto data = ReadBytes(dir / "t.dat");
     ASSERT_EQ(::mkdir((dir / "000000tmp").c_str(), 0755), 0);
     WriteText(dir / "000000tmp/inside", "x");
@@ -164,9 +165,7 @@ TEST(TableAddField, RefusalsLeaveTheTableAsItWas) {
               "KorTable: Eine Tabelle kann höchstens 100 Felder haben!");
 }
 
-TEST(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
-    TempDir dir;
-    auto t = Filled(dir);
+TEST_F(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
     const auto order = Walk(*t);
     TIntegerList kiel;
     t->FindBySecondary("ORT", {"Kiel"}, kiel);
@@ -196,12 +195,10 @@ TEST(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
     EXPECT_EQ((std::vector<int32_t>{t->Append({"n1", "x", "1"}), t->Append({"n2", "x", "2"})}), (std::vector<int32_t>{17, 11}));
 }
 
-TEST(TableFileHelpers, ARawFileTakesAHeaderAndRecordsFromAnotherTable) {
-    TempDir dir;
-    auto a = Filled(dir);
-    const int64_t b = a->Records().RecordsOffset();
-    const int64_t used = b + int64_t{a->SlotCount()} * a->Records().SlotSize();
-    a->Close();
+TEST_F(TableFileHelpers, ARawFileTakesAHeaderAndRecordsFromAnotherTable) {
+    const int64_t b = t->Records().RecordsOffset();
+    const int64_t used = b + int64_t{t->SlotCount()} * t->Records().SlotSize();
+    t->Close();
 
     TKorTable c;
     c.SetProject(dir.Path());
