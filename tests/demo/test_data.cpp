@@ -192,14 +192,11 @@ TEST_F(DemoData, CablesWiresAndMasterAgree) {
             if (wires(w, "Farbe").empty()) continue;
             // Aligned: colour and type from the master wire of that number.
             ++aligned;
-            bool found = false;
-            for (size_t m : masterWires.Where("Kabeltyp", cables(c, "Kabeltyp")))
-                if (masterWires(m, "Ader") == wires(w, "Ader")) {
-                    found = true;
-                    EXPECT_EQ(std::tie(wires(w, "Farbe"), wires(w, "Adertyp"), wires(w, "Aderbezeichnung")),
-                              std::tie(masterWires(m, "Farbe"), masterWires(m, "Adertyp"), masterWires(m, "Ader")));
-                }
-            EXPECT_TRUE(found);
+            const auto same = masterWires.Where("Kabeltyp", cables(c, "Kabeltyp"));
+            const auto m = std::find_if(same.begin(), same.end(), [&](size_t k) { return masterWires(k, "Ader") == wires(w, "Ader"); });
+            ASSERT_NE(m, same.end());
+            EXPECT_EQ(std::tie(wires(w, "Farbe"), wires(w, "Adertyp"), wires(w, "Aderbezeichnung")),
+                      std::tie(masterWires(*m, "Farbe"), masterWires(*m, "Adertyp"), masterWires(*m, "Ader")));
         }
     }
     EXPECT_EQ(emptyCounts, 1);

@@ -34,8 +34,7 @@ constexpr int32_t kCount = 36;
 void OpenCatalogue(TKorDirFile& dir, const std::string& project) { dir.SetProject(project), dir.Open(); }
 
 // A table of a project folder, opened by its catalogue path.
-class TOpenTable {
-public:
+struct TOpenTable {
     TOpenTable(const std::string& project, const std::vector<std::string>& path) {
         TKorDirFile dir;
         OpenCatalogue(dir, project);
@@ -51,8 +50,6 @@ public:
     ~TOpenTable() { table.Close(); }
     bool Found() const { return found_ && table.IsOpen(); }
     TKorTable table;
-
-private:
     bool found_ = false;
 };
 
