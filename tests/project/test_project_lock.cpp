@@ -40,8 +40,7 @@ pid_t HoldInChild(const std::string& dir, const std::string& program) {
     }
     char c = 0;
     EXPECT_EQ(::read(ready[0], &c, 1), 1);
-    ::close(ready[0]);
-    ::close(ready[1]);
+    for (const int fd : ready) ::close(fd);
     return pid;
 }
 
@@ -120,10 +119,9 @@ TEST_F(ProjectLock, TheAuditFindsWhatAHalfDoneChangeLeftAndTheOfferedRepairMends
     TKorRecovery recovery;
     recovery.Audit(dir.Path());
     using R = TKorRecoveryFinding::Repair;
-    std::vector<R> offered;
-    for (const auto& f : recovery.Findings()) offered.push_back(f.repair);
+    const auto& found = recovery.Findings();
     for (R r : {R::Reindex, R::DeleteDrawing, R::FreeChain})
-        EXPECT_NE(std::find(offered.begin(), offered.end(), r), offered.end()) << static_cast<int>(r);
+        EXPECT_TRUE(std::any_of(found.begin(), found.end(), [r](const auto& f) { return f.repair == r; })) << static_cast<int>(r);
     recovery.Repair();
     EXPECT_TRUE(recovery.Clean()) << recovery.ReportLines()[0];
     table.Open();
