@@ -286,8 +286,7 @@ TEST_F(KeyFileRecords, StepsFollowKeyOrderWithinTheList) {
     EXPECT_EQ(backwards, (std::vector<int32_t>{33, 10, 7, 2, 1}));
     EXPECT_EQ(std::make_tuple(kf.Bof(), kf.Eof(), kf.CurrentRecord()), std::make_tuple(true, false, 1));
     // Every step starts by clearing both flags.
-    EXPECT_TRUE(kf.Next());
-    EXPECT_FALSE(kf.Bof());
+    EXPECT_TRUE(kf.Next() && !kf.Bof());
 
     kf.GoTo(2);
     for (int32_t outside : {5, -1}) kf.GoTo(outside);
@@ -296,10 +295,7 @@ TEST_F(KeyFileRecords, StepsFollowKeyOrderWithinTheList) {
     EXPECT_FALSE(kf.Next() || !kf.Eof());
 
     // Locate moves the list to the key found; a failed search leaves it.
-    EXPECT_EQ(kf.Locate(PK("7")), 7);
-    EXPECT_EQ(kf.Position(), 2);
-    EXPECT_TRUE(kf.Next());
-    EXPECT_EQ(kf.CurrentRecord(), 10);
+    EXPECT_EQ((std::vector<int32_t>{kf.Locate(PK("7")), kf.Position(), kf.Next(), kf.CurrentRecord()}), (std::vector<int32_t>{7, 2, 1, 10}));
     for (const TKeyList& absent : {PK("5"), TKeyList{}}) EXPECT_EQ(kf.Locate(absent), -2);
     EXPECT_EQ(kf.CurrentRecord(), 10);
 
