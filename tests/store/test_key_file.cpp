@@ -520,14 +520,8 @@ TEST_F(KeyFileRecords, DamagedFilesAreSurvivedOrRefused) {
         {"child beyond the file", [&](const std::string& p) { PatchNode(p, r, kLeft, 999999); }},
         {"child is the high-water node", [&](const std::string& p) { PatchNode(p, l, kRight, n); }},
         {"negative child", [&](const std::string& p) { PatchNode(p, r, kRight, -3); }},
-        {"balance out of range", [&](const std::string& p) {
-             PatchNode(p, r, kBalance, 5);
-             PatchNode(p, l, kBalance, -7);
-         }},
-        {"balance lies", [&](const std::string& p) {
-             PatchNode(p, r, kBalance, -1);
-             PatchNode(p, l, kBalance, 1);
-         }},
+        {"balance out of range", [&](const std::string& p) { PatchNode(p, r, kBalance, 5), PatchNode(p, l, kBalance, -7); }},
+        {"balance lies", [&](const std::string& p) { PatchNode(p, r, kBalance, -1), PatchNode(p, l, kBalance, 1); }},
     };
     int index = 0;
     for (const auto& [what, apply] : damages) {

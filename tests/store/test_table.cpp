@@ -213,10 +213,7 @@ TEST(TableSlots, AFullFileGrowsByExactlyTenSlots) {
     EXPECT_EQ(t->FileSize(), initial + 10 * slotSize);
     // Ten more slots fit as long as 100 bytes stay behind the last one.
     int32_t appended = 1;
-    while (t->FileSize() == initial + 10 * slotSize) {
-        ASSERT_EQ(t->Append({"k" + std::to_string(appended)}), appended);
-        ++appended;
-    }
+    for (; t->FileSize() == initial + 10 * slotSize; ++appended) ASSERT_EQ(t->Append({"k" + std::to_string(appended)}), appended);
     EXPECT_EQ(t->FileSize(), initial + 20 * slotSize);
     EXPECT_GE(t->FileSize() - (b + appended * slotSize), 100);
     EXPECT_EQ(static_cast<int64_t>(ReadBytes(dir / "t.dat").size()), t->FileSize());
