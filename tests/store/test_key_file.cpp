@@ -193,8 +193,7 @@ TEST(KeyFileOpen, RefusesMissingFilesAndForeignContent) {
 TEST_F(KeyFile, AListOfKeysIsConsumedAndEveryKeyInserted) {
     TKeyList list = Join({PK("2"), PK("1"), SK("TAG", "x", "2")});
     list.insert(list.begin(), kSep);  // empty keys are skipped
-    list.push_back(kSep);
-    list.push_back(kSep);
+    list.insert(list.end(), 2, kSep);
     EXPECT_TRUE(kf.AddKeys(list, 5));
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(std::make_pair(kf.Locate(PK("1")), kf.Locate(SK("TAG", "x", "2"))), std::make_pair(4, 4));

@@ -73,8 +73,7 @@ using TableReindex = FilledTable;
 using TableFileHelpers = FilledTable;
 
 TEST_F(TableEmpty, KeepsTheDefinitionsAndRemovesEveryRecordAndKey) {
-    le::PutI32(t->View() + 48, 9);
-    le::PutI32(t->View() + 88, 13);
+    for (auto [at, value] : {std::pair{48, 9}, {88, 13}}) le::PutI32(t->View() + at, value);
     const int64_t b = t->Records().RecordsOffset();
     t->Close();
     const auto before = ReadBytes(dir / "t.dat");
