@@ -217,8 +217,7 @@ TEST_F(MappedFile, CreateNewThatCannotMakeTheFileSaysSo) {
     file.SetFileName("missing/000009");
     const int fds = OpenDescriptors();
     const std::string refused = MessageOf<korin::EKorMMFError>([&] { file.CreateNew(true); });
-    EXPECT_EQ(refused.rfind("KorMMF: ", 0), 0u) << refused;
-    EXPECT_NE(refused.find("missing/000009"), std::string::npos) << refused;
+    EXPECT_TRUE(refused.rfind("KorMMF: ", 0) == 0 && refused.find("missing/000009") != std::string::npos) << refused;
     EXPECT_EQ(OpenDescriptors(), fds);
 }
 
@@ -246,8 +245,7 @@ TEST(ProjectDirectory, IsTakenOnlyWhereACatalogueLies) {
     WriteBytes(c / "Dir.ref", {});  // written on Windows: the case may differ
     ProbeFile file;
     EXPECT_FALSE(file.ProjectValid());
-    std::string aNoSlash = a.Path();
-    aNoSlash.pop_back();
+    const std::string aNoSlash = a.Path().substr(0, a.Path().size() - 1);
     // Each step: the value given, then validity and project afterwards. A
     // folder without "dir.ref" keeps the old value; an empty one changes nothing.
     const std::vector<std::tuple<std::string, bool, std::string>> steps = {
