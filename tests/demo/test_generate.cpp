@@ -60,11 +60,7 @@ protected:
         result_ = new TDemoResult(Generate(dir_->Path(), {.seed = kSeed, .measurePoints = kCount}));
         data_ = new TSampleData(GenerateSampleData({kSeed, kCount, TSchemaVariant::Adapted}));
     }
-    static void TearDownTestSuite() {
-        delete data_;
-        delete result_;
-        delete dir_;
-    }
+    static void TearDownTestSuite() { delete data_; delete result_; delete dir_; }
     static inline TempDir* dir_ = nullptr;
     static inline TDemoResult* result_ = nullptr;
     static inline TSampleData* data_ = nullptr;

@@ -208,11 +208,7 @@ TEST_F(MsrGenerate, LevelBoxesResolvePerMeasurePoint) {
     const std::string mp = p.Designations().front();
     ASSERT_TRUE(p.mpoint.FindByPrimary(mp));
     const std::string group = p.mpoint.GetFieldById(field::kFunctionGroup);
-    struct Case {
-        int32_t count;
-        std::array<std::string, 3> boxes;
-        std::vector<std::string> names;
-    };
+    struct Case { int32_t count; std::array<std::string, 3> boxes; std::vector<std::string> names; };
     const std::vector<Case> cases{
         {3, {"", "", "<MESSTELLE:Funktionsgruppe>"}, {group, mp, "1"}},
         {4, {"", "LIT", "<MESSTELLE:Ort_E_Tech>"}, {"LIT", kEmptyLevel, mp, "1"}},
