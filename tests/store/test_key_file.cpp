@@ -456,8 +456,7 @@ int Exercise(const std::string& dir, const std::string& name, bool damaged) {
         attempt([&] { kf.GoTo(1); });
     };
     walk();
-    attempt([&] { kf.Locate(PK("1")); });
-    attempt([&] { kf.Locate(SK("NAME", "a", "2")); });
+    for (const TKeyList& key : {PK("1"), SK("NAME", "a", "2")}) attempt([&] { kf.Locate(key); });
     for (bool leaf : {false, true}) {
         attempt([&] { kf.SetSelection({P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "NAME")}, leaf); });
         walk();
@@ -476,9 +475,7 @@ int Exercise(const std::string& dir, const std::string& name, bool damaged) {
     attempt([&] { Add(kf, Join({PK("5"), SK("NAME", "q", "5")}), 6); });
     attempt([&] { Add(kf, PK("0"), 1); });
     walk();
-    attempt([&] { Del(kf, PK("1")); });
-    attempt([&] { Del(kf, Join({PK("5"), SK("NAME", "q", "5")})); });
-    attempt([&] { Del(kf, SK("NAME", "b", "7")); });
+    for (const TKeyList& key : {PK("1"), Join({PK("5"), SK("NAME", "q", "5")}), SK("NAME", "b", "7")}) attempt([&] { Del(kf, key); });
     walk();
     attempt([&] { kf.Verify(); });
     kf.Close();
