@@ -273,6 +273,7 @@ protected:
         }
     }
     static TKeyList NameIndex() { return {P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "NAME")}; }
+    static TKeyList NameIs(const std::string& value) { return {P('C', 0, "S_KEY"), P('N', 0, "0"), P('C', 0, "NAME"), P('C', 0, value)}; }
     const std::vector<int32_t> primary = {1, 2, 7, 10, 33};
     const std::vector<int32_t> byName = {2, 33, 7, 10, 1};
 };
@@ -316,9 +317,7 @@ TEST_F(KeyFileRecords, DeletingTheCurrentRecordMovesToTheNextOne) {
 }
 
 TEST_F(KeyFileRecords, SelectionsChooseTheIndexThePrefixAndLeaves) {
-    TKeyList b = NameIndex();
-    b.push_back(P('C', 0, "b"));
-    EXPECT_EQ(Selected(kf, b, false), (std::vector<int32_t>{7, 10}));
+    EXPECT_EQ(Selected(kf, NameIs("b"), false), (std::vector<int32_t>{7, 10}));
     EXPECT_EQ(Selected(kf, {P('C', 255, "S_KEY"), P('N', 255, "0"), P('X', 255, "NAME")}, false), byName);
     // Pointer nodes have no Down tree: in leaf mode the same records come out,
     // and a complete key is its own one result.
@@ -360,9 +359,7 @@ TEST_F(KeyFileRecords, StartNodeQueriesWorkBelowTheStartNode) {
     kf.ListLevel(lines);
     EXPECT_EQ(lines, (std::vector<std::string>{"P_KEY, 0", "S_KEY, 0"}));
 
-    TKeyList b = NameIndex();
-    b.push_back(P('C', 0, "b"));
-    ASSERT_TRUE(kf.SetStart(b));
+    ASSERT_TRUE(kf.SetStart(NameIs("b")));
     kf.GetRecords(list);
     EXPECT_EQ(list.Values(), (std::vector<int32_t>{7, 10}));
     ASSERT_TRUE(kf.SetStart(PrimaryPrefix()));

@@ -65,6 +65,7 @@ std::vector<std::string> Files(const TempDir& dir) {
 // Each test starts from Filled().
 struct FilledTable : ::testing::Test {
     TempDir dir;
+    RecordingProgress progress;
     std::unique_ptr<TKorTable> t = Filled(dir);
 };
 using TableEmpty = FilledTable;
@@ -118,7 +119,6 @@ TEST_F(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
     const int32_t oldS = t->Records().DataSize(), slots = t->SlotCount();
     const auto keys = ReadBytes(dir / "t.key");
     auto images = SlotImages(*t, 3);
-    RecordingProgress progress;
     t->SetProgressBar(&progress);
     t->AddField("Bemerkung_mit_einem_sehr_langen_Namen", 12135, 20, 3, 2, 1);
     ASSERT_TRUE(t->IsOpen());
@@ -174,7 +174,6 @@ TEST_F(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
     path::RemoveFile(dir / "t.key");
     t->Open();
     EXPECT_TRUE(Slots(*t).empty());
-    RecordingProgress progress;
     t->SetProgressBar(&progress);
     t->Reindex();
     EXPECT_EQ(std::make_pair(progress.calls, progress.steps), kProgress);
@@ -218,7 +217,6 @@ TEST_F(TableFileHelpers, ARawFileTakesAHeaderAndRecordsFromAnotherTable) {
     ASSERT_TRUE(c.IsOpen());
     c.CopyHeaderFrom("t.dat");
     EXPECT_EQ(std::make_pair(c.FieldCount(), c.SecondaryKeyCount()), std::make_pair(3, 2));
-    RecordingProgress progress;
     c.SetProgressBar(&progress);
     c.CopyRecordsFrom("t.dat");
     EXPECT_EQ(progress.steps, 2);
