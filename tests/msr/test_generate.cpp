@@ -43,10 +43,8 @@ TEST_F(MsrGenerate, EveryAssignedOriginalBecomesAFilledRegisteredPage) {
     TMsrProject p(Project());
     AssignAll(p);
     size_t expected = 0;
-    for (const std::string& mp : p.Designations()) {
-        p.mpoint.FindByPrimary(mp);
-        expected += SplitCommaText(p.mpoint.GetFieldById(field::kOriginal)).size();
-    }
+    for (const std::string& mp : p.Designations())
+        if (p.mpoint.FindByPrimary(mp)) expected += SplitCommaText(p.mpoint.GetFieldById(field::kOriginal)).size();
     const TGenerateResult r = Run(p);
     EXPECT_EQ(std::make_pair(r.created, r.refused.size()), std::make_pair(static_cast<int32_t>(expected), size_t{0}));
     EXPECT_EQ(ExpectConsistent(p).size(), expected);
@@ -101,8 +99,7 @@ TEST_F(MsrGenerate, RemovedAssignmentTakesPagesReferencesAndLinkMarksAway) {
     TMsrProject p(Project());
     AssignAll(p);
     Run(p);
-    const std::vector<std::string> mps = p.Designations();
-    const std::string mp = mps[0], other = mps[1];
+    const std::string mp = p.Designations()[0], other = p.Designations()[1];
     // The page names `other` as linked measure point, which carries the mark.
     const std::vector<TPagePair> pages = Pages(p, mp);
     TKorDrawing d;
@@ -165,12 +162,11 @@ TEST_F(MsrGenerate, CancellingStopsBetweenMeasurePointsAndLeavesTheProjectWhole)
 
 TEST_F(MsrGenerate, PagesThatDoNotFitDrawingAreRefusedNotCut) {
     TMsrProject p(Project());
-    const std::vector<TOriginalRow> rows = Rows();
     // As many originals as ORIGINAL and ORIGPATH take; DRAWING, with a file
     // name per original, overflows first.
     const std::string mp = p.Designations().front();
     std::vector<TOriginalRow> chosen;
-    for (const TOriginalRow& row : rows) {
+    for (const TOriginalRow& row : Rows()) {
         chosen.push_back(row);
         p.mpoint.FindByPrimary(mp);
         const TAssignment a = AssignmentOf(chosen);
