@@ -53,33 +53,30 @@ protected:
 };
 
 TEST_F(DemoData, EveryValueFitsItsFieldAndEveryKeyIsUnique) {
-    std::vector<const TTableData*> tables;
-    for (const TTableData& t : data_->project) tables.push_back(&t);
-    for (const TTableData& t : data_->master) tables.push_back(&t);
-    for (const TTableData* t : tables) {
-        SCOPED_TRACE(t->def.name);
-        std::set<std::string> primary;
-        std::map<std::string, std::set<std::vector<std::string>>> unique;
-        for (const auto& row : t->rows) {
-            ASSERT_EQ(row.size(), t->def.fields.size());
-            for (size_t i = 0; i < row.size(); ++i) {
-                EXPECT_LE(static_cast<int32_t>(row[i].size()), t->def.fields[i].Width())
-                    << t->def.fields[i].name << " = " << row[i];
-                EXPECT_EQ(row[i].find_first_of("\t\r\n"), std::string::npos);
-            }
-            if (t->def.primaryKey > 0) {
-                const std::string& key = row[static_cast<size_t>(t->def.primaryKey - 1)];
-                EXPECT_FALSE(key.empty());
-                EXPECT_TRUE(primary.insert(key).second) << "primary key " << key << " twice";
-            }
-            for (const TKeyDef& k : t->def.keys) {
-                if (!k.unique) continue;
-                std::vector<std::string> values;
-                for (const std::string& f : k.fields) values.push_back(row[static_cast<size_t>(t->def.IndexOf(f))]);
-                EXPECT_TRUE(unique[k.name].insert(values).second) << k.name << " twice";
+    for (const auto* tables : {&data_->project, &data_->master})
+        for (const TTableData& t : *tables) {
+            SCOPED_TRACE(t.def.name);
+            std::set<std::string> primary;
+            std::map<std::string, std::set<std::vector<std::string>>> unique;
+            for (const auto& row : t.rows) {
+                ASSERT_EQ(row.size(), t.def.fields.size());
+                for (size_t i = 0; i < row.size(); ++i) {
+                    EXPECT_LE(static_cast<int32_t>(row[i].size()), t.def.fields[i].Width()) << t.def.fields[i].name << " = " << row[i];
+                    EXPECT_EQ(row[i].find_first_of("\t\r\n"), std::string::npos);
+                }
+                if (t.def.primaryKey > 0) {
+                    const std::string& key = row[static_cast<size_t>(t.def.primaryKey - 1)];
+                    EXPECT_FALSE(key.empty());
+                    EXPECT_TRUE(primary.insert(key).second) << "primary key " << key << " twice";
+                }
+                for (const TKeyDef& k : t.def.keys) {
+                    if (!k.unique) continue;
+                    std::vector<std::string> values;
+                    for (const std::string& f : k.fields) values.push_back(row[static_cast<size_t>(t.def.IndexOf(f))]);
+                    EXPECT_TRUE(unique[k.name].insert(values).second) << k.name << " twice";
+                }
             }
         }
-    }
 }
 
 TEST_F(DemoData, MeasurePointsNameTheirPlantTypicalAndFunctionGroup) {
