@@ -133,8 +133,7 @@ TEST_F(MsrFill, KorintoolRunsTheWholeRoad) {
     const ToolResult pages = RunTool({"msr", "pages", dir});
     ASSERT_FALSE(pages.out.empty());
     TMsrProject p(dir);
-    EXPECT_EQ(ExpectConsistent(p).size(),
-              static_cast<size_t>(std::count(pages.out.begin(), pages.out.end(), '\n')));
+    EXPECT_EQ(ExpectConsistent(p).size(), static_cast<size_t>(std::count(pages.out.begin(), pages.out.end(), '\n')));
 }
 
 }  // namespace
