@@ -132,9 +132,8 @@ TEST_F(DemoData, EverySymbolOfAMeasurePointsPagesFindsItsRecord) {
                         << designation << " terminal " << e.Code(20023) << ":" << e.Code(20030);
                 } else if (e.type == 8) {
                     // Wires exist for the cables that have them.
-                    const auto cable = cables.Where("Bezeichner_Stelle", designation);
                     bool hasWires = false;
-                    for (size_t c : cable)
+                    for (size_t c : cables.Where("Bezeichner_Stelle", designation))
                         if (cables(c, "Location") == e.Code(20023))
                             hasWires = !wires.Where("Kabel", cables(c, "Kabel")).empty();
                     if (!hasWires) continue;
@@ -154,8 +153,7 @@ TEST_F(DemoData, EverySymbolOfAMeasurePointsPagesFindsItsRecord) {
 TEST_F(DemoData, CablesWiresAndMasterAgree) {
     const TView cables = View("KABEL"), wires = View("ADERN"), mp = View("MESSTELLE");
     const TView masterCables(data_->Master("KABEL")), masterWires(data_->Master("ADERN"));
-    const std::set<std::string> types = masterCables.Column("Kabeltyp");
-    const std::set<std::string> designations = mp.Column("Bezeichner_Stelle");
+    const std::set<std::string> types = masterCables.Column("Kabeltyp"), designations = mp.Column("Bezeichner_Stelle");
     int emptyCounts = 0, withWires = 0, aligned = 0, waiting = 0;
     for (size_t c = 0; c < cables.Size(); ++c) {
         const std::string& name = cables(c, "Kabel");
@@ -213,8 +211,7 @@ TEST(DemoDataGeneration, TheSeedDecidesEverything) {
 
 TEST(DemoDataGeneration, CountsScaleWithTheMeasurePoints) {
     EXPECT_EQ(std::make_pair(PlantCount(1), PlantCount(10000)), std::make_pair(1, 50));
-    const TSampleData one = GenerateSampleData({1, 1, TSchemaVariant::Adapted});
-    EXPECT_EQ(one.Project("ANLAGE").rows.size(), 1u);
+    EXPECT_EQ(GenerateSampleData({1, 1, TSchemaVariant::Adapted}).Project("ANLAGE").rows.size(), 1u);
     const TSampleData many = GenerateSampleData({1, 2000, TSchemaVariant::Adapted});
     EXPECT_EQ(many.Project("MESSTELLE").rows.size(), 2000u);
     const size_t instruments = many.Project("INSTRUMENTIERUNG").rows.size();
