@@ -220,8 +220,7 @@ TEST(DemoDataGeneration, CountsScaleWithTheMeasurePoints) {
 }
 
 TEST(DemoDataGeneration, TheUnadaptedVariantKeepsTheOtherValues) {
-    const TSampleData full = GenerateSampleData({3, 30, TSchemaVariant::Adapted});
-    const TSampleData plain = GenerateSampleData({3, 30, TSchemaVariant::Unadapted});
+    const TSampleData full = GenerateSampleData({3, 30, TSchemaVariant::Adapted}), plain = GenerateSampleData({3, 30, TSchemaVariant::Unadapted});
     EXPECT_THROW(plain.Project("MSR_REF"), std::out_of_range);
     const TTableData &a = full.Project("MESSTELLE"), &b = plain.Project("MESSTELLE");
     ASSERT_EQ(a.rows.size(), b.rows.size());

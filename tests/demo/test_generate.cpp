@@ -226,8 +226,7 @@ TEST(DemoGenerate, TheUnadaptedProjectLeavesTheAdaptationItsWork) {
 TEST(DemoTool, WritesTheDemoAndPrintsTheProjectFolder) {
     TempDir dir;
     const auto run = korin::testing::RunTool({"demo", dir.Path() + "out", "--seed", "5", "--measure-points", "12"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, dir.Path() + "out/Demo\n");
+    ASSERT_EQ(std::make_pair(run.exitCode, run.out), std::make_pair(0, dir.Path() + "out/Demo\n")) << run.err;
     EXPECT_EQ(TOpenTable(dir.Path() + "out/Demo/", {"AUC_SYSTEM", "MESSTELLE"}).table.HeaderRecordCount(), 12);
 }
 
