@@ -207,7 +207,7 @@ void TKorKeyBuild::Insert(size_t from, size_t to, int32_t dataIndex) {
             auto [q, right] = path_[i];
             Node& n = nodes_[static_cast<size_t>(q)];
             (right ? n.right : n.left) = sub;
-            if (grown) right ? GrownRight(q, grown) : GrownLeft(q, grown);
+            if (grown) Grown(q, grown, right);
             sub = q;
         }
         (owner == 0 ? root_ : nodes_[static_cast<size_t>(owner)].down) = sub;
@@ -215,78 +215,44 @@ void TKorKeyBuild::Insert(size_t from, size_t to, int32_t dataIndex) {
     }
 }
 
-void TKorKeyBuild::GrownLeft(int32_t& p, bool& grown) {
+// The subtree on one side of p has grown by a level (right: its right side);
+// rebalances p as an insertion does, and clears `grown` when p's height stays.
+void TKorKeyBuild::Grown(int32_t& p, bool& grown, bool right) {
+    const int8_t s = right ? 1 : -1;
+    // link(n, true) is n's link on the grown side, link(n, false) the other.
+    const auto link = [right](Node& n, bool grownSide) -> int32_t& { return grownSide == right ? n.right : n.left; };
     Node& n = nodes_[static_cast<size_t>(p)];
     int8_t& balance = balance_[static_cast<size_t>(p)];
-    switch (balance) {
-    case 1:
+    if (balance == -s) {
         balance = 0;
         grown = false;
         return;
-    case 0:
-        balance = -1;
+    }
+    if (balance == 0) {
+        balance = s;
         return;
-    default: {
-        const int32_t p1 = n.left;
-        Node& n1 = nodes_[static_cast<size_t>(p1)];
-        if (balance_[static_cast<size_t>(p1)] == -1) {
-            n.left = n1.right;
-            n1.right = p;
-            balance = 0;
-            p = p1;
-        } else {
-            const int32_t p2 = n1.right;
-            Node& n2 = nodes_[static_cast<size_t>(p2)];
-            const int32_t b2 = balance_[static_cast<size_t>(p2)];
-            n1.right = n2.left;
-            n2.left = p1;
-            n.left = n2.right;
-            n2.right = p;
-            balance = b2 == -1 ? 1 : 0;
-            balance_[static_cast<size_t>(p1)] = b2 == 1 ? -1 : 0;
-            p = p2;
-        }
-        balance_[static_cast<size_t>(p)] = 0;
-        grown = false;
     }
-    }
-}
-
-void TKorKeyBuild::GrownRight(int32_t& p, bool& grown) {
-    Node& n = nodes_[static_cast<size_t>(p)];
-    int8_t& balance = balance_[static_cast<size_t>(p)];
-    switch (balance) {
-    case -1:
+    const int32_t p1 = link(n, true);
+    Node& n1 = nodes_[static_cast<size_t>(p1)];
+    if (balance_[static_cast<size_t>(p1)] == s) {
+        link(n, true) = link(n1, false);
+        link(n1, false) = p;
         balance = 0;
-        grown = false;
-        return;
-    case 0:
-        balance = 1;
-        return;
-    default: {
-        const int32_t p1 = n.right;
-        Node& n1 = nodes_[static_cast<size_t>(p1)];
-        if (balance_[static_cast<size_t>(p1)] == 1) {
-            n.right = n1.left;
-            n1.left = p;
-            balance = 0;
-            p = p1;
-        } else {
-            const int32_t p2 = n1.left;
-            Node& n2 = nodes_[static_cast<size_t>(p2)];
-            const int32_t b2 = balance_[static_cast<size_t>(p2)];
-            n1.left = n2.right;
-            n2.right = p1;
-            n.right = n2.left;
-            n2.left = p;
-            balance = b2 == 1 ? -1 : 0;
-            balance_[static_cast<size_t>(p1)] = b2 == -1 ? 1 : 0;
-            p = p2;
-        }
-        balance_[static_cast<size_t>(p)] = 0;
-        grown = false;
+        p = p1;
+    } else {
+        const int32_t p2 = link(n1, false);
+        Node& n2 = nodes_[static_cast<size_t>(p2)];
+        const int32_t b2 = balance_[static_cast<size_t>(p2)];
+        link(n1, false) = link(n2, true);
+        link(n2, true) = p1;
+        link(n, true) = link(n2, false);
+        link(n2, false) = p;
+        balance = b2 == s ? -s : 0;
+        balance_[static_cast<size_t>(p1)] = b2 == -s ? s : 0;
+        p = p2;
     }
-    }
+    balance_[static_cast<size_t>(p)] = 0;
+    grown = false;
 }
 
 // ---- the file -----------------------------------------------------------------------

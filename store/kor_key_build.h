@@ -66,8 +66,7 @@ private:
     void Rank();
     void Insert(size_t from, size_t to, int32_t dataIndex);
     int32_t Alloc(int32_t owner, int32_t part, int32_t dindex);
-    void GrownLeft(int32_t& p, bool& grown);
-    void GrownRight(int32_t& p, bool& grown);
+    void Grown(int32_t& p, bool& grown, bool right);
     void Rehash();
 
     std::vector<char> texts_;        // the distinct texts, one after another
