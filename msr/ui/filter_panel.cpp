@@ -1,5 +1,7 @@
 #include "msr/ui/filter_panel.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
@@ -8,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -226,6 +229,13 @@ void TFilterPanel::SetFilterShown(bool shown) {
 }
 
 bool TFilterPanel::FilterShown() const { return showAction_->isChecked(); }
+
+void TFilterPanel::FitBelow(QSplitter* split, int floor, int stored) const {
+    if (!FilterShown()) return;
+    const int height = std::max(split->height(), floor);
+    const int below = stored > 0 && stored < height ? stored : height / 3;
+    split->setSizes({height - below, below});
+}
 
 void TFilterPanel::ReadSettings(QSettings& settings, Names names) {
     const auto has = [&](const QString& name) { return settings.contains(name); };

@@ -44,6 +44,7 @@
 
 class QAction;
 class QSettings;
+class QSplitter;
 class QTableWidget;
 
 namespace korin {
@@ -84,6 +85,10 @@ public:
 
     void SetFilterShown(bool shown);
     bool FilterShown() const;
+    // When shown, gives the panel its part of the vertical splitter `split` it
+    // stands in below the list: `stored` when that is positive and less than
+    // the splitter's height (taken as at least `floor`), else a third.
+    void FitBelow(QSplitter* split, int floor, int stored = 0) const;
 
     void ReadSettings(QSettings& settings, Names names);
     void WriteSettings(QSettings& settings, Names names) const;

@@ -139,7 +139,7 @@ TFormAssignMeasurePoint::TFormAssignMeasurePoint(IKorHost& host, QWidget* parent
     connect(filter_, &TFilterPanel::FilterChanged, this, [this] {
         if (project_) RunGuarded(this, [this] { FillList(); });
     });
-    connect(filter_, &TFilterPanel::ShownChanged, this, [this] { LayOutLeft(); });
+    connect(filter_, &TFilterPanel::ShownChanged, this, [this] { filter_->FitBelow(left_, 300); });
     kindAction_ = bar->addAction(icon(QStyle::SP_BrowserReload), QStringLiteral("E-Technik Seiten anzeigen"));
     connect(kindAction_, &QAction::triggered, this, [this] { RunGuarded(this, [this] { SwitchKind(); }); });
     QAction* rebuild = bar->addAction(icon(QStyle::SP_DialogSaveButton), QStringLiteral("Referenztabelle neu erstellen"));
@@ -234,7 +234,7 @@ void TFormAssignMeasurePoint::LoadSettings(QSettings& settings) {
         list_->setColumnWidth(0, settings.value(QStringLiteral("SGridMPointMPointWidth")).toInt());
     filter_->ReadSettings(settings, TFilterPanel::Names::Rows);
     ApplyKind();
-    LayOutLeft();
+    filter_->FitBelow(left_, 300);
 }
 
 void TFormAssignMeasurePoint::SaveSettings(QSettings& settings) {
@@ -243,12 +243,6 @@ void TFormAssignMeasurePoint::SaveSettings(QSettings& settings) {
     settings.setValue(QStringLiteral("PanelMPoinFilterWidth"), splitter_->sizes().value(0));
     settings.setValue(QStringLiteral("SGridMPointMPointWidth"), list_->columnWidth(0));
     filter_->WriteSettings(settings, TFilterPanel::Names::Rows);
-}
-
-void TFormAssignMeasurePoint::LayOutLeft() {
-    // The filter grid takes a third of the left panel's height when shown.
-    const int height = std::max(left_->height(), 300);
-    if (filter_->FilterShown()) left_->setSizes({height - height / 3, height / 3});
 }
 
 void TFormAssignMeasurePoint::ApplyKind() {

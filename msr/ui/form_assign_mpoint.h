@@ -97,7 +97,6 @@ private:
     void EnableNavigation();
     void AfterDrop(const std::string& refusal, bool refill);
     void ShowDrawing();
-    void LayOutLeft();
 
     IKorHost& host_;
     std::unique_ptr<msr::TMsrProject> project_;

@@ -120,7 +120,8 @@ TFormMSRCreatePages::TFormMSRCreatePages(IKorHost& host, QWidget* parent) : QWid
     left_->addWidget(filter_);
     leftLayout->addWidget(left_, 1);
     connect(filter_, &TFilterPanel::FilterChanged, this, [this] { RunGuarded(this, [this] { FillMeasurePoints(); }); });
-    connect(filter_, &TFilterPanel::ShownChanged, this, [this] { LayOutLeft(); });
+    connect(filter_, &TFilterPanel::ShownChanged, this,
+            [this] { filter_->FitBelow(left_, 3, filter_->StoredHeight()); });
     points_ = new TMultiSelectGrid(split);
     points_->setColumnCount(kPointColumns);
     points_->setHorizontalHeaderLabels({QStringLiteral("I"), QStringLiteral("K"), QStringLiteral("A"),
@@ -304,7 +305,7 @@ void TFormMSRCreatePages::LoadSettings(QSettings& settings) {
     }
     ShowCriterion();
     ApplyPanelWidth();
-    LayOutLeft();
+    filter_->FitBelow(left_, 3, filter_->StoredHeight());
 }
 
 void TFormMSRCreatePages::SaveSettings(QSettings& settings) {
@@ -327,14 +328,6 @@ void TFormMSRCreatePages::SaveSettings(QSettings& settings) {
 void TFormMSRCreatePages::ApplyPanelWidth() {
     const int total = split_->width();
     if (origWidth_ > 0) split_->setSizes({origWidth_, std::max(total - origWidth_, origWidth_)});
-}
-
-void TFormMSRCreatePages::LayOutLeft() {
-    if (!filter_->FilterShown()) return;
-    const int height = std::max(left_->height(), 3);
-    const int stored = filter_->StoredHeight();
-    const int below = stored > 0 && stored < height ? stored : height / 3;
-    left_->setSizes({height - below, below});
 }
 
 void TFormMSRCreatePages::Close() {

@@ -121,7 +121,6 @@ private:
     void ApplyPanelWidth();
     // Originals and filter share the left panel: two thirds and a third, or
     // the stored filter height; the originals alone while the filter is hidden.
-    void LayOutLeft();
     void ApplyTableWidths();
     // Shows the columns of the matching criterion (processing function,
     // function group or plan type) in both grids.

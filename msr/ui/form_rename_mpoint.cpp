@@ -32,7 +32,7 @@ TFormMSRRenameMPoint::TFormMSRRenameMPoint(IKorHost& host, QWidget* parent) : QW
     connect(filter_, &TFilterPanel::FilterChanged, this, [this] {
         if (project_) RunGuarded(this, [this] { FillList(); });
     });
-    connect(filter_, &TFilterPanel::ShownChanged, this, [this] { LayOutLeft(); });
+    connect(filter_, &TFilterPanel::ShownChanged, this, [this] { filter_->FitBelow(left_, 300); });
     apply_ = bar->addAction(QStringLiteral("Änderung übernehmen"));
     apply_->setEnabled(false);
     connect(apply_, &QAction::triggered, this, [this] { RunGuarded(this, [this] { Apply(); }); });
@@ -86,19 +86,13 @@ void TFormMSRRenameMPoint::LoadSettings(QSettings& settings) {
         splitter_->setSizes({settings.value(QStringLiteral("PanelMPoinFilterWidth")).toInt(), 600});
     list_->setColumnWidth(0, settings.value(QStringLiteral("SGridMPointMPointWidth"), 140).toInt());
     filter_->ReadSettings(settings, TFilterPanel::Names::Rows);
-    LayOutLeft();
+    filter_->FitBelow(left_, 300);
 }
 
 void TFormMSRRenameMPoint::SaveSettings(QSettings& settings) {
     settings.setValue(QStringLiteral("PanelMPoinFilterWidth"), splitter_->sizes().value(0));
     settings.setValue(QStringLiteral("SGridMPointMPointWidth"), list_->columnWidth(0));
     filter_->WriteSettings(settings, TFilterPanel::Names::Rows);
-}
-
-void TFormMSRRenameMPoint::LayOutLeft() {
-    // The filter grid takes a third of the left panel's height when shown.
-    const int height = std::max(left_->height(), 300);
-    if (filter_->FilterShown()) left_->setSizes({height - height / 3, height / 3});
 }
 
 void TFormMSRRenameMPoint::Reload() {

@@ -58,7 +58,6 @@ private:
     void RowChanged();
     void PlantEdited();
     void FillList();
-    void LayOutLeft();
 
     IKorHost& host_;
     std::unique_ptr<msr::TMsrProject> project_;
