@@ -42,13 +42,8 @@ std::vector<std::string> SecondaryKeyFields(const TKorTable& table, const std::s
 }
 
 std::vector<int32_t> FilteredSlots(TKorTable& table, const TKeyFilter& filter) {
-    std::vector<int32_t> slots;
-    if (!filter.InForce()) return slots;
-    TIntegerList found;
-    if (!table.FindBySecondary(filter.key, filter.SearchValues(), found)) return slots;
-    slots.reserve(static_cast<size_t>(found.Count()));
-    for (int32_t i = 0; i < found.Count(); ++i) slots.push_back(found.Items(i));
-    return slots;
+    if (!filter.InForce()) return {};
+    return SecondarySlots(table, filter.key, filter.SearchValues());
 }
 
 std::vector<std::string> FilterValueChoices(TKorTable& table, const std::string& key,

@@ -49,6 +49,13 @@ int32_t FieldWidthById(const TKorTable& table, int32_t id) {
     return i < 0 ? 0 : table.FieldDefs().FieldWidth(i);
 }
 
+std::vector<int32_t> SecondarySlots(TKorTable& table, const std::string& key, const std::vector<std::string>& values) {
+    TIntegerList found;
+    std::vector<int32_t> slots;
+    if (table.FindBySecondary(key, values, found)) slots.assign(found.Values().begin(), found.Values().end());
+    return slots;
+}
+
 TMsrProject::TMsrProject(const std::string& dir) {
     catalogue_.SetProject(dir);
     if (!catalogue_.ProjectValid() || !path::ExistsIgnoringCase(path::AsDirectory(dir), dirref::kFileName))

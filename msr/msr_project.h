@@ -92,4 +92,8 @@ const std::vector<std::string>& PathOfReferences();
 // The width of the field with that id, 0 when the table has none.
 int32_t FieldWidthById(const TKorTable& table, int32_t id);
 
+// The slots of the records under a secondary key with these values, copied:
+// editing a record moves the table's own lists.
+std::vector<int32_t> SecondarySlots(TKorTable& table, const std::string& key, const std::vector<std::string>& values);
+
 }  // namespace korin::msr

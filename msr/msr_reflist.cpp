@@ -18,26 +18,16 @@ constexpr int32_t kAdd = 602;
 constexpr int32_t kLink = 603;
 }  // namespace reffield
 
-// The slots of a secondary key's records, copied: editing a record moves the
-// table's lists.
-std::vector<int32_t> Slots(TKorTable& table, const std::string& key, const std::vector<std::string>& values) {
-    TIntegerList found;
-    std::vector<int32_t> slots;
-    if (table.FindBySecondary(key, values, found))
-        for (int32_t i = 0; i < found.Count(); ++i) slots.push_back(found.Items(i));
-    return slots;
-}
-
 }  // namespace
 
 void TReferenceList::ClearLinks(const std::string& additional) {
-    for (const int32_t slot : Slots(ref_, "MSR_Add", {additional}))
+    for (const int32_t slot : SecondarySlots(ref_, "MSR_Add", {additional}))
         if (ref_.GoToSlot(slot) && !ref_.GetFieldById(reffield::kLink).empty())
             ref_.SetFieldById(reffield::kLink, "");
 }
 
 void TReferenceList::SetLinks(const std::string& additional) {
-    const std::vector<int32_t> slots = Slots(ref_, "MSR_Add", {additional});
+    const std::vector<int32_t> slots = SecondarySlots(ref_, "MSR_Add", {additional});
     if (slots.size() != 2) return;
     std::string loops[2];
     for (int i = 0; i < 2; ++i)
@@ -48,7 +38,7 @@ void TReferenceList::SetLinks(const std::string& additional) {
 
 void TReferenceList::Add(const std::string& loop, const std::string& additional, int32_t position) {
     const std::string no = std::to_string(position);
-    const std::vector<int32_t> existing = Slots(ref_, "LoopNo", {loop, no});
+    const std::vector<int32_t> existing = SecondarySlots(ref_, "LoopNo", {loop, no});
     const std::string add = TrimBlanks(additional);
     if (add.empty()) {
         if (existing.empty() || !ref_.GoToSlot(existing.front())) return;
@@ -81,7 +71,7 @@ void TReferenceList::Add(const std::string& loop, const std::string& additional,
 }
 
 std::string TReferenceList::LinkOf(const std::string& loop, const std::string& additional) {
-    const std::vector<int32_t> slots = Slots(ref_, "Binding", {loop, TrimBlanks(additional)});
+    const std::vector<int32_t> slots = SecondarySlots(ref_, "Binding", {loop, TrimBlanks(additional)});
     if (slots.empty() || !ref_.GoToSlot(slots.front())) return {};
     return ref_.GetFieldById(reffield::kLink);
 }
@@ -121,7 +111,7 @@ TRebuildResult RebuildReferenceList(TMsrProject& project,
         page.SetProject(project.Dir());
         page.SetFileName(file);
         page.Open();
-        const int64_t had = static_cast<int64_t>(Slots(ref, "Loop", {designation}).size());
+        const int64_t had = static_cast<int64_t>(SecondarySlots(ref, "Loop", {designation}).size());
         list.Add(designation, designation, 1);
         const TKorDrawSym* title = page.SymbolAt(0);
         if (!title) throw Exception("Fehlerhafte Zeichnung. Kann den Inhalt nicht lesen. Datei: " + file);

@@ -78,19 +78,12 @@ bool RemovePage(TMsrProject& project, const std::string& designation, const std:
     }
     TKorTable& ref = project.ref;
     if (ref.IsOpen()) {
-        TIntegerList slots;
-        if (ref.FindBySecondary("Loop", {TrimBlanks(designation)}, slots)) {
-            std::vector<int32_t> list;
-            for (int32_t i = 0; i < slots.Count(); ++i) list.push_back(slots.Items(i));
-            for (int32_t slot : list) {
-                if (!ref.GoToSlot(slot)) continue;
-                const std::string added = ref.GetFieldById(602);
-                ref.Delete();
-                TIntegerList others;
-                if (!ref.FindBySecondary("MSR_Add", {added}, others)) continue;
-                for (int32_t i = 0; i < others.Count(); ++i)
-                    if (ref.GoToSlot(others.Items(i))) ref.SetFieldById(603, "");
-            }
+        for (const int32_t slot : SecondarySlots(ref, "Loop", {TrimBlanks(designation)})) {
+            if (!ref.GoToSlot(slot)) continue;
+            const std::string added = ref.GetFieldById(602);
+            ref.Delete();
+            for (const int32_t other : SecondarySlots(ref, "MSR_Add", {added}))
+                if (ref.GoToSlot(other)) ref.SetFieldById(603, "");
         }
     }
     std::vector<std::string> parts;
