@@ -526,7 +526,9 @@ void RunSeed(uint32_t seed, int steps) {
             const std::string what = run.Step(phases[phase]);
             const std::string fault = run.failure_.empty() ? run.Check() : run.failure_;
             ASSERT_EQ(fault, "") << "seed " << seed << ", step " << step << " (" << what << ")";
-            if (step % 97 == 96) ASSERT_EQ(run.Reopen(), "") << "seed " << seed << ", reopened at step " << step;
+            if (step % 97 == 96) {
+                ASSERT_EQ(run.Reopen(), "") << "seed " << seed << ", reopened at step " << step;
+            }
         }
     }
     ASSERT_EQ(run.Reopen(), "") << "seed " << seed << ", reopened at the end";
