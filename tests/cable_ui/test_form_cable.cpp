@@ -36,8 +36,7 @@ private slots:
         MakeCables(dir, {{"K1", "T2", "", "", "", "2"}, {"K2", "T2", "", "", "", "3"}});
         MakeWires(dir, {Wire("K1", "1")});
 
-        TFormMain w({.projectFolder = QString::fromStdString(dir).chopped(1), .saveSettings = false, .selectPath = {},
-                     .module = kViewCable});
+        TFormMain w({.projectFolder = QString::fromStdString(dir).chopped(1), .saveSettings = false, .module = kViewCable});
         w.Startup();
         auto* form = qobject_cast<TFormCable*>(w.Module(kViewCable));
         QVERIFY(form && form->Active());

@@ -61,9 +61,7 @@ TEST_F(MsrFill, InstrumentsTerminalsAndWiresTakeTheirRecords) {
         ASSERT_TRUE(p.con.FindByPrimary(mp + "-" + s.GetCode(20023) + "-" + s.GetCode(20030)));
         for (int32_t i = 0; i < p.con.FieldCount(); ++i) {
             const int32_t id = p.con.FieldDefs().FieldId(i);
-            if (s.HasCode(id)) {
-                EXPECT_EQ(s.GetCode(id), p.con.GetField(i)) << id;
-            }
+            if (s.HasCode(id)) { EXPECT_EQ(s.GetCode(id), p.con.GetField(i)) << id; }
         }
         ++terminals;
     });

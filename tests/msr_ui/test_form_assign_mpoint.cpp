@@ -121,9 +121,7 @@ private slots:
     }
 
 private:
-    TFormMain::Options Options() const {
-        return {.projectFolder = dir_.path() + "/Demo", .selectPath = {}, .module = kViewMSR, .view = 1};
-    }
+    TFormMain::Options Options() const { return {.projectFolder = dir_.path() + "/Demo", .module = kViewMSR, .view = 1}; }
     SettingsScope scope_;
     RecordingDialogs dialogs_;
     QTemporaryDir dir_;

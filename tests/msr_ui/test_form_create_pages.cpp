@@ -32,7 +32,7 @@ private slots:
     void initTestCase() {
         QCOMPARE(QProcess::execute(QCoreApplication::applicationDirPath() + QStringLiteral("/../korintool"),
                                    {"demo", dir_.path(), "--measure-points", "12", "--no-pages"}), 0);
-        o_ = {.projectFolder = dir_.path() + QStringLiteral("/Demo"), .selectPath = {}, .module = kViewMSR, .view = 0};
+        o_ = {.projectFolder = dir_.path() + QStringLiteral("/Demo"), .module = kViewMSR, .view = 0};
     }
 
     void keptOverRestartAndExpertKeys() {

@@ -38,7 +38,7 @@ private slots:
     void filteringAndShownFields() {
         QCOMPARE(QProcess::execute(QCoreApplication::applicationDirPath() + QStringLiteral("/../korintool"),
                                    {"demo", dir_.path(), "--measure-points", "12", "--no-pages"}), 0);
-        TFormMain w({.projectFolder = dir_.path() + QStringLiteral("/Demo"), .selectPath = {}, .module = kViewMSRView});
+        TFormMain w({.projectFolder = dir_.path() + QStringLiteral("/Demo"), .module = kViewMSRView});
         w.Startup();
         auto& m = *static_cast<TFormMSRView*>(w.Module(kViewMSRView));
         TFormTabView& plants = m.View(TFormMSRView::kUnit);

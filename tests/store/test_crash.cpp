@@ -99,9 +99,7 @@ TEST(Crash, AWriterKilledAtRandomPointsLosesNoRecordWhoseOperationReturned) {
         }
         const Model now = Read(*t);
         for (const auto& [k, v] : m)
-            if (k != open.key && k != open.value) {
-                EXPECT_EQ(now.count(k) ? now.at(k) : "(lost)", v) << k;
-            }
+            if (k != open.key && k != open.value) { EXPECT_EQ(now.count(k) ? now.at(k) : "(lost)", v) << k; }
         for (const auto& [k, v] : now) EXPECT_TRUE(m.count(k) || k == open.key || k == open.value) << k;
     }
     std::printf("crash rounds that needed the repair: %d of 40\n", repaired);

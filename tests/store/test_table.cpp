@@ -63,9 +63,7 @@ TEST(TableNewFile, HeaderSizeAndKeyFileAreThoseOfTheDefinitions) {
         const bool named = (i >= 12 && i < 16) || (i >= 16 && i < 48) || (i >= 98 && i < 125) ||
                            (i >= 200 && i < 205) || i == 1024 || i == 1025 || i == 1027 ||
                            (i >= 2304 && i < 2304 + 3 * 64);
-        if (!named) {
-            ASSERT_EQ(bytes[i], 0) << "byte " << i;
-        }
+        if (!named) { ASSERT_EQ(bytes[i], 0) << "byte " << i; }
     }
     // The key file is made when the table is opened.
     EXPECT_FALSE(path::FileExists(dir / "t.key"));
