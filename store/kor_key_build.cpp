@@ -3,7 +3,10 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "store/kor_error.h"
 #include "store/kor_key_table.h"
@@ -17,6 +20,7 @@ namespace {
 constexpr size_t kMaxParts = 64;         // as TKorKeyFile::kMaxParts
 constexpr int32_t kNewFileNodes = 1;     // a new file: node 0 and 8 bytes of node 1
 constexpr size_t kChunk = size_t{1} << 20;
+constexpr int32_t kFetchNodes = 256;  // 32 cache lines of tree nodes
 
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
@@ -70,18 +74,42 @@ void ReserveHuge(std::vector<T>& v, size_t n) {
     if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+// A vector of n copies of value, backed by huge pages where possible.
+template <typename T>
+std::vector<T> HugeVector(size_t n, T value) {
+    std::vector<T> v;
+    ReserveHuge(v, n);
+    v.assign(n, value);
+    return v;
+}
+
+// Sorts keys of the form rank << 32 | low by rank, keeping the order of equal
+// ranks: 11 bits of the rank a pass, as many passes as the highest rank needs.
+void SortByRank(std::vector<uint64_t>& keys, std::vector<uint64_t>& spare, uint32_t highest) {
+    constexpr int kBits = 11;
+    spare.resize(keys.size());
+    for (int shift = 32; shift < 64 && (shift == 32 || highest >> (shift - 32)) != 0; shift += kBits) {
+        uint32_t count[1u << kBits] = {};
+        for (const uint64_t k : keys) ++count[k >> shift & ((1u << kBits) - 1)];
+        uint32_t sum = 0;
+        for (uint32_t& c : count) sum += std::exchange(c, sum);
+        for (const uint64_t k : keys) spare[count[k >> shift & ((1u << kBits) - 1)]++] = k;
+        keys.swap(spare);
+    }
+}
+
 uint32_t HashOf(uint8_t number, std::string_view text) {
     const uint64_t h = std::hash<std::string_view>{}(text) ^ (uint64_t{number} * 0x9E3779B97F4A7C15ull);
     return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
+uint64_t ChildHash(int32_t owner, int32_t part) {
+    return (uint64_t{static_cast<uint32_t>(owner)} << 32 | static_cast<uint32_t>(part)) * 0x9E3779B97F4A7C15ull;
+}
+
 }  // namespace
 
-TKorKeyBuild::TKorKeyBuild() : slots_(1024, 0), nodes_(1, Node{}), balance_(1, 0) {
-    owner_.push_back(0);
-    dindex_.push_back(0);
-    part_.push_back(-1);
-}
+TKorKeyBuild::TKorKeyBuild() : slots_(1024, 0) {}
 
 TKorKeyBuild::~TKorKeyBuild() = default;
 
@@ -138,7 +166,7 @@ void TKorKeyBuild::Rank() {
         SortPrefix prefix;
         int32_t id;
     };
-    std::vector<Entry> order(parts_of_.size());
+    auto order = HugeVector(parts_of_.size(), Entry{});
     for (size_t i = 0; i < parts_of_.size(); ++i) {
         const Text& t = parts_of_[i];
         order[i] = {PrefixOf(t.number, {texts_.data() + t.offset, t.size}), static_cast<int32_t>(i)};
@@ -156,124 +184,261 @@ void TKorKeyBuild::Rank() {
     for (size_t i = 0; i < order.size(); ++i) rank_[static_cast<size_t>(order[i].id)] = static_cast<int32_t>(i);
 }
 
-// ---- insertion --------------------------------------------------------------------
-// The same steps as TKorKeyFile::Insert and its rebalancing, on the compact
-// table: descend, make the missing node and the nodes of the key's further
-// parts under it, then rebalance on the way back up.
+// ---- placing ---------------------------------------------------------------------
+// Node numbers, owners, DIndex values and the file's growth as repeated
+// insertion makes them, without the trees.
 
 int32_t TKorKeyBuild::Alloc(int32_t owner, int32_t part, int32_t dindex) {
-    const auto k = static_cast<int32_t>(nodes_.size());
-    nodes_.push_back({0, 0, 0, rank_[static_cast<size_t>(part)]});
-    balance_.push_back(0);
+    const auto k = static_cast<int32_t>(owner_.size());
     owner_.push_back(owner);
-    dindex_.push_back(dindex);
     part_.push_back(part);
+    dindex_.push_back(dindex);
+    down_.push_back(0);
+    // Found without the table: the first child of its owner and the first
+    // node of its part.
+    bool listed = false;
+    if (down_[static_cast<size_t>(owner)] == 0) {
+        down_[static_cast<size_t>(owner)] = k;
+        listed = true;
+    }
+    if (firstOf_[static_cast<size_t>(part)] == 0) {
+        firstOf_[static_cast<size_t>(part)] = k;
+        listed = true;
+    } else {
+        shared_[static_cast<size_t>(part)] = 1;
+    }
+    if (!listed) AddChild({owner, part, k});
     return k;
 }
 
-void TKorKeyBuild::Insert(size_t from, size_t to, int32_t dataIndex) {
-    // Growth as the key file does it before each key: when fewer free nodes
-    // than the key has parts are left, 8 per part are made free.
-    const auto m = static_cast<int64_t>(to - from);
-    const int64_t free = count_ - static_cast<int64_t>(nodes_.size());
-    if (free < m) count_ += 8 * m - free;
+void TKorKeyBuild::AddChild(const Child& child) {
+    if (2 * (children_count_ + 1) > children_.size()) {
+        std::vector<Child> old;
+        old.swap(children_);
+        children_ = HugeVector(std::max<size_t>(1024, 2 * old.size()), Child{0, 0, 0});
+        children_shift_ = 64 - std::countr_zero(children_.size());
+        children_count_ = 0;
+        for (const Child& c : old)
+            if (c.node != 0) AddChild(c);
+    }
+    const size_t mask = children_.size() - 1;
+    size_t at = static_cast<size_t>(ChildHash(child.owner, child.part) >> children_shift_);
+    while (children_[at].node != 0) at = (at + 1) & mask;
+    children_[at] = child;
+    ++children_count_;
+}
 
-    int32_t owner = 0;
-    for (size_t j = from;; ++j) {
-        const int32_t r = rank_[static_cast<size_t>(parts_[j])];
-        path_.clear();
-        int32_t p = owner == 0 ? root_ : nodes_[static_cast<size_t>(owner)].down;
-        while (p != 0) {
-            const Node& n = nodes_[static_cast<size_t>(p)];
-            if (r == n.rank) break;
-            const bool right = r > n.rank;
-            path_.push_back({p, right});
-            p = right ? n.right : n.left;
-        }
-        if (p != 0) {
-            if (j + 1 == to) return;  // the key is present
-            owner = p;
-            continue;
-        }
-        const bool last = j + 1 == to;
-        int32_t sub = Alloc(owner, parts_[j], last ? dataIndex : 0);
-        for (int32_t above = sub; ++j < to;) {
-            const int32_t below = Alloc(above, parts_[j], j + 1 == to ? dataIndex : 0);
-            nodes_[static_cast<size_t>(above)].down = below;
-            above = below;
-        }
-        bool grown = true;
-        for (size_t i = path_.size(); i-- > 0;) {
-            auto [q, right] = path_[i];
-            Node& n = nodes_[static_cast<size_t>(q)];
-            (right ? n.right : n.left) = sub;
-            if (grown) Grown(q, grown, right);
-            sub = q;
-        }
-        (owner == 0 ? root_ : nodes_[static_cast<size_t>(owner)].down) = sub;
-        return;
+int32_t TKorKeyBuild::Find(int32_t owner, int32_t part) const {
+    const int32_t first = down_[static_cast<size_t>(owner)];
+    if (first == 0) return 0;
+    if (part_[static_cast<size_t>(first)] == part) return first;
+    const int32_t n = firstOf_[static_cast<size_t>(part)];
+    if (n == 0) return 0;
+    if (owner_[static_cast<size_t>(n)] == owner) return n;
+    if (shared_[static_cast<size_t>(part)] == 0 || children_.empty()) return 0;
+    const size_t mask = children_.size() - 1;
+    for (size_t at = static_cast<size_t>(ChildHash(owner, part) >> children_shift_);; at = (at + 1) & mask) {
+        const Child& c = children_[at];
+        if (c.node == 0) return 0;
+        if (c.owner == owner && c.part == part) return c.node;
     }
 }
 
-// The subtree on one side of p has grown by a level (right: its right side);
-// rebalances p as an insertion does, and clears `grown` when p's height stays.
-void TKorKeyBuild::Grown(int32_t& p, bool& grown, bool right) {
-    const int8_t s = right ? 1 : -1;
-    // link(n, true) is n's link on the grown side, link(n, false) the other.
-    const auto link = [right](Node& n, bool grownSide) -> int32_t& { return grownSide == right ? n.right : n.left; };
-    Node& n = nodes_[static_cast<size_t>(p)];
-    int8_t& balance = balance_[static_cast<size_t>(p)];
-    if (balance == -s) {
-        balance = 0;
-        grown = false;
-        return;
+void TKorKeyBuild::Place() {
+    // Every part makes at most one node.
+    for (auto* v : {&owner_, &part_, &dindex_, &down_}) {
+        v->clear();
+        ReserveHuge(*v, parts_.size() + 1);
     }
-    if (balance == 0) {
-        balance = s;
-        return;
+    firstOf_ = HugeVector<int32_t>(parts_of_.size(), 0);
+    shared_ = HugeVector<uint8_t>(parts_of_.size(), 0);
+    children_.clear();
+    children_count_ = 0;
+    owner_.push_back(0);
+    part_.push_back(-1);
+    dindex_.push_back(0);
+    down_.push_back(0);
+    count_ = kNewFileNodes;
+
+    size_t from = 0;
+    for (size_t k = 0; k < keyEnds_.size(); from = keyEnds_[k++]) {
+        const size_t to = keyEnds_[k];
+        // Growth as the key file does it before each key: when fewer free
+        // nodes than the key has parts are left, 8 per part are made free.
+        const auto m = static_cast<int64_t>(to - from);
+        const int64_t free = count_ - static_cast<int64_t>(owner_.size());
+        if (free < m) count_ += 8 * m - free;
+
+        int32_t owner = 0;
+        for (size_t j = from; j < to; ++j) {
+            const int32_t found = Find(owner, parts_[j]);
+            if (found != 0) {
+                owner = found;
+                continue;  // at the last part: the key is present
+            }
+            // The part is new, and so are the key's further parts: a chain
+            // of first children under it.
+            for (; j < to; ++j) owner = Alloc(owner, parts_[j], j + 1 == to ? keyData_[k] : 0);
+        }
     }
-    const int32_t p1 = link(n, true);
-    Node& n1 = nodes_[static_cast<size_t>(p1)];
-    if (balance_[static_cast<size_t>(p1)] == s) {
-        link(n, true) = link(n1, false);
-        link(n1, false) = p;
-        balance = 0;
-        p = p1;
+}
+
+// ---- shaping -----------------------------------------------------------------------
+
+void TKorKeyBuild::Shape() {
+    const size_t used = owner_.size();
+    left_ = HugeVector<int32_t>(used, 0);
+    right_ = HugeVector<int32_t>(used, 0);
+    balance_ = HugeVector<int8_t>(used, 0);
+    // The nodes grouped by owner, each group in the order of making: after
+    // the counting sort end[o] is where the group of owner o ends.
+    auto end = HugeVector<uint32_t>(used, 0), order = HugeVector<uint32_t>(used, 0);
+    for (size_t k = 1; k < used; ++k) ++end[static_cast<size_t>(owner_[k])];
+    uint32_t sum = 0;
+    for (uint32_t& e : end) sum += std::exchange(e, sum);
+    for (size_t k = 1; k < used; ++k) order[end[static_cast<size_t>(owner_[k])]++] = static_cast<uint32_t>(k);
+
+    // The buffers for the largest tree, backed by huge pages: its insertions
+    // read its nodes at random.
+    size_t most = 0;
+    for (size_t o = 0, begin = 0; o < used; begin = end[o++]) most = std::max<size_t>(most, end[o] - begin);
+    ReserveHuge(sorted_, most);
+    ReserveHuge(spare_, most);
+    ReserveHuge(byLocal_, most + 1);
+    ReserveHuge(localOf_, most);
+    ReserveHuge(local_, most + 1);
+    ReserveHuge(localBalance_, most + 1);
+    for (size_t o = 0, begin = 0; o < used; begin = end[o++]) {
+        const size_t m = end[o] - begin;
+        if (m == 0) continue;
+        // A single node is a tree of its own: no links, balance 0.
+        const int32_t root = m == 1 ? static_cast<int32_t>(order[begin]) : ShapeTree(order.data() + begin, m);
+        (o == 0 ? root_ : down_[o]) = root;
+    }
+}
+
+// The key file's insertions (TKorKeyFile::Insert, GrownLeft, GrownRight) of
+// nodes[0..m) one after another into an empty tree; writes their links and
+// balances and returns the root's node number.
+int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
+    sorted_.resize(m);
+    uint32_t highest = 0;
+    for (size_t i = 0; i < m; ++i) {
+        const auto rank = static_cast<uint32_t>(rank_[static_cast<size_t>(part_[nodes[i]])]);
+        highest = std::max(highest, rank);
+        sorted_[i] = uint64_t{rank} << 32 | i;
+    }
+    if (std::is_sorted(sorted_.begin(), sorted_.end())) {
+    } else if (m < 1024) {
+        std::sort(sorted_.begin(), sorted_.end());
     } else {
-        const int32_t p2 = link(n1, false);
-        Node& n2 = nodes_[static_cast<size_t>(p2)];
-        const int32_t b2 = balance_[static_cast<size_t>(p2)];
-        link(n1, false) = link(n2, true);
-        link(n2, true) = p1;
-        link(n, true) = link(n2, false);
-        link(n2, false) = p;
-        balance = b2 == s ? -s : 0;
-        balance_[static_cast<size_t>(p1)] = b2 == -s ? s : 0;
-        p = p2;
+        SortByRank(sorted_, spare_, highest);
     }
-    balance_[static_cast<size_t>(p)] = 0;
-    grown = false;
+    byLocal_.resize(m + 1);
+    localOf_.resize(m);
+    byLocal_[0] = 0;
+    for (size_t x = 0; x < m; ++x) {
+        const auto i = static_cast<uint32_t>(sorted_[x]);
+        byLocal_[x + 1] = static_cast<int32_t>(nodes[i]);
+        localOf_[i] = static_cast<int32_t>(x + 1);
+    }
+    local_.assign(m + 1, Local{{0, 0}});
+    localBalance_.assign(m + 1, 0);
+    Local* t = local_.data();
+    int8_t* balance = localBalance_.data();
+
+    int32_t root = localOf_[0];
+    for (size_t i = 1; i < m; ++i) {
+        const int32_t x = localOf_[i];
+        path_.clear();
+        // The subtree under a node holds numbers between the nearest smaller
+        // and greater node above it only, so the rest of the descent lies in
+        // that stretch of the table: once it is short, it is fetched at once
+        // instead of node by node.
+        int32_t low = 0, high = static_cast<int32_t>(m) + 1;
+        bool fetched = false;
+        for (int32_t p = root; p != 0;) {
+            if (!fetched && high - low <= kFetchNodes) {
+                for (const char* at = reinterpret_cast<const char*>(t + low); at <= reinterpret_cast<const char*>(t + high); at += 64)
+                    __builtin_prefetch(at);
+                __builtin_prefetch(balance + low);
+                __builtin_prefetch(balance + high);
+                fetched = true;
+            }
+            const int dir = x > p;  // the numbers in one tree differ
+            path_.push_back({p, dir});
+            (dir ? low : high) = p;
+            p = t[p].link[dir];
+        }
+        // Back up the path: link the grown subtree in and rebalance while
+        // the height grows; above a node whose height stays nothing changes.
+        int32_t sub = x;
+        bool grown = true;
+        size_t k = path_.size();
+        while (k-- > 0) {
+            auto [p, dir] = path_[k];
+            t[p].link[dir] = sub;
+            if (!grown) break;
+            const int8_t s = dir ? 1 : -1;
+            if (balance[p] == -s) {
+                balance[p] = 0;
+                grown = false;
+            } else if (balance[p] == 0) {
+                balance[p] = s;
+            } else {
+                // Too high on the grown side: a single rotation when its child
+                // leans the same way, else a double one.
+                Local& n = t[p];
+                const int32_t p1 = n.link[dir];
+                Local& n1 = t[p1];
+                if (balance[p1] == s) {
+                    n.link[dir] = n1.link[!dir];
+                    n1.link[!dir] = p;
+                    balance[p] = 0;
+                    p = p1;
+                } else {
+                    const int32_t p2 = n1.link[!dir];
+                    Local& n2 = t[p2];
+                    const int8_t b2 = balance[p2];
+                    n1.link[!dir] = n2.link[dir];
+                    n2.link[dir] = p1;
+                    n.link[dir] = n2.link[!dir];
+                    n2.link[!dir] = p;
+                    balance[p] = b2 == s ? -s : 0;
+                    balance[p1] = b2 == -s ? s : 0;
+                    p = p2;
+                }
+                balance[p] = 0;
+                grown = false;
+            }
+            sub = p;
+        }
+        if (k == SIZE_MAX) root = sub;
+    }
+
+    for (size_t i = 0; i < m; ++i) {
+        const size_t k = nodes[i];
+        const int32_t x = localOf_[i];
+        left_[k] = byLocal_[static_cast<size_t>(t[x].link[0])];
+        right_[k] = byLocal_[static_cast<size_t>(t[x].link[1])];
+        balance_[k] = balance[x];
+    }
+    return byLocal_[static_cast<size_t>(root)];
 }
 
 // ---- the file -----------------------------------------------------------------------
 
 void TKorKeyBuild::Write(const std::string& path, const std::function<void(const uint8_t*, size_t)>& sink) {
-    Rank();
-    // Every part makes at most one node.
-    ReserveHuge(nodes_, parts_.size() + 1);
-    count_ = kNewFileNodes;
-    size_t from = 0;
-    for (size_t k = 0; k < keyEnds_.size(); ++k) {
-        Insert(from, keyEnds_[k], keyData_[k]);
-        from = keyEnds_[k];
-    }
+    Place();
     if (count_ * keynode::kSize + 8 > INT32_MAX)
         throw EKorKeyError("KorKeyFile: Die Datei " + path + " konnte nicht geschrieben werden!");
+    Rank();
+    Shape();
 
     // Node 0 holds the root and the next free node; nodes in use follow, then
     // the free nodes chained in ascending order, then the Down and Up words of
     // the first never-used node (both 0).
-    const auto used = static_cast<int32_t>(nodes_.size());
+    const auto used = static_cast<int32_t>(owner_.size());
     std::vector<uint8_t> chunk;
     chunk.reserve(kChunk);
     auto flush = [&] {
@@ -289,12 +454,11 @@ void TKorKeyBuild::Write(const std::string& path, const std::function<void(const
             le::PutI32(b + keynode::kUp, used);
         } else if (k < used) {
             const auto i = static_cast<size_t>(k);
-            const Node& n = nodes_[i];
             const Text& t = parts_of_[static_cast<size_t>(part_[i])];
-            le::PutI32(b + keynode::kDown, n.down);
+            le::PutI32(b + keynode::kDown, down_[i]);
             le::PutI32(b + keynode::kUp, owner_[i]);
-            le::PutI32(b + keynode::kLeft, n.left);
-            le::PutI32(b + keynode::kRight, n.right);
+            le::PutI32(b + keynode::kLeft, left_[i]);
+            le::PutI32(b + keynode::kRight, right_[i]);
             le::PutI16(b + keynode::kBalance, balance_[i]);
             le::PutI32(b + keynode::kDIndex, dindex_[i]);
             le::PutI16(b + keynode::kType, t.number);

@@ -9,8 +9,17 @@
 // Parts are given as (number byte, text); a text counts with its first 32
 // characters, as the key file stores and compares it. Every distinct part is
 // kept once and all of them are put in key order once (Type, then TextCompare),
-// so that the insertions compare ranks instead of texts and touch a compact
-// table of 16 bytes per node instead of the 64-byte nodes.
+// so that the tree insertions compare ranks instead of texts.
+//
+// Write works in two passes. Placing goes through the keys in order and finds
+// each part's node by (owner, part) in a hash table instead of descending a
+// tree; the first part that is missing and every part after it make new nodes,
+// numbered and grown exactly as the key file does. Every new node is one
+// insertion into the level tree of its owner, and a level tree's shape and
+// balances depend only on the order of its own insertions. So shaping then
+// takes the nodes owner by owner, in the order they were made, and repeats the
+// key file's AVL insertions for that one tree on a small local table: the
+// largest tree touches 16 bytes per node of its own instead of the whole file.
 //
 // A part the key file would not treat as one value everywhere is refused:
 // number 255 (it matches any Type in a comparison) and a text with a NUL among
@@ -58,15 +67,26 @@ private:
         uint8_t size;
         uint8_t number;
     };
-    // What a descent reads, 16 bytes a node; the balances lie apart.
-    struct Node {
-        int32_t left, right, down, rank;
+    // A node that is neither the first child of its owner nor the first node
+    // of its part, found by (owner, part); node 0 marks an empty slot.
+    struct Child {
+        int32_t owner, part, node;
+    };
+    // A node of the level tree being shaped. Local numbers follow key order
+    // (1 the least, 0 none), so that a descent compares numbers and the lower
+    // levels of a tree lie close together; link[0] is the left, link[1] the
+    // right subtree.
+    struct Local {
+        int32_t link[2];
     };
 
     void Rank();
-    void Insert(size_t from, size_t to, int32_t dataIndex);
+    void Place();
     int32_t Alloc(int32_t owner, int32_t part, int32_t dindex);
-    void Grown(int32_t& p, bool& grown, bool right);
+    void AddChild(const Child& child);
+    int32_t Find(int32_t owner, int32_t part) const;
+    void Shape();
+    int32_t ShapeTree(const uint32_t* nodes, size_t m);
     void Rehash();
 
     std::vector<char> texts_;        // the distinct texts, one after another
@@ -77,13 +97,26 @@ private:
     std::vector<int32_t> keyData_;   // per key: its DIndex
     std::vector<int32_t> rank_;      // per id: its place in key order
 
-    // The nodes made so far; index = node number (0: the header).
-    std::vector<Node> nodes_;
+    // The nodes made so far; index = node number (0: the header, whose
+    // children are the root level). While placing, down_ holds a node's first
+    // child; shaping replaces it by the root of the node's level tree.
+    std::vector<int32_t> owner_, part_, dindex_, down_, left_, right_;
     std::vector<int8_t> balance_;
-    std::vector<int32_t> owner_, dindex_, part_;
+    std::vector<int32_t> firstOf_;  // per part id: its first node, 0 none yet
+    std::vector<uint8_t> shared_;   // per part id: 1 when it has several nodes
+    std::vector<Child> children_;   // open addressing, linear probing, at most half full
+    size_t children_count_ = 0;
+    int children_shift_ = 64;  // 64 - log2 of children_.size()
     int32_t root_ = 0;
     int64_t count_ = 1;  // N: the file is 64 N + 8 bytes long
-    std::vector<std::pair<int32_t, bool>> path_;
+    // Shaping's buffers, reused from tree to tree: the nodes in key order
+    // (as rank << 32 | insertion), node number and local number per local
+    // number and per insertion, links and balances per local number.
+    std::vector<uint64_t> sorted_, spare_;
+    std::vector<int32_t> byLocal_, localOf_;
+    std::vector<Local> local_;
+    std::vector<int8_t> localBalance_;
+    std::vector<std::pair<int32_t, int>> path_;
 };
 
 }  // namespace korin
