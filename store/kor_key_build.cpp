@@ -20,7 +20,7 @@ namespace {
 constexpr size_t kMaxParts = 64;         // as TKorKeyFile::kMaxParts
 constexpr int32_t kNewFileNodes = 1;     // a new file: node 0 and 8 bytes of node 1
 constexpr size_t kChunk = size_t{1} << 20;
-constexpr int32_t kFetchNodes = 256;  // 32 cache lines of tree nodes
+constexpr size_t kAhead = 16;  // insertions whose nodes are fetched ahead
 
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
@@ -116,7 +116,7 @@ TKorKeyBuild::~TKorKeyBuild() = default;
 // ---- parts ----------------------------------------------------------------------
 
 void TKorKeyBuild::Rehash() {
-    std::vector<uint64_t> slots(slots_.size() * 2, 0);
+    auto slots = HugeVector<uint64_t>(slots_.size() * 2, 0);
     const size_t mask = slots.size() - 1;
     for (const uint64_t s : slots_) {
         if (s == 0) continue;
@@ -211,21 +211,33 @@ int32_t TKorKeyBuild::Alloc(int32_t owner, int32_t part, int32_t dindex) {
     return k;
 }
 
+// A child enters the table some insertions late: its slot is fetched when it
+// is announced and written when kPending more have come, so that placing does
+// not wait for the slot. Until then Find sees it in pending_.
 void TKorKeyBuild::AddChild(const Child& child) {
-    if (2 * (children_count_ + 1) > children_.size()) {
+    if (children_.empty()) Store({0, 0, 0});
+    __builtin_prefetch(&children_[static_cast<size_t>(ChildHash(child.owner, child.part) >> childShift_)], 1);
+    Child& next = pending_[pendingCount_++ % kPending];
+    if (next.node != 0) Store(next);
+    next = child;
+}
+
+void TKorKeyBuild::Store(const Child& child) {
+    if (2 * (childCount_ + 1) > children_.size()) {
         std::vector<Child> old;
         old.swap(children_);
         children_ = HugeVector(std::max<size_t>(1024, 2 * old.size()), Child{0, 0, 0});
-        children_shift_ = 64 - std::countr_zero(children_.size());
-        children_count_ = 0;
+        childShift_ = 64 - std::countr_zero(children_.size());
+        childCount_ = 0;
         for (const Child& c : old)
-            if (c.node != 0) AddChild(c);
+            if (c.node != 0) Store(c);
     }
+    if (child.node == 0) return;
     const size_t mask = children_.size() - 1;
-    size_t at = static_cast<size_t>(ChildHash(child.owner, child.part) >> children_shift_);
+    size_t at = static_cast<size_t>(ChildHash(child.owner, child.part) >> childShift_);
     while (children_[at].node != 0) at = (at + 1) & mask;
     children_[at] = child;
-    ++children_count_;
+    ++childCount_;
 }
 
 int32_t TKorKeyBuild::Find(int32_t owner, int32_t part) const {
@@ -236,8 +248,10 @@ int32_t TKorKeyBuild::Find(int32_t owner, int32_t part) const {
     if (n == 0) return 0;
     if (owner_[static_cast<size_t>(n)] == owner) return n;
     if (shared_[static_cast<size_t>(part)] == 0 || children_.empty()) return 0;
+    for (const Child& c : pending_)
+        if (c.owner == owner && c.part == part && c.node != 0) return c.node;
     const size_t mask = children_.size() - 1;
-    for (size_t at = static_cast<size_t>(ChildHash(owner, part) >> children_shift_);; at = (at + 1) & mask) {
+    for (size_t at = static_cast<size_t>(ChildHash(owner, part) >> childShift_);; at = (at + 1) & mask) {
         const Child& c = children_[at];
         if (c.node == 0) return 0;
         if (c.owner == owner && c.part == part) return c.node;
@@ -253,7 +267,9 @@ void TKorKeyBuild::Place() {
     firstOf_ = HugeVector<int32_t>(parts_of_.size(), 0);
     shared_ = HugeVector<uint8_t>(parts_of_.size(), 0);
     children_.clear();
-    children_count_ = 0;
+    childCount_ = 0;
+    pending_.fill(Child{0, 0, 0});
+    pendingCount_ = 0;
     owner_.push_back(0);
     part_.push_back(-1);
     dindex_.push_back(0);
@@ -306,8 +322,8 @@ void TKorKeyBuild::Shape() {
     ReserveHuge(spare_, most);
     ReserveHuge(byLocal_, most + 1);
     ReserveHuge(localOf_, most);
+    ReserveHuge(near_, most + 2);
     ReserveHuge(local_, most + 1);
-    ReserveHuge(localBalance_, most + 1);
     for (size_t o = 0, begin = 0; o < used; begin = end[o++]) {
         const size_t m = end[o] - begin;
         if (m == 0) continue;
@@ -320,6 +336,13 @@ void TKorKeyBuild::Shape() {
 // The key file's insertions (TKorKeyFile::Insert, GrownLeft, GrownRight) of
 // nodes[0..m) one after another into an empty tree; writes their links and
 // balances and returns the root's node number.
+//
+// No descent is needed: a new node hangs as the right child of the greatest
+// node below it when that has none, else as the left child of the least node
+// above it. Both neighbours at the time of each insertion come from undoing
+// the insertions backwards on a list in key order. From there the rebalancing
+// walks up by Up links, as the key file's descent unwinds, and stops where the
+// key file's stops, which after a few steps on average.
 int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
     sorted_.resize(m);
     uint32_t highest = 0;
@@ -334,94 +357,96 @@ int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
     } else {
         SortByRank(sorted_, spare_, highest);
     }
+    const auto last = static_cast<int32_t>(m);
     byLocal_.resize(m + 1);
     localOf_.resize(m);
     byLocal_[0] = 0;
-    for (size_t x = 0; x < m; ++x) {
-        const auto i = static_cast<uint32_t>(sorted_[x]);
-        byLocal_[x + 1] = static_cast<int32_t>(nodes[i]);
-        localOf_[i] = static_cast<int32_t>(x + 1);
+    for (int32_t x = 1; x <= last; ++x) {
+        const auto i = static_cast<uint32_t>(sorted_[static_cast<size_t>(x - 1)]);
+        byLocal_[static_cast<size_t>(x)] = static_cast<int32_t>(nodes[i]);
+        localOf_[i] = x;
     }
-    local_.assign(m + 1, Local{{0, 0}});
-    localBalance_.assign(m + 1, 0);
-    Local* t = local_.data();
-    int8_t* balance = localBalance_.data();
+    // near[x]: x's neighbours in key order among the nodes inserted before
+    // it (0 and m + 1: none).
+    near_.resize(m + 2);
+    Near* near = near_.data();
+    for (int32_t x = 0; x <= last + 1; ++x) near[x] = {x - 1, x + 1};
+    for (size_t i = m; i-- > 1;) {
+        if (i >= kAhead) __builtin_prefetch(&near[localOf_[i - kAhead]]);
+        const Near n = near[localOf_[i]];
+        near[n.before].after = n.after;
+        near[n.after].before = n.before;
+    }
 
+    local_.assign(m + 1, Local{{0, 0}, 0, 0});
+    Local* t = local_.data();
     int32_t root = localOf_[0];
     for (size_t i = 1; i < m; ++i) {
+        if (i + kAhead < m) __builtin_prefetch(&near[localOf_[i + kAhead]]);
+        if (i + kAhead / 2 < m) {
+            const Near ahead = near[localOf_[i + kAhead / 2]];
+            __builtin_prefetch(&t[ahead.before]);
+            __builtin_prefetch(&t[ahead.after]);
+        }
         const int32_t x = localOf_[i];
-        path_.clear();
-        // The subtree under a node holds numbers between the nearest smaller
-        // and greater node above it only, so the rest of the descent lies in
-        // that stretch of the table: once it is short, it is fetched at once
-        // instead of node by node.
-        int32_t low = 0, high = static_cast<int32_t>(m) + 1;
-        bool fetched = false;
-        for (int32_t p = root; p != 0;) {
-            if (!fetched && high - low <= kFetchNodes) {
-                for (const char* at = reinterpret_cast<const char*>(t + low); at <= reinterpret_cast<const char*>(t + high); at += 64)
-                    __builtin_prefetch(at);
-                __builtin_prefetch(balance + low);
-                __builtin_prefetch(balance + high);
-                fetched = true;
-            }
-            const int dir = x > p;  // the numbers in one tree differ
-            path_.push_back({p, dir});
-            (dir ? low : high) = p;
-            p = t[p].link[dir];
-        }
-        // Back up the path: link the grown subtree in and rebalance while
-        // the height grows; above a node whose height stays nothing changes.
-        int32_t sub = x;
-        bool grown = true;
-        size_t k = path_.size();
-        while (k-- > 0) {
-            auto [p, dir] = path_[k];
-            t[p].link[dir] = sub;
-            if (!grown) break;
+        const Near n = near[x];
+        const bool toAfter = n.before == 0 || t[n.before].link[1] != 0;
+        int32_t p = toAfter ? n.after : n.before;
+        int dir = !toAfter;
+        t[p].link[dir] = x;
+        t[x].up = p;
+        // The subtree on side dir of p has grown by a level.
+        for (;;) {
             const int8_t s = dir ? 1 : -1;
-            if (balance[p] == -s) {
-                balance[p] = 0;
-                grown = false;
-            } else if (balance[p] == 0) {
-                balance[p] = s;
-            } else {
-                // Too high on the grown side: a single rotation when its child
-                // leans the same way, else a double one.
-                Local& n = t[p];
-                const int32_t p1 = n.link[dir];
-                Local& n1 = t[p1];
-                if (balance[p1] == s) {
-                    n.link[dir] = n1.link[!dir];
-                    n1.link[!dir] = p;
-                    balance[p] = 0;
-                    p = p1;
-                } else {
-                    const int32_t p2 = n1.link[!dir];
-                    Local& n2 = t[p2];
-                    const int8_t b2 = balance[p2];
-                    n1.link[!dir] = n2.link[dir];
-                    n2.link[dir] = p1;
-                    n.link[dir] = n2.link[!dir];
-                    n2.link[!dir] = p;
-                    balance[p] = b2 == s ? -s : 0;
-                    balance[p1] = b2 == -s ? s : 0;
-                    p = p2;
-                }
-                balance[p] = 0;
-                grown = false;
+            Local& np = t[p];
+            if (np.balance == -s) {
+                np.balance = 0;
+                break;
             }
-            sub = p;
+            if (np.balance == 0) {
+                np.balance = s;
+                if (np.up == 0) break;
+                dir = p > np.up;
+                p = np.up;
+                continue;
+            }
+            // Too high on the grown side: a single rotation when its child
+            // leans the same way, else a double one; the subtree's new top
+            // takes p's place under p's owner in the tree.
+            const int32_t above = np.up;
+            const int32_t p1 = np.link[dir];
+            int32_t top = p1;
+            if (t[p1].balance == s) {
+                Hang(p, dir, t[p1].link[!dir]);
+                Hang(p1, !dir, p);
+                np.balance = 0;
+            } else {
+                const int32_t p2 = t[p1].link[!dir];
+                const int8_t b2 = t[p2].balance;
+                Hang(p1, !dir, t[p2].link[dir]);
+                Hang(p2, dir, p1);
+                Hang(p, dir, t[p2].link[!dir]);
+                Hang(p2, !dir, p);
+                np.balance = b2 == s ? -s : 0;
+                t[p1].balance = b2 == -s ? s : 0;
+                top = p2;
+            }
+            t[top].balance = 0;
+            t[top].up = above;
+            if (above == 0)
+                root = top;
+            else
+                t[above].link[top > above] = top;
+            break;
         }
-        if (k == SIZE_MAX) root = sub;
     }
 
-    for (size_t i = 0; i < m; ++i) {
-        const size_t k = nodes[i];
-        const int32_t x = localOf_[i];
+    // In key order: a node's subtrees lie near it in the local table.
+    for (size_t x = 1; x <= m; ++x) {
+        const auto k = static_cast<size_t>(byLocal_[x]);
         left_[k] = byLocal_[static_cast<size_t>(t[x].link[0])];
         right_[k] = byLocal_[static_cast<size_t>(t[x].link[1])];
-        balance_[k] = balance[x];
+        balance_[k] = t[x].balance;
     }
     return byLocal_[static_cast<size_t>(root)];
 }

@@ -12,14 +12,16 @@
 // so that the tree insertions compare ranks instead of texts.
 //
 // Write works in two passes. Placing goes through the keys in order and finds
-// each part's node by (owner, part) in a hash table instead of descending a
-// tree; the first part that is missing and every part after it make new nodes,
-// numbered and grown exactly as the key file does. Every new node is one
-// insertion into the level tree of its owner, and a level tree's shape and
-// balances depend only on the order of its own insertions. So shaping then
-// takes the nodes owner by owner, in the order they were made, and repeats the
-// key file's AVL insertions for that one tree on a small local table: the
-// largest tree touches 16 bytes per node of its own instead of the whole file.
+// each part's node by (owner, part) without descending a tree: as the first
+// child of the owner, as the first node of the part, or in a hash table; the
+// first part that is missing and every part after it make new nodes, numbered
+// and grown exactly as the key file does. Every new node is one insertion into
+// the level tree of its owner, and a tree's shape and balances depend only on
+// the order of its own insertions. So shaping then takes the nodes owner by
+// owner, in the order they were made, and repeats the key file's AVL
+// insertions for that one tree on a local table in key order, where a new
+// node's place follows from its neighbours in key order at the time: no
+// descents, and the rebalancing walks up a few nodes on average.
 //
 // A part the key file would not treat as one value everywhere is refused:
 // number 255 (it matches any Type in a comparison) and a text with a NUL among
@@ -32,6 +34,7 @@
 //       (Write: the file would pass 2 GiB)
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -73,20 +76,29 @@ private:
         int32_t owner, part, node;
     };
     // A node of the level tree being shaped. Local numbers follow key order
-    // (1 the least, 0 none), so that a descent compares numbers and the lower
-    // levels of a tree lie close together; link[0] is the left, link[1] the
-    // right subtree.
+    // (1 the least, 0 none); link[0] is the left, link[1] the right subtree.
     struct Local {
         int32_t link[2];
+        int32_t up;
+        int8_t balance;
+    };
+    struct Near {
+        int32_t before, after;
     };
 
     void Rank();
     void Place();
     int32_t Alloc(int32_t owner, int32_t part, int32_t dindex);
     void AddChild(const Child& child);
+    void Store(const Child& child);
     int32_t Find(int32_t owner, int32_t part) const;
     void Shape();
     int32_t ShapeTree(const uint32_t* nodes, size_t m);
+    // Makes `child` the subtree on side `dir` of local node `p`.
+    void Hang(int32_t p, int dir, int32_t child) {
+        local_[static_cast<size_t>(p)].link[dir] = child;
+        if (child != 0) local_[static_cast<size_t>(child)].up = p;
+    }
     void Rehash();
 
     std::vector<char> texts_;        // the distinct texts, one after another
@@ -105,18 +117,20 @@ private:
     std::vector<int32_t> firstOf_;  // per part id: its first node, 0 none yet
     std::vector<uint8_t> shared_;   // per part id: 1 when it has several nodes
     std::vector<Child> children_;   // open addressing, linear probing, at most half full
-    size_t children_count_ = 0;
-    int children_shift_ = 64;  // 64 - log2 of children_.size()
+    size_t childCount_ = 0;
+    int childShift_ = 64;  // 64 - log2 of children_.size()
+    static constexpr size_t kPending = 16;
+    std::array<Child, kPending> pending_{};  // announced, not yet in children_
+    size_t pendingCount_ = 0;
     int32_t root_ = 0;
     int64_t count_ = 1;  // N: the file is 64 N + 8 bytes long
     // Shaping's buffers, reused from tree to tree: the nodes in key order
-    // (as rank << 32 | insertion), node number and local number per local
-    // number and per insertion, links and balances per local number.
+    // (as rank << 32 | insertion), node number per local number, local number
+    // per insertion, neighbours at insertion, the nodes.
     std::vector<uint64_t> sorted_, spare_;
     std::vector<int32_t> byLocal_, localOf_;
+    std::vector<Near> near_;
     std::vector<Local> local_;
-    std::vector<int8_t> localBalance_;
-    std::vector<std::pair<int32_t, int>> path_;
 };
 
 }  // namespace korin
