@@ -20,7 +20,7 @@ namespace {
 constexpr size_t kMaxParts = 64;         // as TKorKeyFile::kMaxParts
 constexpr int32_t kNewFileNodes = 1;     // a new file: node 0 and 8 bytes of node 1
 constexpr size_t kChunk = size_t{1} << 20;
-constexpr size_t kAhead = 16;  // insertions whose nodes are fetched ahead
+constexpr size_t kAhead = 16;  // steps ahead whose memory a loop fetches early
 
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
@@ -109,44 +109,63 @@ uint64_t ChildHash(int32_t owner, int32_t part) {
 
 }  // namespace
 
-TKorKeyBuild::TKorKeyBuild() : slots_(1024, 0) {}
+TKorKeyBuild::TKorKeyBuild() : recent_(kRecent, 0) {}
 
 TKorKeyBuild::~TKorKeyBuild() = default;
 
 // ---- parts ----------------------------------------------------------------------
 
-void TKorKeyBuild::Rehash() {
-    auto slots = HugeVector<uint64_t>(slots_.size() * 2, 0);
-    const size_t mask = slots.size() - 1;
-    for (const uint64_t s : slots_) {
-        if (s == 0) continue;
-        size_t at = static_cast<size_t>(s >> 32) & mask;
-        while (slots[at] != 0) at = (at + 1) & mask;
-        slots[at] = s;
-    }
-    slots_.swap(slots);
-}
-
+// A part met lately is found through recent_; any other gets a new id at
+// once, without a look-up in a table of all parts that would wait for memory
+// at nearly every new part. Merge makes equal parts one before the keys are
+// placed.
 int32_t TKorKeyBuild::Intern(uint8_t number, std::string_view text) {
     text = text.substr(0, std::min<size_t>(text.size(), keynode::kNameChars));
     if (number == 255 || std::memchr(text.data(), 0, text.size()) != nullptr) return -1;
     const uint32_t hash = HashOf(number, text);
-    const size_t mask = slots_.size() - 1;
-    size_t at = hash & mask;
-    for (; slots_[at] != 0; at = (at + 1) & mask) {
-        if (static_cast<uint32_t>(slots_[at] >> 32) != hash) continue;
-        const auto id = static_cast<int32_t>((slots_[at] & 0xFFFFFFFFu) - 1);
-        const Text& t = parts_of_[static_cast<size_t>(id)];
-        if (t.number == number && t.size == text.size() &&
+    int32_t& recent = recent_[hash % kRecent];
+    if (recent != 0) {
+        const auto id = static_cast<size_t>(recent - 1);
+        const Text& t = parts_of_[id];
+        if (hashes_[id] == hash && t.number == number && t.size == text.size() &&
             std::memcmp(texts_.data() + t.offset, text.data(), text.size()) == 0)
-            return id;
+            return recent - 1;
     }
     const auto id = static_cast<int32_t>(parts_of_.size());
     parts_of_.push_back({static_cast<uint32_t>(texts_.size()), static_cast<uint8_t>(text.size()), number});
     texts_.insert(texts_.end(), text.begin(), text.end());
-    slots_[at] = uint64_t{hash} << 32 | static_cast<uint32_t>(id + 1);
-    if (parts_of_.size() * 2 > slots_.size()) Rehash();
+    hashes_.push_back(hash);
+    recent = id + 1;
     return id;
+}
+
+// Equal parts with different ids become the first of them, in the keys and
+// as the only one that Rank places; the table's slot for the part a few ids
+// ahead is fetched while the present one is looked up.
+void TKorKeyBuild::Merge() {
+    const size_t n = parts_of_.size();
+    size_t size = 1024;
+    while (size < 2 * n) size *= 2;
+    auto slots = HugeVector<uint64_t>(size, 0);  // hash << 32 | (id + 1), 0 empty
+    const size_t mask = size - 1;
+    first_ = HugeVector<int32_t>(n, 0);
+    for (size_t id = 0; id < n; ++id) {
+        if (id + kAhead < n) __builtin_prefetch(&slots[hashes_[id + kAhead] & mask]);
+        const uint32_t hash = hashes_[id];
+        const Text& t = parts_of_[id];
+        size_t at = hash & mask;
+        for (; slots[at] != 0; at = (at + 1) & mask) {
+            if (static_cast<uint32_t>(slots[at] >> 32) != hash) continue;
+            const auto other = static_cast<size_t>((slots[at] & 0xFFFFFFFFu) - 1);
+            const Text& u = parts_of_[other];
+            if (u.number == t.number && u.size == t.size &&
+                std::memcmp(texts_.data() + u.offset, texts_.data() + t.offset, t.size) == 0)
+                break;
+        }
+        if (slots[at] == 0) slots[at] = uint64_t{hash} << 32 | (id + 1);
+        first_[id] = static_cast<int32_t>((slots[at] & 0xFFFFFFFFu) - 1);
+    }
+    for (int32_t& part : parts_) part = first_[static_cast<size_t>(part)];
 }
 
 void TKorKeyBuild::EndKey(int32_t dataIndex) {
@@ -160,28 +179,60 @@ void TKorKeyBuild::EndKey(int32_t dataIndex) {
     keyData_.push_back(dataIndex);
 }
 
-// Every part gets its place in key order; distinct parts never compare equal.
+// Every part (the first id of equal ones) gets its place in key order;
+// distinct parts never compare equal.
 void TKorKeyBuild::Rank() {
-    struct Entry {
-        SortPrefix prefix;
-        int32_t id;
-    };
-    auto order = HugeVector(parts_of_.size(), Entry{});
+    std::vector<RankEntry> order;
+    ReserveHuge(order, parts_of_.size());
     for (size_t i = 0; i < parts_of_.size(); ++i) {
+        if (first_[i] != static_cast<int32_t>(i)) continue;
         const Text& t = parts_of_[i];
-        order[i] = {PrefixOf(t.number, {texts_.data() + t.offset, t.size}), static_cast<int32_t>(i)};
+        const SortPrefix p = PrefixOf(t.number, {texts_.data() + t.offset, t.size});
+        order.push_back({p.high, p.low, static_cast<int32_t>(i)});
     }
-    std::sort(order.begin(), order.end(), [this](const Entry& a, const Entry& b) {
-        if (a.prefix.high != b.prefix.high) return a.prefix.high < b.prefix.high;
-        if (a.prefix.low != b.prefix.low) return a.prefix.low < b.prefix.low;
-        // The same number byte (the prefix's first byte): the texts decide.
-        const Text& x = parts_of_[static_cast<size_t>(a.id)];
-        const Text& y = parts_of_[static_cast<size_t>(b.id)];
-        return TextCompare({texts_.data() + x.offset, x.size}, {texts_.data() + y.offset, y.size}) < 0;
-    });
+    SortFrom(order.data(), order.size(), 0);
     ReserveHuge(rank_, parts_of_.size());
     rank_.assign(parts_of_.size(), 0);
     for (size_t i = 0; i < order.size(); ++i) rank_[static_cast<size_t>(order[i].id)] = static_cast<int32_t>(i);
+}
+
+// Sorts a[0..n) whose prefixes agree before byte `byte`: bucket by bucket of
+// that byte (moved in place, each entry straight to its bucket), then each
+// bucket by the next byte; small buckets and equal prefixes are left to a
+// comparison sort, where the texts decide between equal prefixes.
+void TKorKeyBuild::SortFrom(RankEntry* a, size_t n, int byte) const {
+    const auto byteOf = [&byte](const RankEntry& e) {
+        return static_cast<uint8_t>(byte < 8 ? e.high >> (56 - 8 * byte) : e.low >> (56 - 8 * (byte - 8)));
+    };
+    for (; byte < 16 && n >= 64; ++byte) {
+        size_t count[256] = {};
+        for (size_t i = 0; i < n; ++i) ++count[byteOf(a[i])];
+        if (count[byteOf(a[0])] == n) continue;
+        size_t next[256], end[256];
+        for (size_t b = 0, sum = 0; b < 256; ++b) {
+            next[b] = sum;
+            sum += count[b];
+            end[b] = sum;
+        }
+        for (size_t b = 0; b < 256; ++b) {
+            while (next[b] < end[b]) {
+                RankEntry e = a[next[b]];
+                for (uint8_t d = byteOf(e); d != b; d = byteOf(e)) std::swap(e, a[next[d]++]);
+                a[next[b]++] = e;
+            }
+        }
+        for (size_t b = 0, from = 0; b < 256; from = end[b++])
+            if (end[b] - from > 1) SortFrom(a + from, end[b] - from, byte + 1);
+        return;
+    }
+    std::sort(a, a + n, [this](const RankEntry& x, const RankEntry& y) {
+        if (x.high != y.high) return x.high < y.high;
+        if (x.low != y.low) return x.low < y.low;
+        // The same number byte (the prefix's first byte): the texts decide.
+        const Text& u = parts_of_[static_cast<size_t>(x.id)];
+        const Text& v = parts_of_[static_cast<size_t>(y.id)];
+        return TextCompare({texts_.data() + u.offset, u.size}, {texts_.data() + v.offset, v.size}) < 0;
+    });
 }
 
 // ---- placing ---------------------------------------------------------------------
@@ -454,6 +505,7 @@ int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
 // ---- the file -----------------------------------------------------------------------
 
 void TKorKeyBuild::Write(const std::string& path, const std::function<void(const uint8_t*, size_t)>& sink) {
+    Merge();
     Place();
     if (count_ * keynode::kSize + 8 > INT32_MAX)
         throw EKorKeyError("KorKeyFile: Die Datei " + path + " konnte nicht geschrieben werden!");

@@ -50,8 +50,8 @@ public:
     TKorKeyBuild(const TKorKeyBuild&) = delete;
     TKorKeyBuild& operator=(const TKorKeyBuild&) = delete;
 
-    // The id of the part (number, text), the same for equal parts; -1 when the
-    // part is refused (above).
+    // An id of the part (number, text); -1 when the part is refused (above).
+    // Equal parts may get different ids; they count as one part.
     int32_t Intern(uint8_t number, std::string_view text);
     // Appends part `id` to the key being gathered.
     void AddPart(int32_t id) { parts_.push_back(id); }
@@ -86,7 +86,14 @@ private:
         int32_t before, after;
     };
 
+    // A part's first 16 bytes in an order whose plain comparison is key order.
+    struct RankEntry {
+        uint64_t high, low;
+        int32_t id;
+    };
+
     void Rank();
+    void SortFrom(RankEntry* a, size_t n, int byte) const;
     void Place();
     int32_t Alloc(int32_t owner, int32_t part, int32_t dindex);
     void AddChild(const Child& child);
@@ -99,11 +106,14 @@ private:
         local_[static_cast<size_t>(p)].link[dir] = child;
         if (child != 0) local_[static_cast<size_t>(child)].up = p;
     }
-    void Rehash();
+    void Merge();
 
     std::vector<char> texts_;        // the distinct texts, one after another
     std::vector<Text> parts_of_;     // per id: where its text lies
-    std::vector<uint64_t> slots_;    // hash table: (hash << 32) | (id + 1), 0 empty
+    std::vector<uint32_t> hashes_;   // per id: the hash of its part
+    static constexpr size_t kRecent = 4096;
+    std::vector<int32_t> recent_;    // by hash: id + 1 of the last part interned, 0 none
+    std::vector<int32_t> first_;     // per id: the first id of an equal part (Merge)
     std::vector<int32_t> parts_;     // the parts of every key, one after another
     std::vector<uint32_t> keyEnds_;  // per key: the end of its parts
     std::vector<int32_t> keyData_;   // per key: its DIndex
