@@ -11,6 +11,37 @@
 namespace korin::testing {
 namespace {
 
+struct Part {
+    uint8_t number;
+    std::string text;
+};
+using Keys = std::vector<std::vector<Part>>;  // key i gets DIndex i + 1
+
+// The file one pass makes and the file AddKeys left, one call per key.
+void ExpectTheBytesOfInsertion(const Keys& keys) {
+    TempDir dir;
+    TKorKeyFile file;
+    file.SetProject(dir.Path());
+    file.SetFileName("a.key");
+    file.CreateNew(true);
+    file.Open();
+    TKorKeyBuild build;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        TKeyList list;
+        for (const Part& p : keys[i]) {
+            list.push_back(KeyPart('C', p.number, p.text));
+            build.AddPart(build.Intern(p.number, p.text));
+        }
+        list.push_back(kKeySeparator);
+        file.AddKeys(list, static_cast<int32_t>(i + 1));
+        build.EndKey(static_cast<int32_t>(i + 1));
+    }
+    file.Close();
+    std::vector<uint8_t> built;
+    build.Write("b.key", [&](const uint8_t* b, size_t n) { built.insert(built.end(), b, b + n); });
+    EXPECT_TRUE(built == ReadBytes(dir / "a.key"));
+}
+
 // Random keys of 1 to 5 parts from a small alphabet, so that keys repeat,
 // share prefixes, are prefixes of each other, hold digit runs, empty texts and
 // texts that agree in their first 32 characters only.
@@ -25,32 +56,31 @@ TEST(KeyRebuild, OnePassWritesTheBytesOfRepeatedInsertion) {
             if (rng() % 20 == 0) t = std::string(32, 'L') + pieces[rng() % 10];
             return t;
         };
-        TempDir dir;
-        TKorKeyFile file;
-        file.SetProject(dir.Path());
-        file.SetFileName("a.key");
-        file.CreateNew(true);
-        file.Open();
-        TKorKeyBuild build;
-        for (int32_t i = 1; i <= 4000; ++i) {
-            TKeyList list;
-            for (uint32_t keys = 1 + rng() % 2; keys-- > 0;) {
-                for (uint32_t parts = 1 + rng() % 5; parts-- > 0;) {
-                    const uint8_t number = rng() % 3 == 0 ? kPointerType : rng() % 2;
-                    const std::string t = text();
-                    list.push_back(KeyPart('C', number, t));
-                    build.AddPart(build.Intern(number, t));
-                }
-                list.push_back(kKeySeparator);
-                build.EndKey(i);
-            }
-            file.AddKeys(list, i);
+        Keys keys;
+        for (int32_t i = 0; i < 6000; ++i) {
+            keys.emplace_back();
+            for (uint32_t parts = 1 + rng() % 5; parts-- > 0;)
+                keys.back().push_back({static_cast<uint8_t>(rng() % 3 == 0 ? kPointerType : rng() % 2), text()});
         }
-        file.Close();
-        std::vector<uint8_t> built;
-        build.Write("b.key", [&](const uint8_t* b, size_t n) { built.insert(built.end(), b, b + n); });
-        EXPECT_TRUE(built == ReadBytes(dir / "a.key"));
+        ExpectTheBytesOfInsertion(keys);
     }
+}
+
+// Key sets whose trees grow apart from how they began: a part under a second
+// owner before either owner has a second child; parts met again after
+// thousands of others, under owners made long before, as late trees and as
+// many new nodes of one old tree, in an order that rotates both ways.
+TEST(KeyRebuild, LateTreesAndPartsMetAgain) {
+    ExpectTheBytesOfInsertion({{{0, "A"}, {0, "X"}}, {{0, "B"}, {0, "X"}}, {{0, "C"}, {0, "Y"}}, {{0, "C"}, {0, "X"}}});
+    Keys keys;
+    for (int32_t i = 0; i < 5000; ++i) keys.push_back({{0, "v" + std::to_string(i * 7919 % 5000)}});
+    for (int32_t i = 0; i < 5000; ++i) {
+        const std::string v = "v" + std::to_string(i * 7 % 5000);
+        keys.push_back({{0, "v" + std::to_string(i % 3)}, {kPointerType, v}});
+        keys.push_back({{0, v}, {0, i % 2 ? "late" : v}});
+        keys.push_back({{0, "v" + std::to_string(i * 13 % 50)}, {1, v}});
+    }
+    ExpectTheBytesOfInsertion(keys);
 }
 
 // A table appended in slot order without refusals has the key file that
