@@ -236,15 +236,13 @@ void TKorKeyFile::EndBuild() {
 
 int TKorKeyFile::CompareNode(int32_t k) const {
     if (k < 0 || k > nodes_.Count() || PartsLeft() == 0) return 0;
-    const std::string& part = FrontPart();
-    const int32_t b = KeyPartNumber(part);
     // One range check for both fields; the node's bytes are read in place.
-    const uint8_t* node = nodes_.NodeBytes(k, b != kAnyType ? "GetType" : "GetValue");
-    if (b != kAnyType) {
-        const int32_t t = le::I16(node + keynode::kType);
-        if (b != t) return b - t;
+    const uint8_t* node = nodes_.NodeBytes(k, KeyPartNumber(FrontPart()) != kAnyType ? "GetType" : "GetValue");
+    if (searchVersion_ != partsVersion_) {
+        search_.Set(FrontPart());
+        searchVersion_ = partsVersion_;
     }
-    return TextCompare(KeyPartText(part), TKorKeyTable::NameOf(node));
+    return search_.Compare(node);
 }
 
 int32_t TKorKeyFile::FindParts() {
@@ -253,23 +251,32 @@ int32_t TKorKeyFile::FindParts() {
     int steps = 0;
     while (node != 0) {
         if (++steps > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
-        if (node > 0 && node < nodes_.Count()) {
-            // Both children load while the texts are compared.
-            const uint8_t* bytes = nodes_.NodeBytes(node, "GetLeft");
-            nodes_.Prefetch(le::I32(bytes + keynode::kLeft));
-            nodes_.Prefetch(le::I32(bytes + keynode::kRight));
-        }
-        const int c = CompareNode(node);
-        if (c < 0) {
-            node = nodes_.GetLeft(node);
-        } else if (c > 0) {
-            node = nodes_.GetRight(node);
-        } else {
+        if (node <= 0 || node >= nodes_.Count()) {
+            // A link outside the file: the node table raises as it reads.
+            const int c = CompareNode(node);
+            node = c < 0 ? nodes_.GetLeft(node) : c > 0 ? nodes_.GetRight(node) : node;
+            if (c != 0) continue;
             if (PartsLeft() == 1) return node;
             DropFrontPart();
             node = nodes_.GetDown(node);
             steps = 0;
+            continue;
         }
+        // The node is read once; both children load while the texts are
+        // compared, and the step to either takes no branch.
+        const uint8_t* bytes = nodes_.NodeBytes(node, "GetType");
+        const int32_t left = le::I32(bytes + keynode::kLeft), right = le::I32(bytes + keynode::kRight);
+        nodes_.Prefetch(left);
+        nodes_.Prefetch(right);
+        const int c = CompareNode(node);
+        if (c != 0) {
+            node = c < 0 ? left : right;
+            continue;
+        }
+        if (PartsLeft() == 1) return node;
+        DropFrontPart();
+        node = le::I32(bytes + keynode::kDown);
+        steps = 0;
     }
     return 0;
 }
@@ -353,7 +360,7 @@ void TKorKeyFile::TakeKey(TKeyList& list, size_t& at) {
     // The parts are moved into the working list, whose strings keep their room
     // from key to key.
     ClearParts();
-    while (at < list.size() && list[at] != kKeySeparator) parts_.push_back(std::move(list[at++]));
+    while (at < list.size() && list[at] != kKeySeparator) Parts().push_back(std::move(list[at++]));
     if (at < list.size()) ++at;  // the separator
     if (parts_.size() > kMaxParts)
         throw EKorKeyError("KorKeyFile: Ein Schlüssel darf höchstens 64 Teile haben!");
@@ -1158,7 +1165,7 @@ bool TKorKeyFile::SetStart(const TKeyList& parts) {
 void TKorKeyFile::CollectTexts(int32_t k) {
     if (k <= 0) nodes_.GetLeft(k);  // the walk begins with the node's Left link
     WalkTree(k, true, [&](int32_t n) {
-        if (nodes_.GetType(n) == kPointerType) parts_.push_back(std::to_string(nodes_.GetIndex(n)));
+        if (nodes_.GetType(n) == kPointerType) Parts().push_back(std::to_string(nodes_.GetIndex(n)));
     });
 }
 

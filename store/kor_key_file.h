@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "store/kor_int_list.h"
+#include "store/kor_key_search.h"
 #include "store/kor_key_table.h"
 #include "store/kor_mmf.h"
 #include "store/kor_tree_walk.h"
@@ -172,12 +173,26 @@ protected:
     TIntegerList& MaterialResults();
 
     // The working list of key parts; its first entry is the part being compared.
-    std::vector<std::string>& Parts() { return parts_; }
+    std::vector<std::string>& Parts() {
+        ++partsVersion_;
+        return parts_;
+    }
     size_t PartsLeft() const { return parts_.size() - partsFront_; }
     const std::string& FrontPart() const { return parts_[partsFront_]; }
-    void DropFrontPart() { ++partsFront_; }
-    void SetParts(const TKeyList& parts) { parts_ = parts; partsFront_ = 0; }
-    void ClearParts() { parts_.clear(); partsFront_ = 0; }
+    void DropFrontPart() {
+        ++partsFront_;
+        ++partsVersion_;
+    }
+    void SetParts(const TKeyList& parts) {
+        parts_ = parts;
+        partsFront_ = 0;
+        ++partsVersion_;
+    }
+    void ClearParts() {
+        parts_.clear();
+        partsFront_ = 0;
+        ++partsVersion_;
+    }
 
     // Compares the front part with node k (negative: the part sorts before).
     int CompareNode(int32_t k) const;
@@ -262,6 +277,11 @@ private:
     } build_;
     std::vector<std::string> parts_;
     size_t partsFront_ = 0;
+    // The front part made ready for comparisons; it is made anew when the
+    // working list has changed since (partsVersion_).
+    uint64_t partsVersion_ = 0;
+    mutable uint64_t searchVersion_ = ~uint64_t{0};
+    mutable TKorSearchPart search_;
     int32_t dataIndex_ = 0;
     bool inserted_ = false;
     bool eof_ = false;

@@ -154,6 +154,7 @@ TKorMMF::TKorMMF() { Objects().insert(this); }
 
 TKorMMF::~TKorMMF() {
     Objects().erase(this);
+    CutRoom();
     (void)SyncNow();
     ReleaseHandles(fileHandle_, mapHandle_, view_);
 }
@@ -169,7 +170,25 @@ int TKorMMF::SyncNow() const {
     return 0;
 }
 
+void TKorMMF::CutRoom() {
+    if (!extent_ || fileHandle_ < 0 || extent_->end <= extent_->length) return;
+    // Bytes beyond the length were never written: nothing is lost if the cut
+    // fails, the file only stays longer until the next one.
+    if (::ftruncate(fileHandle_, extent_->length) == 0) extent_->end = extent_->length;
+}
+
+// A large file is asked to be kept in huge pages: its pages are read in
+// huge-page pieces and a descent through it needs few page-table entries.
+// Other files are written at random places and mostly into new pages: a
+// fault reads no neighbours around it, which for new pages only costs time.
+// (The whole mapping, which mremap needs as one piece.)
+void TKorMMF::AdviseMapping(int64_t size) {
+    if (view_ == nullptr || mapHandle_ == 0) return;
+    (void)::madvise(view_, mapHandle_, size >= kRoomFrom ? MADV_HUGEPAGE : MADV_RANDOM);
+}
+
 void TKorMMF::Flush() {
+    CutRoom();
     if (const int err = SyncNow())
         throw EKorMMFError(WithCause("KorMMF: Die Datei " + FullPath() +
                                          " konnte nicht auf den Datenträger geschrieben werden!",
@@ -322,6 +341,12 @@ void TKorMMF::Open() {
         throw EKorMMFError("KorMMF: Konnte Datei nicht öffnen. Datei : " + fileName_);
     }
     fileSize_ = static_cast<int32_t>(mapHandle_);
+    // Another object of the process that maps the file may have room ahead
+    // in it: the file's own length is the one they share.
+    extent_ = ExtentOf(fileHandle_);
+    if (extent_ && extent_->end == 0) extent_->length = extent_->end = fileSize_;
+    if (extent_ && extent_->end == fileSize_) fileSize_ = static_cast<int32_t>(extent_->length);
+    if (fileSize_ >= kRoomFrom) AdviseMapping(fileSize_);
     bool ok = false;
     try {
         ok = CheckContent();
@@ -334,12 +359,14 @@ void TKorMMF::Open() {
     }
     ReleaseHandles(fileHandle_, mapHandle_, view_);
     fileSize_ = 0;
+    extent_.reset();
     throw EKorMMFError(
         "KorMMF: Konnte Datei nicht öffnen.\rInhalt stimmt nicht mit Dateityp überein. Datei : " +
         fileName_);
 }
 
 void TKorMMF::Close() {
+    CutRoom();
     const int err = SyncNow();
     const std::string path = FullPath();
     // Blocks reserved beyond the end are given back: cutting a file to its own
@@ -349,6 +376,7 @@ void TKorMMF::Close() {
     ReleaseHandles(fileHandle_, mapHandle_, view_);
     isOpen_ = false;
     fileSize_ = 0;
+    extent_.reset();
     // Descendants tidy up after this call, so a failed flush is shown rather
     // than raised.
     if (err != 0)
@@ -357,14 +385,17 @@ void TKorMMF::Close() {
 }
 
 void TKorMMF::ReleaseUnwritten() {
+    CutRoom();
     ReleaseHandles(fileHandle_, mapHandle_, view_);
     isOpen_ = false;
     fileSize_ = 0;
+    extent_.reset();
 }
 
 int64_t TKorMMF::SizeOnDisk() const {
     struct stat st {};
     if (fileHandle_ < 0 || ::fstat(fileHandle_, &st) != 0) return fileSize_;
+    if (extent_ && st.st_size <= extent_->end) return std::max<int64_t>(extent_->length, fileSize_);
     return st.st_size;
 }
 
@@ -375,12 +406,17 @@ void TKorMMF::GrowFile(int64_t newSize) {
         RaiseMappingError(path, 0);
     }
     if (newSize <= fileSize_) return;
+    // Room ahead that a growth before left (this object's or another's of the
+    // process) is taken without asking the system; beyond it the file is
+    // extended, a large file with new room.
+    const int64_t reach = extent_ ? extent_->end : 0;
+    const int64_t end = newSize <= reach ? reach : RoomEnd(newSize);
     // The mapping reserves address space beyond the file, so that most growth is
     // only an extension of the file; past the reservation it is remapped with
     // room to double.
     if (static_cast<size_t>(newSize) > mapHandle_) {
         const size_t capacity =
-            PageRound(std::max<size_t>(static_cast<size_t>(newSize), 2 * mapHandle_));
+            PageRound(std::max<size_t>(static_cast<size_t>(end), 2 * mapHandle_));
         void* moved = ::mremap(view_, mapHandle_, capacity, MREMAP_MAYMOVE);
         if (moved == MAP_FAILED) {
             lastError_ = errno;
@@ -390,18 +426,29 @@ void TKorMMF::GrowFile(int64_t newSize) {
         mapHandle_ = capacity;
         tailAdvised_ = false;
     }
-    if (!tailAdvised_) {
-        // A file that grows is written at random places and into new pages: a
-        // fault reads no neighbours around it, which for new pages only costs
-        // time. (The whole mapping, which mremap needs as one piece.)
-        (void)::madvise(view_, mapHandle_, MADV_RANDOM);
+    if (!tailAdvised_ || (fileSize_ < kRoomFrom && newSize >= kRoomFrom)) {
+        AdviseMapping(newSize);
         tailAdvised_ = true;
     }
-    if (const int err = ExtendFile(fileHandle_, newSize, &reserved_); err != 0) {
-        lastError_ = err;
-        RaiseMappingError(path, err);
+    if (newSize > reach) {
+        // Room is made with its blocks, so that a full disk shows here and not
+        // as a fault while writing through the mapping; a disk without room for
+        // it still gets the exact growth.
+        int err = -1;
+        if (end > newSize && extent_) err = ExtendFile(fileHandle_, end);
+        if (err == 0) {
+            extent_->end = end;
+        } else {
+            err = ExtendFile(fileHandle_, newSize, &reserved_);
+            if (err != 0) {
+                lastError_ = err;
+                RaiseMappingError(path, err);
+            }
+            if (extent_) extent_->end = std::max(extent_->end, newSize);
+        }
     }
     fileSize_ = static_cast<int32_t>(newSize);
+    if (extent_) extent_->length = std::max(extent_->length, newSize);
 }
 
 }  // namespace korin

@@ -37,7 +37,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "store/kor_file_room.h"
 
 namespace korin {
 
@@ -152,11 +155,14 @@ protected:
     // Enlarges the open file to newSize bytes (the new bytes are zero) and keeps
     // it mapped. View may move: no pointer into the mapping survives this call.
     // On failure the file keeps its size and the old mapping stays valid, and the
-    // mapping error above is raised.
+    // mapping error above is raised. A large file gets room ahead
+    // (store/kor_file_room.h), which the next growths use without a system call.
     void GrowFile(int64_t newSize);
 
-    // The size of the open file as the system sees it now (another object
-    // mapping it may have grown it); FileSize when it cannot be learnt.
+    // The size of the open file as it is now (another object mapping it may
+    // have grown it): the length the objects of this process gave it, or what
+    // the system says when another process made it longer; FileSize when it
+    // cannot be learnt.
     int64_t SizeOnDisk() const;
 
     // Points View at other bytes for the duration of InitContent.
@@ -172,9 +178,14 @@ private:
     int lastError_ = 0;
     int64_t reserved_ = 0;  // end of the blocks reserved beyond the file's end
     bool tailAdvised_ = false;
+    std::shared_ptr<TKorFileExtent> extent_;
 
     // errno of a failed msync or fsync, 0 on success.
     int SyncNow() const;
+    // Cuts the room ahead off the file.
+    void CutRoom();
+    // Tells the system how the mapping of a file of `size` bytes is read.
+    void AdviseMapping(int64_t size);
 };
 
 }  // namespace korin

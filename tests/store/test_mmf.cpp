@@ -237,6 +237,37 @@ TEST_F(MappedFile, GrowingAnOpenFileKeepsItsContent) {
     EXPECT_EQ(ReadBytes(dir / "000007"), expected);
 }
 
+// A large file grows into room ahead of its length; a second object of the
+// process takes the shared length, not the room, and grows on from it; a flush
+// and the last close leave exactly the length, with every byte written.
+TEST_F(MappedFile, LargeFileGrowsIntoRoomThatFlushAndCloseCut) {
+    const auto large = static_cast<int32_t>(korin::kRoomFrom);
+    const auto onDisk = [&] { return static_cast<int64_t>(std::filesystem::file_size(dir / "000007")); };
+    file.initialSize = large;
+    file.CreateNew(true);
+    file.Open();
+    file.GrowFile(large + 100);
+    EXPECT_GT(onDisk(), large + 100);
+    file.View()[large + 99] = 0x42;
+    ProbeFile other;
+    other.ForceProject(dir.Path());
+    other.SetFileName("000007");
+    other.Open();
+    EXPECT_EQ(other.FileSize(), large + 100);
+    other.GrowFile(large + 200);
+    other.View()[large + 199] = 0x43;
+    file.Flush();
+    EXPECT_EQ(onDisk(), large + 200);
+    file.GrowFile(large + 300);
+    other.Close();
+    EXPECT_EQ(onDisk(), large + 300);
+    file.Close();
+    auto expected = Fresh(static_cast<size_t>(large) + 300);
+    expected[large + 99] = 0x42;
+    expected[large + 199] = 0x43;
+    EXPECT_EQ(ReadBytes(dir / "000007"), expected);
+}
+
 // ---- the project directory -----------------------------------------------------
 
 TEST(ProjectDirectory, IsTakenOnlyWhereACatalogueLies) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "store/kor_key_search.h"
+#include "store/kor_key_table.h"
 #include "store/kor_text_compare.h"
 
 namespace {
@@ -163,6 +165,32 @@ TEST(TextCompare, IsATotalPreorderOnRandomTexts) {
                 ASSERT_EQ(Sign(TextCompare(texts[i], texts[j])), -Sign(TextCompare(texts[j], texts[i])))
                     << "seed " << seed;
             }
+    }
+}
+
+// A part made ready for a descent orders nodes as the type and TextCompare do,
+// whatever the node's bytes hold after its name's NUL.
+TEST(TextCompare, PreparedPartAgreesWithTextCompare) {
+    std::mt19937 rng(21);
+    const std::string alphabet = std::string("a1b0 9Z\x01\x1f\x84", 11) + std::string(1, '\0');
+    for (int i = 0; i < 20000; ++i) {
+        const size_t maxLen = i % 5 == 0 ? 40 : 8;
+        const std::string x = RandomText(rng, alphabet, maxLen);
+        std::string y = i % 3 == 0 ? x.substr(0, x.size() / 2) + RandomText(rng, alphabet, 4)
+                                   : RandomText(rng, alphabet, maxLen);
+        y = y.substr(0, std::min(y.find('\0'), size_t{32}));
+        uint8_t node[korin::keynode::kSize];
+        for (uint8_t& b : node) b = static_cast<uint8_t>(rng());
+        const int type = static_cast<int>(rng() % 3), number = i % 4 == 0 ? 255 : static_cast<int>(rng() % 3);
+        node[korin::keynode::kType] = static_cast<uint8_t>(type);
+        node[korin::keynode::kType + 1] = 0;
+        std::copy(y.begin(), y.end(), node + korin::keynode::kName);
+        if (y.size() < 33) node[korin::keynode::kName + y.size()] = 0;
+        const std::string keyPart = std::string("C") + static_cast<char>(number) + x;
+        korin::TKorSearchPart part;
+        part.Set(keyPart);
+        const int expected = number != 255 && number != type ? number - type : TextCompare(x, y);
+        ASSERT_EQ(Sign(part.Compare(node)), Sign(expected)) << "[" << x << "] / [" << y << "] " << number;
     }
 }
 

@@ -1,0 +1,38 @@
+// A key part made ready to be compared with many nodes.
+//
+// A descent compares one part with some twenty nodes of a tree. The part's
+// text is laid out once as a node holds its name (the first 32 characters,
+// zero behind them), so that a comparison finds the first place where the two
+// differ in two vector compares and applies the rules of TextCompare
+// (store/kor_text_compare.h) at that place alone. A text with a NUL among its
+// first 32 characters is compared by TextCompare itself.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace korin {
+
+class TKorSearchPart {
+public:
+    // A key part: letter, number byte, text (store/kor_key_file.h). The part's
+    // bytes must stay as they are while this object compares.
+    void Set(std::string_view part);
+    // Negative when the part sorts before the node (64 bytes of a key file),
+    // positive after it, 0 for the node's part; the number byte 255 matches
+    // any Type.
+    int Compare(const uint8_t* node) const;
+
+private:
+    int CompareText(const uint8_t* name) const;
+
+    int32_t number_ = 0;
+    bool anyType_ = false;
+    bool plain_ = true;  // no NUL in the significant text
+    uint8_t size_ = 0;   // significant characters
+    std::string_view text_;
+    alignas(16) unsigned char padded_[32] = {};
+    uint8_t runFrom_[32] = {};  // length of the digit run from each place
+};
+
+}  // namespace korin
