@@ -98,6 +98,12 @@ void SortByRank(std::vector<uint64_t>& keys, std::vector<uint64_t>& spare, uint3
     }
 }
 
+// Frees the vectors' memory.
+template <typename... V>
+void Release(V&... v) {
+    (std::vector<typename V::value_type>().swap(v), ...);
+}
+
 uint32_t HashOf(uint8_t number, std::string_view text) {
     const uint64_t h = std::hash<std::string_view>{}(text) ^ (uint64_t{number} * 0x9E3779B97F4A7C15ull);
     return static_cast<uint32_t>(h ^ (h >> 32));
@@ -505,12 +511,18 @@ int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
 // ---- the file -----------------------------------------------------------------------
 
 void TKorKeyBuild::Write(const std::string& path, const std::function<void(const uint8_t*, size_t)>& sink) {
+    // Each step gives back what no later one needs, so that the largest
+    // tables do not hold the keys, the look-up tables and the trees at once.
     Merge();
+    Release(hashes_);
     Place();
+    Release(parts_, keyEnds_, keyData_, firstOf_, shared_, children_);
     if (count_ * keynode::kSize + 8 > INT32_MAX)
         throw EKorKeyError("KorKeyFile: Die Datei " + path + " konnte nicht geschrieben werden!");
     Rank();
+    Release(first_);
     Shape();
+    Release(rank_, sorted_, spare_, byLocal_, localOf_, near_, local_);
 
     // Node 0 holds the root and the next free node; nodes in use follow, then
     // the free nodes chained in ascending order, then the Down and Up words of

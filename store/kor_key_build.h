@@ -61,7 +61,7 @@ public:
 
     // Inserts every key and hands the file's bytes, from the start and in
     // order, to `sink` (in pieces of up to 1 MiB). `path` names the file in
-    // the refusal.
+    // the refusal. Called once: the gathered keys are given up on the way.
     void Write(const std::string& path, const std::function<void(const uint8_t*, size_t)>& sink);
 
 private:
