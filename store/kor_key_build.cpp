@@ -129,19 +129,19 @@ int32_t TKorKeyBuild::Intern(uint8_t number, std::string_view text) {
     text = text.substr(0, std::min<size_t>(text.size(), keynode::kNameChars));
     if (number == 255 || std::memchr(text.data(), 0, text.size()) != nullptr) return -1;
     const uint32_t hash = HashOf(number, text);
-    int32_t& recent = recent_[hash % kRecent];
-    if (recent != 0) {
-        const auto id = static_cast<size_t>(recent - 1);
-        const Text& t = parts_of_[id];
-        if (hashes_[id] == hash && t.number == number && t.size == text.size() &&
+    uint64_t& recent = recent_[hash % kRecent];
+    if (recent != 0 && static_cast<uint32_t>(recent >> 32) == hash) {
+        const auto id = static_cast<int32_t>((recent & 0xFFFFFFFFu) - 1);
+        const Text& t = parts_of_[static_cast<size_t>(id)];
+        if (t.number == number && t.size == text.size() &&
             std::memcmp(texts_.data() + t.offset, text.data(), text.size()) == 0)
-            return recent - 1;
+            return id;
     }
     const auto id = static_cast<int32_t>(parts_of_.size());
     parts_of_.push_back({static_cast<uint32_t>(texts_.size()), static_cast<uint8_t>(text.size()), number});
     texts_.insert(texts_.end(), text.begin(), text.end());
     hashes_.push_back(hash);
-    recent = id + 1;
+    recent = uint64_t{hash} << 32 | static_cast<uint32_t>(id + 1);
     return id;
 }
 

@@ -111,8 +111,8 @@ private:
     std::vector<char> texts_;        // the distinct texts, one after another
     std::vector<Text> parts_of_;     // per id: where its text lies
     std::vector<uint32_t> hashes_;   // per id: the hash of its part
-    static constexpr size_t kRecent = 4096;
-    std::vector<int32_t> recent_;    // by hash: id + 1 of the last part interned, 0 none
+    static constexpr size_t kRecent = 16384;
+    std::vector<uint64_t> recent_;   // by hash: hash << 32 | (id + 1) of the last part interned, 0 none
     std::vector<int32_t> first_;     // per id: the first id of an equal part (Merge)
     std::vector<int32_t> parts_;     // the parts of every key, one after another
     std::vector<uint32_t> keyEnds_;  // per key: the end of its parts
