@@ -360,9 +360,7 @@ void TKorKeyBuild::Place() {
 
 void TKorKeyBuild::Shape() {
     const size_t used = owner_.size();
-    left_ = HugeVector<int32_t>(used, 0);
-    right_ = HugeVector<int32_t>(used, 0);
-    balance_ = HugeVector<int8_t>(used, 0);
+    links_ = HugeVector(used, Links{0, 0, 0});
     // The nodes grouped by owner, each group in the order of making: after
     // the counting sort end[o] is where the group of owner o ends.
     auto end = HugeVector<uint32_t>(used, 0), order = HugeVector<uint32_t>(used, 0);
@@ -380,7 +378,7 @@ void TKorKeyBuild::Shape() {
     ReserveHuge(byLocal_, most + 1);
     ReserveHuge(localOf_, most);
     ReserveHuge(near_, most + 2);
-    ReserveHuge(local_, most + 1);
+    ReserveHuge(local_, most + 2);
     for (size_t o = 0, begin = 0; o < used; begin = end[o++]) {
         const size_t m = end[o] - begin;
         if (m == 0) continue;
@@ -435,7 +433,7 @@ int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
         near[n.after].before = n.before;
     }
 
-    local_.assign(m + 1, Local{{0, 0}, 0, 0});
+    local_.assign(m + 2, Local{{0, 0}, 0, 0});  // m + 1: stands for "none" above all, as 0 below
     Local* t = local_.data();
     int32_t root = localOf_[0];
     for (size_t i = 1; i < m; ++i) {
@@ -444,6 +442,12 @@ int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
             const Near ahead = near[localOf_[i + kAhead / 2]];
             __builtin_prefetch(&t[ahead.before]);
             __builtin_prefetch(&t[ahead.after]);
+        }
+        if (i + kAhead / 4 < m) {
+            // The rebalancing's next step up, from nodes fetched above.
+            const Near ahead = near[localOf_[i + kAhead / 4]];
+            __builtin_prefetch(&t[t[ahead.before].up]);
+            __builtin_prefetch(&t[t[ahead.after].up]);
         }
         const int32_t x = localOf_[i];
         const Near n = near[x];
@@ -501,9 +505,8 @@ int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
     // In key order: a node's subtrees lie near it in the local table.
     for (size_t x = 1; x <= m; ++x) {
         const auto k = static_cast<size_t>(byLocal_[x]);
-        left_[k] = byLocal_[static_cast<size_t>(t[x].link[0])];
-        right_[k] = byLocal_[static_cast<size_t>(t[x].link[1])];
-        balance_[k] = t[x].balance;
+        links_[k] = {byLocal_[static_cast<size_t>(t[x].link[0])], byLocal_[static_cast<size_t>(t[x].link[1])],
+                     t[x].balance};
     }
     return byLocal_[static_cast<size_t>(root)];
 }
@@ -546,9 +549,9 @@ void TKorKeyBuild::Write(const std::string& path, const std::function<void(const
             const Text& t = parts_of_[static_cast<size_t>(part_[i])];
             le::PutI32(b + keynode::kDown, down_[i]);
             le::PutI32(b + keynode::kUp, owner_[i]);
-            le::PutI32(b + keynode::kLeft, left_[i]);
-            le::PutI32(b + keynode::kRight, right_[i]);
-            le::PutI16(b + keynode::kBalance, balance_[i]);
+            le::PutI32(b + keynode::kLeft, links_[i].left);
+            le::PutI32(b + keynode::kRight, links_[i].right);
+            le::PutI16(b + keynode::kBalance, links_[i].balance);
             le::PutI32(b + keynode::kDIndex, dindex_[i]);
             le::PutI16(b + keynode::kType, t.number);
             std::memcpy(b + keynode::kName, texts_.data() + t.offset, t.size);

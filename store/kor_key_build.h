@@ -122,8 +122,12 @@ private:
     // The nodes made so far; index = node number (0: the header, whose
     // children are the root level). While placing, down_ holds a node's first
     // child; shaping replaces it by the root of the node's level tree.
-    std::vector<int32_t> owner_, part_, dindex_, down_, left_, right_;
-    std::vector<int8_t> balance_;
+    std::vector<int32_t> owner_, part_, dindex_, down_;
+    struct Links {
+        int32_t left, right;
+        int8_t balance;
+    };
+    std::vector<Links> links_;  // written by shaping
     std::vector<int32_t> firstOf_;  // per part id: its first node, 0 none yet
     std::vector<uint8_t> shared_;   // per part id: 1 when it has several nodes
     std::vector<Child> children_;   // open addressing, linear probing, at most half full
