@@ -531,16 +531,16 @@ void TKorKeyBuild::Write(const std::string& path, const std::function<void(const
     // the free nodes chained in ascending order, then the Down and Up words of
     // the first never-used node (both 0).
     const auto used = static_cast<int32_t>(owner_.size());
-    std::vector<uint8_t> chunk;
-    chunk.reserve(kChunk);
+    std::vector<uint8_t> chunk(kChunk);
+    size_t filled = 0;
     auto flush = [&] {
-        sink(chunk.data(), chunk.size());
-        chunk.clear();
+        sink(chunk.data(), filled);
+        filled = 0;
     };
     for (int64_t k = 0; k < count_; ++k) {
-        const size_t at = chunk.size();
-        chunk.resize(at + keynode::kSize, 0);
-        uint8_t* b = chunk.data() + at;
+        uint8_t* b = chunk.data() + filled;
+        std::memset(b, 0, keynode::kSize);
+        filled += keynode::kSize;
         if (k == 0) {
             le::PutI32(b + keynode::kDown, root_);
             le::PutI32(b + keynode::kUp, used);
@@ -558,9 +558,10 @@ void TKorKeyBuild::Write(const std::string& path, const std::function<void(const
         } else {
             le::PutI32(b + keynode::kUp, static_cast<int32_t>(k + 1));
         }
-        if (chunk.size() + keynode::kSize > kChunk) flush();
+        if (filled + keynode::kSize > kChunk) flush();
     }
-    chunk.resize(chunk.size() + 8, 0);
+    std::memset(chunk.data() + filled, 0, 8);
+    filled += 8;
     flush();
 }
 
