@@ -204,16 +204,26 @@ void TKorKeyBuild::Rank() {
 
 // Sorts a[0..n) whose prefixes agree before byte `byte`: bucket by bucket of
 // that byte (moved in place, each entry straight to its bucket), then each
-// bucket by the next byte; small buckets and equal prefixes are left to a
-// comparison sort, where the texts decide between equal prefixes.
+// bucket by the next byte; bytes that all entries share are skipped at once.
+// Small buckets and equal prefixes are left to a comparison sort, where the
+// texts decide between equal prefixes.
 void TKorKeyBuild::SortFrom(RankEntry* a, size_t n, int byte) const {
     const auto byteOf = [&byte](const RankEntry& e) {
         return static_cast<uint8_t>(byte < 8 ? e.high >> (56 - 8 * byte) : e.low >> (56 - 8 * (byte - 8)));
     };
-    for (; byte < 16 && n >= 64; ++byte) {
+    while (byte < 16 && n >= 64) {
         size_t count[256] = {};
-        for (size_t i = 0; i < n; ++i) ++count[byteOf(a[i])];
-        if (count[byteOf(a[0])] == n) continue;
+        uint64_t high = 0, low = 0;  // the bits in which some entry differs from the first
+        for (size_t i = 0; i < n; ++i) {
+            ++count[byteOf(a[i])];
+            high |= a[i].high ^ a[0].high;
+            low |= a[i].low ^ a[0].low;
+        }
+        if (count[byteOf(a[0])] == n) {
+            if (high == 0 && low == 0) break;
+            byte = high != 0 ? std::countl_zero(high) / 8 : 8 + std::countl_zero(low) / 8;
+            continue;
+        }
         size_t next[256], end[256];
         for (size_t b = 0, sum = 0; b < 256; ++b) {
             next[b] = sum;
