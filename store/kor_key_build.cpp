@@ -62,9 +62,9 @@ SortPrefix PrefixOf(uint8_t number, std::string_view text) {
     return p;
 }
 
-// Room for n elements, asked to be backed by huge pages: the insertions read
-// the node table at random, and small pages would cost a page-table walk for
-// nearly every node of a large file.
+// Room for n elements, asked to be backed by huge pages: the large tables here
+// are read at random, and small pages would cost a page-table walk for nearly
+// every access.
 template <typename T>
 void ReserveHuge(std::vector<T>& v, size_t n) {
     v.reserve(n);
@@ -407,7 +407,7 @@ void TKorKeyBuild::Shape() {
 // above it. Both neighbours at the time of each insertion come from undoing
 // the insertions backwards on a list in key order. From there the rebalancing
 // walks up by Up links, as the key file's descent unwinds, and stops where the
-// key file's stops, which after a few steps on average.
+// key file's stops: after a few steps on average.
 int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
     sorted_.resize(m);
     uint32_t highest = 0;
@@ -416,11 +416,12 @@ int32_t TKorKeyBuild::ShapeTree(const uint32_t* nodes, size_t m) {
         highest = std::max(highest, rank);
         sorted_[i] = uint64_t{rank} << 32 | i;
     }
-    if (std::is_sorted(sorted_.begin(), sorted_.end())) {
-    } else if (m < 1024) {
-        std::sort(sorted_.begin(), sorted_.end());
-    } else {
-        SortByRank(sorted_, spare_, highest);
+    // Ranks in one tree differ: the order of the ranks is the key order.
+    if (!std::is_sorted(sorted_.begin(), sorted_.end())) {
+        if (m < 1024)
+            std::sort(sorted_.begin(), sorted_.end());
+        else
+            SortByRank(sorted_, spare_, highest);
     }
     const auto last = static_cast<int32_t>(m);
     byLocal_.resize(m + 1);
