@@ -237,7 +237,10 @@ void TKorKeyFile::EndBuild() {
 int TKorKeyFile::CompareNode(int32_t k) const {
     if (k < 0 || k > nodes_.Count() || PartsLeft() == 0) return 0;
     // One range check for both fields; the node's bytes are read in place.
-    const uint8_t* node = nodes_.NodeBytes(k, KeyPartNumber(FrontPart()) != kAnyType ? "GetType" : "GetValue");
+    return CompareBytes(nodes_.NodeBytes(k, KeyPartNumber(FrontPart()) != kAnyType ? "GetType" : "GetValue"));
+}
+
+int TKorKeyFile::CompareBytes(const uint8_t* node) const {
     if (searchVersion_ != partsVersion_) {
         search_.Set(FrontPart());
         searchVersion_ = partsVersion_;
@@ -381,9 +384,7 @@ bool TKorKeyFile::AddKeys(TKeyList& list, int32_t dataIndex) {
             any = true;
             Grow(static_cast<int32_t>(PartsLeft()));
             int32_t root = nodes_.GetDown(0);
-            int depth = 0;
-            bool grown = false;
-            Insert(0, root, depth, grown);
+            Insert(root);
             if (root != nodes_.GetDown(0)) nodes_.SetDown(0, root);
         }
         // The list is made current after the last key and positioned on its
@@ -457,56 +458,81 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
 
 // ---- insertion ------------------------------------------------------------------
 
-void TKorKeyFile::Insert(int32_t owner, int32_t& p, int& depth, bool& grown) {
-    if (depth > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
-    if (p == 0) {
-        p = AllocNode(owner);
-        grown = true;
-        inserted_ = true;
-        if (PartsLeft() > 1) {
+// Descends to the place of the working key, making the nodes of its missing
+// parts there, then rebalances on the way back up: the nodes passed, each
+// with the side taken (or its Down tree), are kept in path_. The steps and
+// writes are those of the recursive rule (a link is written only when it
+// changes, so that a page of the mapping that is only read stays clean; the
+// counts of every node passed are fixed, innermost first); `root` is the tree
+// of the first part.
+void TKorKeyFile::Insert(int32_t& root) {
+    path_.clear();
+    int32_t owner = 0;
+    int32_t p = root;
+    int depth = 0;
+    while (true) {
+        if (depth > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
+        if (p == 0) break;
+        const uint8_t* bytes = nodes_.NodeBytes(p, "GetLeft");
+        const int32_t left = le::I32(bytes + keynode::kLeft), right = le::I32(bytes + keynode::kRight);
+        nodes_.Prefetch(left);
+        nodes_.Prefetch(right);
+        if (left == p || right == p)
+            throw EKorKeyError(
+                "KorKeyFile: Die Indexdatei ist beschädigt. Es existiert ein direkter Ringverweis!");
+        const int c = CompareBytes(bytes);
+        if (c != 0) {
+            path_.push_back({p, c > 0 ? kRightSide : kLeftSide});
+            p = c > 0 ? right : left;
+            ++depth;
+        } else if (PartsLeft() > 1) {
+            path_.push_back({p, kDownSide});
             DropFrontPart();
-            int32_t sub = 0;
-            int subDepth = 0;
-            bool subGrown = false;
-            Insert(p, sub, subDepth, subGrown);
-            nodes_.SetDown(p, sub);
+            owner = p;
+            p = le::I32(bytes + keynode::kDown);
+            depth = 0;
+        } else {
+            return;  // the key is present; nothing changes
         }
-        Fix(p);
-        return;
     }
-    CheckRing(p);
-    const int c = CompareNode(p);
-    if (c > 0) {
-        ++depth;
-        const int32_t oldRight = nodes_.GetRight(p);
-        int32_t right = oldRight;
-        Insert(owner, right, depth, grown);
-        // Links are written only when they change: a page of the mapping that
-        // is only read stays clean.
-        if (right != oldRight) nodes_.SetRight(p, right);
-        --depth;
-        if (grown) GrownRight(p, grown);
-        Fix(p);
-    } else if (c < 0) {
-        ++depth;
-        const int32_t oldLeft = nodes_.GetLeft(p);
-        int32_t left = oldLeft;
-        Insert(owner, left, depth, grown);
-        if (left != oldLeft) nodes_.SetLeft(p, left);
-        --depth;
-        if (grown) GrownLeft(p, grown);
-        Fix(p);
-    } else if (PartsLeft() > 1) {
+    // The missing part and the parts after it, each the only node of the tree
+    // below the one before.
+    std::vector<int32_t>& made = made_;
+    made.clear();
+    made.push_back(AllocNode(owner));
+    inserted_ = true;
+    while (PartsLeft() > 1) {
         DropFrontPart();
-        const int32_t oldSub = nodes_.GetDown(p);
-        int32_t sub = oldSub;
-        int subDepth = 0;
-        bool subGrown = false;
-        Insert(p, sub, subDepth, subGrown);
-        if (sub != oldSub) nodes_.SetDown(p, sub);
-        Fix(p);
+        made.push_back(AllocNode(made.back()));
     }
-    // c == 0 on the last part: the key is present; nothing changes.
+    Fix(made.back());
+    for (size_t i = made.size() - 1; i-- > 0;) {
+        nodes_.SetDown(made[i], made[i + 1]);
+        Fix(made[i]);
+    }
+    int32_t sub = made.front();
+    bool grown = true;
+    for (size_t i = path_.size(); i-- > 0;) {
+        int32_t q = path_[i].node;
+        switch (path_[i].side) {
+        case kRightSide:
+            if (sub != nodes_.GetRight(q)) nodes_.SetRight(q, sub);
+            if (grown) GrownRight(q, grown);
+            break;
+        case kLeftSide:
+            if (sub != nodes_.GetLeft(q)) nodes_.SetLeft(q, sub);
+            if (grown) GrownLeft(q, grown);
+            break;
+        default:
+            // The tree below q has its new root; q's own tree keeps its height.
+            if (sub != nodes_.GetDown(q)) nodes_.SetDown(q, sub);
+            grown = false;
+            break;
+        }
+        Fix(q);
+        sub = q;
+    }
+    root = sub;
 }
 
 void TKorKeyFile::GrownLeft(int32_t& p, bool& grown) {

@@ -196,6 +196,8 @@ protected:
 
     // Compares the front part with node k (negative: the part sorts before).
     int CompareNode(int32_t k) const;
+    // The same for node bytes read in place (a front part must be there).
+    int CompareBytes(const uint8_t* node) const;
     // Walks the parts through the levels; the node of the last part, or 0.
     int32_t FindParts();
     const TIntegerList& MaterialList() const { return material_; }
@@ -227,7 +229,7 @@ private:
 
     void Attach();
     bool Collected(int32_t k) const;
-    void Insert(int32_t owner, int32_t& p, int& depth, bool& grown);
+    void Insert(int32_t& root);
     bool Delete(int32_t owner, int32_t& p, int& depth, bool& shrunk);
     int32_t DetachRightmost(int32_t& r, bool& shrunk, int guard);
     void GrownLeft(int32_t& p, bool& grown);
@@ -277,6 +279,14 @@ private:
     } build_;
     std::vector<std::string> parts_;
     size_t partsFront_ = 0;
+    // An insertion's way down: the nodes passed and the side taken at each.
+    enum Side : int8_t { kLeftSide, kRightSide, kDownSide };
+    struct PathStep {
+        int32_t node;
+        Side side;
+    };
+    std::vector<PathStep> path_;
+    std::vector<int32_t> made_;
     // The front part made ready for comparisons; it is made anew when the
     // working list has changed since (partsVersion_).
     uint64_t partsVersion_ = 0;

@@ -16,29 +16,41 @@ namespace {
 
 constexpr size_t kSignificant = 32;
 
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+[[maybe_unused]] bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// Bit i set where the 32 bytes at a and b differ, and where b holds a NUL.
-void Differences(const unsigned char* a, const unsigned char* b, uint32_t& differ, uint32_t& nul) {
+// Of 32 bytes at b: where they differ from the 32 bytes at a (bit i for byte
+// i), where b holds a NUL and where b holds a digit.
+struct Bits {
+    uint32_t differ = 0, nul = 0, digit = 0;
+};
+
+Bits Compare32(const unsigned char* a, const unsigned char* b) {
+    Bits r;
 #if defined(__SSE2__)
-    const __m128i a0 = _mm_load_si128(reinterpret_cast<const __m128i*>(a));
-    const __m128i a1 = _mm_load_si128(reinterpret_cast<const __m128i*>(a + 16));
-    const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-    const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16));
     const __m128i zero = _mm_setzero_si128();
-    const auto same = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a0, b0))) |
-                      static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a1, b1))) << 16;
-    differ = ~same;
-    nul = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b0, zero))) |
-          static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b1, zero))) << 16;
+    const __m128i belowDigits = _mm_set1_epi8('0' - 1), aboveDigits = _mm_set1_epi8('9' + 1);
+    for (int half = 0; half < 2; ++half) {
+        const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(a + 16 * half));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * half));
+        // Bytes from 0x80 up count as negative here and so are no digits.
+        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(y, belowDigits), _mm_cmpgt_epi8(aboveDigits, y));
+        const int shift = 16 * half;
+        r.differ |= static_cast<uint32_t>(static_cast<uint16_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)))) << shift;
+        r.nul |= static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(y, zero))) << shift;
+        r.digit |= static_cast<uint32_t>(_mm_movemask_epi8(digit)) << shift;
+    }
 #else
-    differ = nul = 0;
     for (unsigned i = 0; i < 32; ++i) {
-        if (a[i] != b[i]) differ |= 1u << i;
-        if (b[i] == 0) nul |= 1u << i;
+        if (a[i] != b[i]) r.differ |= 1u << i;
+        if (b[i] == 0) r.nul |= 1u << i;
+        if (IsDigit(b[i])) r.digit |= 1u << i;
     }
 #endif
+    return r;
 }
+
+// The length of the digit run that begins at i.
+unsigned RunFrom(uint32_t digits, unsigned i) { return static_cast<unsigned>(__builtin_ctz(~(digits >> i))); }
 
 }  // namespace
 
@@ -47,14 +59,12 @@ void TKorSearchPart::Set(std::string_view part) {
     anyType_ = number_ == 255;
     text_ = part.size() > 2 ? part.substr(2) : std::string_view();
     size_ = static_cast<uint8_t>(std::min(text_.size(), kSignificant));
-    plain_ = std::memchr(text_.data(), 0, size_) == nullptr;
     std::memset(padded_, 0, sizeof padded_);
     std::memcpy(padded_, text_.data(), size_);
-    uint8_t run = 0;
-    for (size_t i = kSignificant; i-- > 0;) {
-        run = i < size_ && IsDigit(padded_[i]) ? static_cast<uint8_t>(run + 1) : 0;
-        runFrom_[i] = run;
-    }
+    const Bits own = Compare32(padded_, padded_);
+    const uint32_t inText = size_ == kSignificant ? ~0u : (1u << size_) - 1;
+    plain_ = (own.nul & inText) == 0;
+    digits_ = own.digit;
 }
 
 int TKorSearchPart::Compare(const uint8_t* node) const {
@@ -69,29 +79,29 @@ int TKorSearchPart::Compare(const uint8_t* node) const {
 // this part's text, y the node's name (which ends at its NUL).
 int TKorSearchPart::CompareText(const uint8_t* y) const {
     if (!plain_) return TextCompare(text_, TKorKeyTable::NameOf(y - keynode::kName));
-    uint32_t differ = 0, nul = 0;
-    Differences(padded_, y, differ, nul);
-    const uint32_t stop = differ | nul;
+    const Bits bits = Compare32(padded_, y);
+    const uint32_t stop = bits.differ | bits.nul;
     // Equal in all 32 significant characters.
     if (stop == 0) return 0;
     const auto i = static_cast<unsigned>(__builtin_ctz(stop));
-    const bool xEnded = i >= size_, yEnded = (nul >> i & 1u) != 0;
+    const bool xEnded = i >= size_, yEnded = (bits.nul >> i & 1u) != 0;
     if (xEnded || yEnded) {
         // The end of a text sorts first, also against a digit.
         return xEnded == yEnded ? 0 : (xEnded ? -1 : 1);
     }
     const unsigned char a = padded_[i], b = y[i];
-    const bool da = IsDigit(a), db = IsDigit(b);
+    const bool da = (digits_ >> i & 1u) != 0, db = (bits.digit >> i & 1u) != 0;
     if (!da && !db) return a < b ? -1 : 1;
     if (da && db) {
-        unsigned rb = 0;
-        while (i + rb < kSignificant && (nul >> (i + rb) & 1u) == 0 && IsDigit(y[i + rb])) ++rb;
-        if (runFrom_[i] != rb) return runFrom_[i] < rb ? -1 : 1;
+        // Two runs that agree up to here: the longer one sorts later. (A run
+        // of the node's name ends at its NUL, which is no digit.)
+        const unsigned ra = RunFrom(digits_, i), rb = RunFrom(bits.digit, i);
+        if (ra != rb) return ra < rb ? -1 : 1;
         return a < b ? -1 : 1;
     }
     // A digit against another character: +1 when the digit is this part's.
     const int digitSide = da ? 1 : -1;
-    if (i == 0 || IsDigit(padded_[i - 1])) return digitSide;
+    if (i == 0 || (digits_ >> (i - 1) & 1u) != 0) return digitSide;
     const unsigned char other = da ? b : a;
     return other < 32 ? digitSide : -digitSide;
 }

@@ -3,8 +3,8 @@
 // A descent compares one part with some twenty nodes of a tree. The part's
 // text is laid out once as a node holds its name (the first 32 characters,
 // zero behind them), so that a comparison finds the first place where the two
-// differ in two vector compares and applies the rules of TextCompare
-// (store/kor_text_compare.h) at that place alone. A text with a NUL among its
+// differ and the digit runs there in a few vector compares, and applies the
+// rules of TextCompare (store/kor_text_compare.h) at that place alone. A text with a NUL among its
 // first 32 characters is compared by TextCompare itself.
 #pragma once
 
@@ -32,7 +32,7 @@ private:
     uint8_t size_ = 0;   // significant characters
     std::string_view text_;
     alignas(16) unsigned char padded_[32] = {};
-    uint8_t runFrom_[32] = {};  // length of the digit run from each place
+    uint32_t digits_ = 0;  // bit i: character i is a digit
 };
 
 }  // namespace korin
