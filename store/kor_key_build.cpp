@@ -18,7 +18,6 @@ namespace korin {
 namespace {
 
 constexpr size_t kMaxParts = 64;         // as TKorKeyFile::kMaxParts
-constexpr int32_t kNewFileNodes = 1;     // a new file: node 0 and 8 bytes of node 1
 constexpr size_t kChunk = size_t{1} << 20;
 constexpr size_t kAhead = 16;  // steps ahead whose memory a loop fetches early
 
@@ -327,21 +326,13 @@ int32_t TKorKeyBuild::Find(int32_t owner, int32_t part) const {
 
 void TKorKeyBuild::Place() {
     // Every part makes at most one node.
-    for (auto* v : {&owner_, &part_, &dindex_, &down_}) {
-        v->clear();
-        ReserveHuge(*v, parts_.size() + 1);
-    }
+    for (auto* v : {&owner_, &part_, &dindex_, &down_}) ReserveHuge(*v, parts_.size() + 1);
     firstOf_ = HugeVector<int32_t>(parts_of_.size(), 0);
     shared_ = HugeVector<uint8_t>(parts_of_.size(), 0);
-    children_.clear();
-    childCount_ = 0;
-    pending_.fill(Child{0, 0, 0});
-    pendingCount_ = 0;
     owner_.push_back(0);
     part_.push_back(-1);
     dindex_.push_back(0);
     down_.push_back(0);
-    count_ = kNewFileNodes;
 
     size_t from = 0;
     for (size_t k = 0; k < keyEnds_.size(); from = keyEnds_[k++]) {

@@ -137,7 +137,7 @@ private:
     std::array<Child, kPending> pending_{};  // announced, not yet in children_
     size_t pendingCount_ = 0;
     int32_t root_ = 0;
-    int64_t count_ = 1;  // N: the file is 64 N + 8 bytes long
+    int64_t count_ = 1;  // N: the file is 64 N + 8 bytes long; a new file has node 0 and 8 bytes of node 1
     // Shaping's buffers, reused from tree to tree: the nodes in key order
     // (as rank << 32 | insertion), node number per local number, local number
     // per insertion, neighbours at insertion, the nodes.
