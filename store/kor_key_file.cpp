@@ -928,16 +928,39 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
     return -1;
 }
 
-int32_t TKorKeyFile::LiveNext() {
-    // Goes on with the walk to the next collected node.
+int32_t TKorKeyFile::WalkOn() {
     while (true) {
         const int32_t node = cursor_.Next(nodes_);
-        if (node < 0) {
-            RaiseWalkDamage(cursor_, "Es existiert ein direkter Ringverweis!");
-            return -1;
-        }
-        if (Collected(node)) return node;
+        if (node < 0 || Collected(node)) return node;
     }
+}
+
+int32_t TKorKeyFile::LiveNext() {
+    // Goes on with the walk to the next collected node. The walk runs some
+    // entries ahead of the cursor: their nodes are read, and their records
+    // asked for, while the entries before them are used, so that the cache
+    // misses of a long walk overlap. Damage found ahead is raised when the
+    // cursor reaches it.
+    constexpr size_t kAhead = 8;
+    if (ahead_.empty() && !aheadEnded_) {
+        const int32_t node = WalkOn();
+        aheadEnded_ = node < 0;
+        if (!aheadEnded_) ahead_.push_back(node);
+    }
+    while (upcoming_ && ahead_.size() < kAhead + 1 && !aheadEnded_) {
+        const int32_t node = WalkOn();
+        aheadEnded_ = node < 0;
+        if (aheadEnded_) break;
+        ahead_.push_back(node);
+        upcoming_(RecordOf(nodes_.GetIndex(node)));
+    }
+    if (ahead_.empty()) {
+        RaiseWalkDamage(cursor_, "Es existiert ein direkter Ringverweis!");
+        return -1;
+    }
+    const int32_t node = ahead_.front();
+    ahead_.pop_front();
+    return node;
 }
 
 void TKorKeyFile::RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink) const {
@@ -958,6 +981,7 @@ void TKorKeyFile::RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink
 int32_t TKorKeyFile::LiveFirst() {
     // The walk from the root stops at the first collected node, which for the
     // usual selections is the leftmost one; it leaves the cursor there.
+    ForgetCursor();
     cursor_.Start(nodes_, LiveRoot());
     const int32_t first = LiveNext();
     cursorPos_ = first >= 0 ? 0 : -1;

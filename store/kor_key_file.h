@@ -36,6 +36,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -120,6 +122,11 @@ public:
     void GetRecords(TIntegerList& list);
     void GetIndexValues(TIntegerList& list);
     void ListLevel(std::vector<std::string>& lines);
+
+    // Called with the record number of each entry that a walk in key order
+    // will reach a few steps later, so that its record can be loaded while
+    // the steps before are read (empty: nothing is called).
+    void SetUpcoming(std::function<void(int32_t record)> upcoming) { upcoming_ = std::move(upcoming); }
 
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
@@ -256,7 +263,14 @@ private:
     int32_t LiveSelect(int32_t i);
     int32_t LiveFirst();
     int32_t LiveNext();
-    void ForgetCursor() { cursorPos_ = -1; }
+    void ForgetCursor() {
+        cursorPos_ = -1;
+        ahead_.clear();
+        aheadEnded_ = false;
+    }
+    // The next collected node of the walk, and the walk run ahead by a few
+    // entries (ahead_); -1 at the end or at damage.
+    int32_t WalkOn();
     // Objects of this process that map the same file share a change counter:
     // counts and cursor made before another object changed the tree are dropped
     // and the selection's node is found again.
@@ -321,6 +335,11 @@ private:
     TKorTreeWalk cursor_;
     int32_t cursorPos_ = -1;  // -1: no cursor
     int32_t cursorNode_ = -1;
+    // Entries the walk has already reached beyond the cursor (the walk's state
+    // lies behind the last of them), and whether it found its end there.
+    std::deque<int32_t> ahead_;
+    bool aheadEnded_ = false;
+    std::function<void(int32_t)> upcoming_;
 
     std::shared_ptr<uint64_t> changes_;  // shared by every object on this file
     uint64_t changesSeen_ = 0;

@@ -27,6 +27,7 @@
 #include <string>
 #include <string_view>
 
+#include "store/kor_prefetch.h"
 #include "store/le.h"
 
 namespace korin {
@@ -80,7 +81,7 @@ public:
     // Asks the processor to load node k, which is read soon; nothing when k is
     // not a node.
     void Prefetch(int32_t k) const {
-        if (attached_ && k >= 1 && k < count_) __builtin_prefetch(At(k, 0));
+        if (attached_ && k >= 1 && k < count_) PrefetchLine(At(k, 0));
     }
 
     void SetDown(int32_t k, int32_t v);

@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "store/kor_prefetch.h"
 #include "store/kor_table_format.h"
 
 namespace korin {
@@ -59,6 +60,14 @@ public:
     }
     // The whole slot lies inside the file.
     bool SlotInFile(int32_t slot) const;
+    // Asks the processor to load `slot`, which is read soon (nothing for a
+    // slot outside the file).
+    void Prefetch(int32_t slot) const {
+        if (view_ == nullptr || slot < 0 || SlotOffset(slot) + SlotSize() > fileSize_) return;
+        const uint8_t* begin = view_ + SlotOffset(slot);
+        for (const uint8_t* p = begin; p < begin + SlotSize(); p += 64) PrefetchLine(p);
+        PrefetchLine(begin + SlotSize() - 1);
+    }
     bool SlotInFile() const { return SlotInFile(slot_); }
 
     // The in-use word of the current slot is 1.

@@ -284,6 +284,9 @@ void TKorTable::Open() {
     if (!path::FileExists(keyFile_.FullPath())) keyFile_.CreateNew(false);
     keyFile_.Open();
     if (!keyFile_.IsOpen()) throw EKorTabError(keyError);
+    // A walk in key order loads the records it reaches next while it reads
+    // the ones before.
+    keyFile_.SetUpcoming([this](int32_t record) { records_.Prefetch(record); });
     First();
 }
 

@@ -74,9 +74,11 @@ public:
             switch (at.stage) {
                 case kGoLeft: {
                     f.stage = kAfterLeft[static_cast<int>(order_)];
-                    const int32_t left = nodes.GetLeft(at.node);
-                    if (!skip_ && (left == at.node || nodes.GetRight(at.node) == at.node))
-                        return Fail(Damage::SelfLink);
+                    const int32_t left = nodes.GetLeft(at.node), right = nodes.GetRight(at.node);
+                    if (!skip_ && (left == at.node || right == at.node)) return Fail(Damage::SelfLink);
+                    // The right subtree is entered after the left one: its
+                    // root loads meanwhile.
+                    nodes.Prefetch(right);
                     if (!Push(nodes, at.node, left, at.owner, at.depth)) return -1;
                     break;
                 }
