@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "store/kor_error.h"
 #include "store/kor_key_build.h"
 #include "test_table_support.h"
 
@@ -17,7 +18,8 @@ struct Part {
 };
 using Keys = std::vector<std::vector<Part>>;  // key i gets DIndex i + 1
 
-// The file one pass makes and the file AddKeys left, one call per key.
+// The file one pass makes and the file AddKeys left, one call per key. The
+// one pass first refuses a key of 65 parts, which must leave nothing behind.
 void ExpectTheBytesOfInsertion(const Keys& keys) {
     TempDir dir;
     TKorKeyFile file;
@@ -26,6 +28,8 @@ void ExpectTheBytesOfInsertion(const Keys& keys) {
     file.CreateNew(true);
     file.Open();
     TKorKeyBuild build;
+    for (int32_t i = 0; i < 65; ++i) build.AddPart(build.Intern(0, "x"));
+    EXPECT_THROW(build.EndKey(1), EKorKeyError);
     for (size_t i = 0; i < keys.size(); ++i) {
         TKeyList list;
         for (const Part& p : keys[i]) {
@@ -43,14 +47,15 @@ void ExpectTheBytesOfInsertion(const Keys& keys) {
 }
 
 // Random keys of 1 to 5 parts from a small alphabet, so that keys repeat,
-// share prefixes, are prefixes of each other, hold digit runs, empty texts and
-// texts that agree in their first 32 characters only.
+// share prefixes, are prefixes of each other, hold digit runs (also after a
+// letter or a blank), empty texts and texts that agree in their first 32
+// characters only.
 TEST(KeyRebuild, OnePassWritesTheBytesOfRepeatedInsertion) {
     for (const uint32_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         auto text = [&] {
-            static const std::string pieces[] = {"", "a", "7", "10", "007", "b2", "x ", "\x01", "\xE4", "Z9z"};
+            static const std::string pieces[] = {"", "a", "7", "10", "007", "x", "x ", "\x01", "\xE4", "Z9z"};
             std::string t;
             for (uint32_t n = rng() % 4; n-- > 0;) t += pieces[rng() % 10];
             if (rng() % 20 == 0) t = std::string(32, 'L') + pieces[rng() % 10];
