@@ -935,19 +935,19 @@ int32_t TKorKeyFile::WalkOn() {
     }
 }
 
-int32_t TKorKeyFile::LiveNext() {
-    // Goes on with the walk to the next collected node. The walk runs some
-    // entries ahead of the cursor: their nodes are read, and their records
-    // asked for, while the entries before them are used, so that the cache
-    // misses of a long walk overlap. Damage found ahead is raised when the
-    // cursor reaches it.
+int32_t TKorKeyFile::LiveNext(bool runAhead) {
+    // Goes on with the walk to the next collected node. A walk that steps on
+    // runs some entries ahead of the cursor: their nodes are read, and their
+    // records asked for, while the entries before them are used, so that the
+    // cache misses of a long walk overlap. Damage found ahead is raised when
+    // the cursor reaches it.
     constexpr size_t kAhead = 8;
     if (ahead_.empty() && !aheadEnded_) {
         const int32_t node = WalkOn();
         aheadEnded_ = node < 0;
         if (!aheadEnded_) ahead_.push_back(node);
     }
-    while (upcoming_ && ahead_.size() < kAhead + 1 && !aheadEnded_) {
+    while (runAhead && upcoming_ && ahead_.size() < kAhead + 1 && !aheadEnded_) {
         const int32_t node = WalkOn();
         aheadEnded_ = node < 0;
         if (aheadEnded_) break;
@@ -983,7 +983,9 @@ int32_t TKorKeyFile::LiveFirst() {
     // usual selections is the leftmost one; it leaves the cursor there.
     ForgetCursor();
     cursor_.Start(nodes_, LiveRoot());
-    const int32_t first = LiveNext();
+    // Positioning on the first entry (as every insertion does) does not yet
+    // run ahead.
+    const int32_t first = LiveNext(false);
     cursorPos_ = first >= 0 ? 0 : -1;
     cursorNode_ = first;
     return first;
@@ -996,7 +998,7 @@ int32_t TKorKeyFile::ResultNode(int32_t i) {
         if (i < 0) return -1;
         if (cursorPos_ >= 0 && i == cursorPos_) return cursorNode_;
         if (cursorPos_ >= 0 && i == cursorPos_ + 1) {
-            const int32_t next = LiveNext();
+            const int32_t next = LiveNext(true);
             cursorPos_ = next >= 0 ? i : -1;
             cursorNode_ = next;
             return next;

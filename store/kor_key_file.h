@@ -262,7 +262,7 @@ private:
     int32_t LiveCount();
     int32_t LiveSelect(int32_t i);
     int32_t LiveFirst();
-    int32_t LiveNext();
+    int32_t LiveNext(bool runAhead);
     void ForgetCursor() {
         cursorPos_ = -1;
         ahead_.clear();

@@ -24,21 +24,25 @@ struct Bits {
     uint32_t differ = 0, nul = 0, digit = 0;
 };
 
-Bits Compare32(const unsigned char* a, const unsigned char* b) {
+#if defined(__SSE2__)
+// Bit i of the result for each byte i of the 16 at b.
+inline void Compare16(const unsigned char* a, const unsigned char* b, int shift, Bits& r) {
+    const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(a));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+    // Bytes from 0x80 up count as negative here and so are no digits.
+    const __m128i digit =
+        _mm_and_si128(_mm_cmpgt_epi8(y, _mm_set1_epi8('0' - 1)), _mm_cmpgt_epi8(_mm_set1_epi8('9' + 1), y));
+    r.differ |= static_cast<uint32_t>(static_cast<uint16_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)))) << shift;
+    r.nul |= static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(y, _mm_setzero_si128()))) << shift;
+    r.digit |= static_cast<uint32_t>(_mm_movemask_epi8(digit)) << shift;
+}
+#endif
+
+inline Bits Compare32(const unsigned char* a, const unsigned char* b) {
     Bits r;
 #if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i belowDigits = _mm_set1_epi8('0' - 1), aboveDigits = _mm_set1_epi8('9' + 1);
-    for (int half = 0; half < 2; ++half) {
-        const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(a + 16 * half));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * half));
-        // Bytes from 0x80 up count as negative here and so are no digits.
-        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(y, belowDigits), _mm_cmpgt_epi8(aboveDigits, y));
-        const int shift = 16 * half;
-        r.differ |= static_cast<uint32_t>(static_cast<uint16_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)))) << shift;
-        r.nul |= static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(y, zero))) << shift;
-        r.digit |= static_cast<uint32_t>(_mm_movemask_epi8(digit)) << shift;
-    }
+    Compare16(a, b, 0, r);
+    Compare16(a + 16, b + 16, 16, r);
 #else
     for (unsigned i = 0; i < 32; ++i) {
         if (a[i] != b[i]) r.differ |= 1u << i;

@@ -127,23 +127,19 @@ bool TKorTable::KeyConflict(const std::vector<std::string>& given, const std::ve
     auto valueOf = [](const std::vector<std::string>& values, int32_t i) {
         return i >= 0 && i < static_cast<int32_t>(values.size()) ? values[static_cast<size_t>(i)] : std::string();
     };
-    const std::string warning = "Achtung! In der Tabelle " + Title() + " kam es zu" + "\r" +
-                                " einem Schlüsselkonflikt." +
-                                (p > 0 ? " PIndex " + valueOf(given, p - 1) + " existiert bereits!"
-                                       : std::string(" Der eindeutige Sekundärschlüssel existiert bereits!"));
-    if (p > 0 && (TrimBlanks(valueOf(given, p - 1)).empty() || FindByPrimary(valueOf(stored, p - 1)))) {
-        ShowErrorMessage(warning);
+    const auto warn = [&] {
+        ShowErrorMessage("Achtung! In der Tabelle " + Title() + " kam es zu" + "\r" + " einem Schlüsselkonflikt." +
+                         (p > 0 ? " PIndex " + valueOf(given, p - 1) + " existiert bereits!"
+                                : std::string(" Der eindeutige Sekundärschlüssel existiert bereits!")));
         return true;
-    }
+    };
+    if (p > 0 && (TrimBlanks(valueOf(given, p - 1)).empty() || FindByPrimary(valueOf(stored, p - 1)))) return warn();
     for (const auto& key : keys_) {
         if (!key.unique) continue;
         TKeyList parts{KeyPart('C', 0, "S_KEY"), KeyPart('N', 0, "0"), KeyPart('C', 0, key.name)};
         for (int32_t number : key.fields)
             parts.push_back(KeyPart(fieldDefs_.TypeLetter(number - 1), 0, valueOf(stored, number - 1)));
-        if (keyFile_.Locate(parts) >= 0) {
-            ShowErrorMessage(warning);
-            return true;
-        }
+        if (keyFile_.Locate(parts) >= 0) return warn();
     }
     return false;
 }
