@@ -18,12 +18,19 @@ using namespace tablefmt;
 int32_t RecordTimeStamp() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    time_t seconds = now.tv_sec;
-    tm local{};
-    ::localtime_r(&seconds, &local);
+    // The offset of local time changes only at whole minutes: it is asked for
+    // once a minute, not for every record written.
+    static time_t offsetMinute = -1;
+    static int64_t offset = 0;
+    if (now.tv_sec / 60 != offsetMinute) {
+        time_t seconds = now.tv_sec;
+        tm local{};
+        ::localtime_r(&seconds, &local);
+        offset = local.tm_gmtoff;
+        offsetMinute = now.tv_sec / 60;
+    }
     // The day-count clock is rounded to the nearest second.
-    const int64_t stamp = static_cast<int64_t>(now.tv_sec) + local.tm_gmtoff +
-                          (now.tv_nsec >= 500'000'000 ? 1 : 0);
+    const int64_t stamp = static_cast<int64_t>(now.tv_sec) + offset + (now.tv_nsec >= 500'000'000 ? 1 : 0);
     return static_cast<int32_t>(static_cast<uint32_t>(stamp));
 }
 

@@ -101,7 +101,13 @@ TKeyList TKorTable::BuildKeys(int32_t slotNumber, TextOf&& text) const {
     const int32_t p = PrimaryKeyField();
     const std::string pointer = p > 0 ? KeyPart(fieldDefs_.TypeLetter(p - 1), kPointerType, text(p - 1))
                                       : KeyPart('N', kPointerType, std::to_string(int64_t{slotNumber} + 1));
-    TKeyList list{KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), pointer};
+    size_t parts = 3;
+    for (const auto& key : keys_) parts += 5 + key.fields.size();
+    TKeyList list;
+    list.reserve(parts);
+    list.push_back(KeyPart('C', 0, "P_KEY"));
+    list.push_back(KeyPart('N', 0, "0"));
+    list.push_back(pointer);
     for (const auto& key : keys_) {
         list.push_back(kKeySeparator);
         list.push_back(KeyPart('C', 0, "S_KEY"));
