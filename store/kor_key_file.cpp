@@ -917,8 +917,7 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
             if (i == 0) {
                 const int32_t right = nodes_.GetRight(y);
                 if (right > 0) cursor_.PushFrame(right, 0);
-                cursorPos_ = target;
-                cursorNode_ = y;
+                cursor_.Place(target, y);
                 return y;
             }
             --i;
@@ -928,39 +927,13 @@ int32_t TKorKeyFile::LiveSelect(int32_t i) {
     return -1;
 }
 
-int32_t TKorKeyFile::WalkOn() {
-    while (true) {
-        const int32_t node = cursor_.Next(nodes_);
-        if (node < 0 || Collected(node)) return node;
-    }
-}
-
-int32_t TKorKeyFile::LiveNext(bool runAhead) {
-    // Goes on with the walk to the next collected node. A walk that steps on
-    // runs some entries ahead of the cursor: their nodes are read, and their
-    // records asked for, while the entries before them are used, so that the
-    // cache misses of a long walk overlap. Damage found ahead is raised when
-    // the cursor reaches it.
-    constexpr size_t kAhead = 8;
-    if (ahead_.empty() && !aheadEnded_) {
-        const int32_t node = WalkOn();
-        aheadEnded_ = node < 0;
-        if (!aheadEnded_) ahead_.push_back(node);
-    }
-    while (runAhead && upcoming_ && ahead_.size() < kAhead + 1 && !aheadEnded_) {
-        const int32_t node = WalkOn();
-        aheadEnded_ = node < 0;
-        if (aheadEnded_) break;
-        ahead_.push_back(node);
-        upcoming_(RecordOf(nodes_.GetIndex(node)));
-    }
-    if (ahead_.empty()) {
-        RaiseWalkDamage(cursor_, "Es existiert ein direkter Ringverweis!");
-        return -1;
-    }
-    const int32_t node = ahead_.front();
-    ahead_.pop_front();
-    return node;
+int32_t TKorKeyFile::LiveNext() {
+    // A walk of a table runs ahead and has the records it reaches loaded.
+    const int32_t next = cursor_.Next(
+        nodes_, [this](int32_t n) { return Collected(n); }, static_cast<bool>(upcoming_),
+        [this](int32_t n) { upcoming_(RecordOf(nodes_.GetIndex(n))); });
+    if (next < 0) RaiseWalkDamage(cursor_.Walk(), "Es existiert ein direkter Ringverweis!");
+    return next;
 }
 
 void TKorKeyFile::RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink) const {
@@ -981,13 +954,8 @@ void TKorKeyFile::RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink
 int32_t TKorKeyFile::LiveFirst() {
     // The walk from the root stops at the first collected node, which for the
     // usual selections is the leftmost one; it leaves the cursor there.
-    ForgetCursor();
-    cursor_.Start(nodes_, LiveRoot());
-    // Positioning on the first entry (as every insertion does) does not yet
-    // run ahead.
-    const int32_t first = LiveNext(false);
-    cursorPos_ = first >= 0 ? 0 : -1;
-    cursorNode_ = first;
+    const int32_t first = cursor_.First(nodes_, LiveRoot(), [this](int32_t n) { return Collected(n); });
+    if (first < 0) RaiseWalkDamage(cursor_.Walk(), "Es existiert ein direkter Ringverweis!");
     return first;
 }
 
@@ -996,13 +964,8 @@ int32_t TKorKeyFile::ResultNode(int32_t i) {
     switch (mode_) {
     case Mode::Live:
         if (i < 0) return -1;
-        if (cursorPos_ >= 0 && i == cursorPos_) return cursorNode_;
-        if (cursorPos_ >= 0 && i == cursorPos_ + 1) {
-            const int32_t next = LiveNext(true);
-            cursorPos_ = next >= 0 ? i : -1;
-            cursorNode_ = next;
-            return next;
-        }
+        if (cursor_.Placed() && i == cursor_.Position()) return cursor_.Node();
+        if (cursor_.Placed() && i == cursor_.Position() + 1) return LiveNext();
         return i == 0 ? LiveFirst() : LiveSelect(i);
     case Mode::Material:
         return material_.Items(i);
@@ -1135,7 +1098,7 @@ bool TKorKeyFile::Next() {
     ResolvePosition();
     eof_ = bof_ = false;
     RebuildResults(stale_);
-    if (mode_ == Mode::Live && cursorPos_ >= 0 && cursorPos_ == position_) {
+    if (mode_ == Mode::Live && cursor_.Placed() && cursor_.Position() == position_) {
         // A walk goes on from the cursor and needs no counts: the list ends
         // where the cursor finds no further entry.
         if (ResultNode(position_ + 1) < 0) {

@@ -36,7 +36,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +44,7 @@
 #include <vector>
 
 #include "store/kor_int_list.h"
+#include "store/kor_key_cursor.h"
 #include "store/kor_key_search.h"
 #include "store/kor_key_table.h"
 #include "store/kor_mmf.h"
@@ -262,15 +262,8 @@ private:
     int32_t LiveCount();
     int32_t LiveSelect(int32_t i);
     int32_t LiveFirst();
-    int32_t LiveNext(bool runAhead);
-    void ForgetCursor() {
-        cursorPos_ = -1;
-        ahead_.clear();
-        aheadEnded_ = false;
-    }
-    // The next collected node of the walk, and the walk run ahead by a few
-    // entries (ahead_); -1 at the end or at damage.
-    int32_t WalkOn();
+    int32_t LiveNext();
+    void ForgetCursor() { cursor_.Forget(); }
     // Objects of this process that map the same file share a change counter:
     // counts and cursor made before another object changed the tree are dropped
     // and the selection's node is found again.
@@ -330,15 +323,8 @@ private:
 
     int32_t countsAnchor_ = -1;  // -1: no counts
 
-    // A cursor on the live list: the walk's state right after visiting the entry
-    // at cursorPos_, so that stepping to the next entry costs O(1) amortised.
-    TKorTreeWalk cursor_;
-    int32_t cursorPos_ = -1;  // -1: no cursor
-    int32_t cursorNode_ = -1;
-    // Entries the walk has already reached beyond the cursor (the walk's state
-    // lies behind the last of them), and whether it found its end there.
-    std::deque<int32_t> ahead_;
-    bool aheadEnded_ = false;
+    // The cursor on the live list (store/kor_key_cursor.h).
+    TKorKeyCursor cursor_;
     std::function<void(int32_t)> upcoming_;
 
     std::shared_ptr<uint64_t> changes_;  // shared by every object on this file

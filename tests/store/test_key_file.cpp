@@ -316,6 +316,31 @@ TEST_F(KeyFileRecords, DeletingTheCurrentRecordMovesToTheNextOne) {
     EXPECT_EQ(Walk(kf), (std::vector<int32_t>{1, 7, 10}));
 }
 
+// A walk that runs ahead hears of the records it reaches next before it
+// reaches them, each once, and stops where damage ahead lies, after the
+// entries before it.
+TEST_F(KeyFileRecords, AWalkRunningAheadHearsOfRecordsBeforeReachingThem) {
+    std::vector<int32_t> walked, early;
+    kf.SetUpcoming([&](int32_t r) {
+        if (std::find(walked.begin(), walked.end(), r) == walked.end()) early.push_back(r);
+    });
+    for (bool ok = kf.First(); ok; ok = kf.Next()) walked.push_back(kf.CurrentRecord());
+    EXPECT_EQ(walked, primary);
+    EXPECT_EQ(early, std::vector<int32_t>(primary.begin() + 2, primary.end()));
+    kf.Close();
+    const Image im = Img();
+    int32_t last = im[im[2].down].right;  // the primary level's greatest entry
+    while (im[last].right != 0) last = im[last].right;
+    PatchNode(Path(), last, kRight, 999999);
+    kf.Open();
+    walked.clear();
+    const std::string caught = MessageOf<korin::Exception>([&] {
+        for (bool ok = kf.First(); ok; ok = kf.Next()) walked.push_back(kf.CurrentRecord());
+    });
+    EXPECT_EQ(walked, primary);
+    EXPECT_EQ(caught, "KorKeyTable: GetLeft greift auf einen unerlaubten Tabelleneintrag zu: 999999");
+}
+
 TEST_F(KeyFileRecords, SelectionsChooseTheIndexThePrefixAndLeaves) {
     EXPECT_EQ(Selected(kf, NameIs("b"), false), (std::vector<int32_t>{7, 10}));
     EXPECT_EQ(Selected(kf, {P('C', 255, "S_KEY"), P('N', 255, "0"), P('X', 255, "NAME")}, false), byName);
@@ -439,6 +464,8 @@ int Exercise(const std::string& dir, const std::string& name, bool damaged) {
     TKorKeyFile kf;
     kf.SetProject(dir);
     kf.SetFileName(name);
+    // Walks run ahead, as a table's do.
+    kf.SetUpcoming([](int32_t) {});
     attempt([&] { kf.Open(); });
     if (!kf.IsOpen()) return foreign ? 3 : 0;
     attempt([&] { auditEmpty = kf.Verify().empty(); });
