@@ -284,7 +284,7 @@ int32_t TKorKeyFile::FindParts() {
     return 0;
 }
 
-void TKorKeyFile::CheckRing(int32_t p) const {
+const uint8_t* TKorKeyFile::CheckRing(int32_t p) const {
     const uint8_t* node = nodes_.NodeBytes(p, "GetLeft");
     const int32_t left = le::I32(node + keynode::kLeft), right = le::I32(node + keynode::kRight);
     // Both children are read soon by the descent that checks p.
@@ -293,6 +293,7 @@ void TKorKeyFile::CheckRing(int32_t p) const {
     if (left == p || right == p)
         throw EKorKeyError(
             "KorKeyFile: Die Indexdatei ist beschädigt. Es existiert ein direkter Ringverweis!");
+    return node;
 }
 
 // ---- free nodes -----------------------------------------------------------------
@@ -473,17 +474,11 @@ void TKorKeyFile::Insert(int32_t& root) {
     while (true) {
         if (depth > kMaxDepth) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
         if (p == 0) break;
-        const uint8_t* bytes = nodes_.NodeBytes(p, "GetLeft");
-        const int32_t left = le::I32(bytes + keynode::kLeft), right = le::I32(bytes + keynode::kRight);
-        nodes_.Prefetch(left);
-        nodes_.Prefetch(right);
-        if (left == p || right == p)
-            throw EKorKeyError(
-                "KorKeyFile: Die Indexdatei ist beschädigt. Es existiert ein direkter Ringverweis!");
+        const uint8_t* bytes = CheckRing(p);
         const int c = CompareBytes(bytes);
         if (c != 0) {
             path_.push_back({p, c > 0 ? kRightSide : kLeftSide});
-            p = c > 0 ? right : left;
+            p = le::I32(bytes + (c > 0 ? keynode::kRight : keynode::kLeft));
             ++depth;
         } else if (PartsLeft() > 1) {
             path_.push_back({p, kDownSide});

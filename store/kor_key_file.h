@@ -243,7 +243,8 @@ private:
     void GrownRight(int32_t& p, bool& grown);
     void ShrunkLeft(int32_t& p, bool& shrunk);
     void ShrunkRight(int32_t& p, bool& shrunk);
-    void CheckRing(int32_t p) const;
+    // Node p's bytes, after the check that p is no child of its own.
+    const uint8_t* CheckRing(int32_t p) const;
     // Moves the next key of the list into the working list of parts.
     void TakeKey(TKeyList& list, size_t& at);
     bool Navigate(int32_t position);
