@@ -6,14 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <map>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "store/kor_error.h"
+#include "store/kor_file_shared.h"
 #include "store/kor_path.h"
-#include "store/kor_text_compare.h"
 
 namespace korin {
 
@@ -64,19 +63,11 @@ bool TKorKeyFile::CheckContent() {
 
 namespace {
 
-// One change counter per file (device and inode) for all key file objects of
-// the process.
+// One change counter per file for all key file objects of the process.
 std::shared_ptr<uint64_t> ChangeCounterOf(const std::string& path) {
-    static std::map<std::pair<dev_t, ino_t>, std::weak_ptr<uint64_t>> counters;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::make_shared<uint64_t>(0);
-    auto& slot = counters[{st.st_dev, st.st_ino}];
-    std::shared_ptr<uint64_t> counter = slot.lock();
-    if (!counter) {
-        counter = std::make_shared<uint64_t>(0);
-        slot = counter;
-    }
-    return counter;
+    return SharedPerFile<uint64_t>(st);
 }
 
 }  // namespace
@@ -492,20 +483,19 @@ void TKorKeyFile::Insert(int32_t& root) {
     }
     // The missing part and the parts after it, each the only node of the tree
     // below the one before.
-    std::vector<int32_t>& made = made_;
-    made.clear();
-    made.push_back(AllocNode(owner));
+    made_.clear();
+    made_.push_back(AllocNode(owner));
     inserted_ = true;
     while (PartsLeft() > 1) {
         DropFrontPart();
-        made.push_back(AllocNode(made.back()));
+        made_.push_back(AllocNode(made_.back()));
     }
-    Fix(made.back());
-    for (size_t i = made.size() - 1; i-- > 0;) {
-        nodes_.SetDown(made[i], made[i + 1]);
-        Fix(made[i]);
+    Fix(made_.back());
+    for (size_t i = made_.size() - 1; i-- > 0;) {
+        nodes_.SetDown(made_[i], made_[i + 1]);
+        Fix(made_[i]);
     }
-    int32_t sub = made.front();
+    int32_t sub = made_.front();
     bool grown = true;
     for (size_t i = path_.size(); i-- > 0;) {
         int32_t q = path_[i].node;

@@ -8,7 +8,6 @@
 #endif
 
 #include "store/kor_key_table.h"
-#include "store/kor_text_compare.h"
 #include "store/le.h"
 
 namespace korin {
@@ -61,14 +60,11 @@ unsigned RunFrom(uint32_t digits, unsigned i) { return static_cast<unsigned>(__b
 void TKorSearchPart::Set(std::string_view part) {
     number_ = part.size() > 1 ? static_cast<uint8_t>(part[1]) : 0;
     anyType_ = number_ == 255;
-    text_ = part.size() > 2 ? part.substr(2) : std::string_view();
-    size_ = static_cast<uint8_t>(std::min(text_.size(), kSignificant));
+    const std::string_view text = part.size() > 2 ? part.substr(2) : std::string_view();
+    size_ = static_cast<uint8_t>(std::min(text.size(), kSignificant));
     std::memset(padded_, 0, sizeof padded_);
-    std::memcpy(padded_, text_.data(), size_);
-    const Bits own = Compare32(padded_, padded_);
-    const uint32_t inText = size_ == kSignificant ? ~0u : (1u << size_) - 1;
-    plain_ = (own.nul & inText) == 0;
-    digits_ = own.digit;
+    std::memcpy(padded_, text.data(), size_);
+    digits_ = Compare32(padded_, padded_).digit;
 }
 
 int TKorSearchPart::Compare(const uint8_t* node) const {
@@ -82,7 +78,6 @@ int TKorSearchPart::Compare(const uint8_t* node) const {
 // The rules of TextCompare at the first place i where the texts differ; x is
 // this part's text, y the node's name (which ends at its NUL).
 int TKorSearchPart::CompareText(const uint8_t* y) const {
-    if (!plain_) return TextCompare(text_, TKorKeyTable::NameOf(y - keynode::kName));
     const Bits bits = Compare32(padded_, y);
     const uint32_t stop = bits.differ | bits.nul;
     // Equal in all 32 significant characters.
