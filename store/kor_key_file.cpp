@@ -21,14 +21,6 @@ constexpr int32_t kHeaderZeroFrom = 8;  // bytes 8..63 of node 0 are zero
 constexpr int32_t kNewFileSize = 72;
 }  // namespace
 
-namespace {
-// The record number a DIndex stands for. A damaged file may hold any value; the
-// subtraction wraps as the 32-bit word does instead of overflowing.
-int32_t RecordOf(int32_t dindex) {
-    return static_cast<int32_t>(static_cast<uint32_t>(dindex) - 1u);
-}
-}  // namespace
-
 std::string KeyPart(char letter, uint8_t number, std::string_view text) {
     std::string part;
     part.reserve(2 + text.size());
@@ -41,9 +33,7 @@ std::string KeyPart(char letter, uint8_t number, std::string_view text) {
 TKorKeyFile::TKorKeyFile() = default;
 TKorKeyFile::~TKorKeyFile() { ReleaseBuild(); }
 
-void TKorKeyFile::RaiseDamaged(const std::string& what) {
-    throw EKorKeyError("KorKeyFile: Die Indexdatei ist beschädigt. " + what);
-}
+void TKorKeyFile::RaiseDamaged(const std::string& what) { RaiseKeyDamage(what); }
 
 // ---- file hooks ---------------------------------------------------------------
 
@@ -81,21 +71,20 @@ void TKorKeyFile::NoteOwnChange() {
 void TKorKeyFile::CatchUpWithOthers() {
     if (!changes_ || *changes_ == changesSeen_) return;
     changesSeen_ = *changes_;
-    countsAnchor_ = -1;
-    ForgetCursor();
+    results_.Forget();
     // The other object may have grown the file: map what it holds now.
     if (IsOpen() && SizeOnDisk() > FileSize()) {
         GrowFile(SizeOnDisk());
         Attach();
     }
-    if (IsOpen() && mode_ == Mode::Live) {
+    if (IsOpen() && results_.Kind() == TKorKeyResults::Mode::Live) {
         SetParts(selection_);
         const int32_t found = FindParts();
-        if (found == 0 || (leafMode_ && nodes_.GetDown(found) == 0)) {
+        if (found == 0 || (results_.LeafMode() && nodes_.GetDown(found) == 0)) {
             stale_ = true;
             RebuildResults(true);
         } else {
-            anchor_ = found;
+            results_.Reanchor(found);
         }
     }
 }
@@ -105,10 +94,7 @@ void TKorKeyFile::Attach() {
         nodes_.Attach(build_.bytes, static_cast<int32_t>(build_.size));
     else
         nodes_.Attach(View(), FileSize());
-    if (countsAnchor_ >= 0) {
-        cnt80_.resize(static_cast<size_t>(nodes_.Count()) + 1, 0);
-        cntLeaf_.resize(static_cast<size_t>(nodes_.Count()) + 1, 0);
-    }
+    results_.Grow();
 }
 
 void TKorKeyFile::Open() {
@@ -117,10 +103,9 @@ void TKorKeyFile::Open() {
         throw EKorKeyError("KorKeyFile: Datei konnte nicht geöffnet werden. Datei : " + FileName());
     selection_ = {KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0")};
     defaultSelection_ = selection_;
-    leafMode_ = defaultLeafMode_ = false;
-    countsAnchor_ = -1;
-    cnt80_.clear();
-    cntLeaf_.clear();
+    defaultLeafMode_ = false;
+    results_.SetLeafMode(false);
+    results_.Forget();
     changes_ = ChangeCounterOf(FullPath());
     changesSeen_ = *changes_;
     Attach();
@@ -136,12 +121,7 @@ void TKorKeyFile::Close() {
     rankPending_ = false;
     TKorMMF::Close();
     nodes_.Attach(nullptr, 0);
-    countsAnchor_ = -1;
-    cnt80_.clear();
-    cntLeaf_.clear();
-    mode_ = Mode::Material;
-    material_.Clear();
-    anchor_ = 0;
+    results_.Close();
 }
 
 // ---- building in memory -----------------------------------------------------------
@@ -409,7 +389,7 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
     }
     // What is still read of the list as it stood before the deletion.
     const int32_t rememberedNode = remembered > 0 ? ResultNode(remembered) : -1;
-    const bool wasLive = mode_ == Mode::Live;
+    const bool wasLive = results_.Kind() == TKorKeyResults::Mode::Live;
     const int32_t countBefore = wasLive ? RecordCount() : 0;
     const int32_t firstBefore = wasLive ? ResultNode(0) : -1;
 
@@ -430,7 +410,7 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
         list.clear();
         NoteOwnChange();
         stale_ = true;
-        if (mode_ == Mode::Live) mode_ = Mode::Material, material_.Clear();
+        if (results_.Kind() == TKorKeyResults::Mode::Live) results_.MakeMaterial();
         throw;
     }
     list.clear();
@@ -441,11 +421,7 @@ void TKorKeyFile::DeleteKeys(TKeyList& list) {
         currentRecord_ = RecordOf(nodes_.GetIndex(rememberedNode));
     }
     stale_ = true;
-    if (wasLive) {
-        mode_ = Mode::Frozen;
-        frozenCount_ = countBefore;
-        frozenFirst_ = firstBefore;
-    }
+    if (wasLive) results_.Freeze(countBefore, firstBefore);
 }
 
 // ---- insertion ------------------------------------------------------------------
@@ -772,10 +748,6 @@ void TKorKeyFile::ShrunkRight(int32_t& p, bool& shrunk) {
 
 // ---- result lists -----------------------------------------------------------
 
-bool TKorKeyFile::Collected(int32_t k) const {
-    return leafMode_ ? nodes_.GetDown(k) == 0 : nodes_.GetType(k) == kPointerType;
-}
-
 void TKorKeyFile::RebuildResults(bool force) {
     CatchUpWithOthers();
     if (!force) return;
@@ -786,10 +758,10 @@ void TKorKeyFile::RebuildResults(bool force) {
         const int32_t found = FindParts();
         if (found == 0) {
             MaterialResults();
-        } else if (leafMode_ && nodes_.GetDown(found) == 0) {
+        } else if (results_.LeafMode() && nodes_.GetDown(found) == 0) {
             MaterialResults().Add(found);  // a found leaf is the single result
         } else {
-            MakeLive(found);
+            results_.MakeLive(found);
         }
     }
     stale_ = false;
@@ -797,180 +769,22 @@ void TKorKeyFile::RebuildResults(bool force) {
 
 void TKorKeyFile::CollectNodes(int32_t k) {
     WalkTree(k, true, [&](int32_t n) {
-        if (Collected(n)) material_.Add(n);
+        if (results_.Collected(n)) results_.Material().Add(n);
     });
 }
 
-TIntegerList& TKorKeyFile::MaterialResults() {
-    ForgetCursor();
-    mode_ = Mode::Material;
-    material_.Clear();
-    anchor_ = 0;
-    return material_;
-}
-
-void TKorKeyFile::MakeLive(int32_t anchor) {
-    ForgetCursor();
-    mode_ = Mode::Live;
-    anchor_ = anchor;
-    material_.Clear();
-}
-
-int32_t TKorKeyFile::LiveRoot() const { return nodes_.GetDown(anchor_); }
-
-void TKorKeyFile::EnsureCounts(int32_t anchor) {
-    if (countsAnchor_ == anchor || !IsOpen()) return;
-    const size_t size = static_cast<size_t>(nodes_.Count()) + 1;
-    cnt80_.assign(size, 0);
-    cntLeaf_.assign(size, 0);
-    countsAnchor_ = -1;
-    // Post-order over the nodes under the anchor: children (Left, Right, Down) first.
-    std::vector<uint8_t> seen(size, 0);
-    std::vector<std::pair<int32_t, bool>> stack;
-    const int32_t root = nodes_.GetDown(anchor);
-    if (root != 0) stack.push_back({root, false});
-    while (!stack.empty()) {
-        const auto [k, childrenDone] = stack.back();
-        stack.pop_back();
-        if (childrenDone) {
-            FixNow(k);
-            continue;
-        }
-        CheckRing(k);  // also raises for a node number outside the file
-        if (seen[static_cast<size_t>(k)])
-            RaiseDamaged("Ein Eintrag ist mehrfach verknüpft oder Teil eines Rings!");
-        seen[static_cast<size_t>(k)] = 1;
-        stack.push_back({k, true});
-        for (const int32_t child : {nodes_.GetLeft(k), nodes_.GetRight(k), nodes_.GetDown(k)})
-            if (child != 0) stack.push_back({child, false});
-    }
-    countsAnchor_ = anchor;
-}
-
-int32_t TKorKeyFile::Cnt(int32_t k) const {
-    if (k <= 0 || static_cast<size_t>(k) >= cnt80_.size()) return 0;
-    return (leafMode_ ? cntLeaf_ : cnt80_)[static_cast<size_t>(k)];
-}
-
-void TKorKeyFile::FixNow(int32_t k) {
-    if (k <= 0 || static_cast<size_t>(k) >= cnt80_.size()) return;
-    const int32_t l = nodes_.GetLeft(k), r = nodes_.GetRight(k), d = nodes_.GetDown(k);
-    auto at = [](const std::vector<int32_t>& v, int32_t n) {
-        return n > 0 && static_cast<size_t>(n) < v.size() ? v[static_cast<size_t>(n)] : 0;
-    };
-    const size_t i = static_cast<size_t>(k);
-    cnt80_[i] = (nodes_.GetType(k) == kPointerType ? 1 : 0) + at(cnt80_, l) + at(cnt80_, r) +
-                at(cnt80_, d);
-    cntLeaf_[i] = (d == 0 ? 1 : 0) + at(cntLeaf_, l) + at(cntLeaf_, r) + at(cntLeaf_, d);
-}
-
-int32_t TKorKeyFile::LiveCount() {
-    EnsureCounts(anchor_);
-    return Cnt(LiveRoot());
-}
-
-int32_t TKorKeyFile::LiveSelect(int32_t i) {
-    ForgetCursor();
-    if (i < 0) return -1;
-    EnsureCounts(anchor_);
-    // Descend by the counts, keeping the walk's frames, so that the cursor can
-    // go on from the entry found.
-    cursor_.Clear();
-    const int32_t target = i;
-    int32_t y = LiveRoot();
-    int64_t steps = 0;
-    const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
-    while (y > 0) {
-        if (++steps > limit) RaiseDamaged("Ein Baum enthält einen Ringverweis!");
-        const int32_t left = nodes_.GetLeft(y);
-        const int32_t cl = Cnt(left);
-        if (i < cl) {
-            cursor_.PushFrame(y, 1);
-            y = left;
-            continue;
-        }
-        i -= cl;
-        const int32_t down = nodes_.GetDown(y);
-        const int32_t cd = Cnt(down);
-        if (i < cd) {
-            cursor_.PushFrame(y, 2);
-            y = down;
-            continue;
-        }
-        i -= cd;
-        if (Collected(y)) {
-            if (i == 0) {
-                const int32_t right = nodes_.GetRight(y);
-                if (right > 0) cursor_.PushFrame(right, 0);
-                cursor_.Place(target, y);
-                return y;
-            }
-            --i;
-        }
-        y = nodes_.GetRight(y);
-    }
-    return -1;
-}
-
-int32_t TKorKeyFile::LiveNext() {
-    // A walk of a table runs ahead and has the records it reaches loaded.
-    const int32_t next = cursor_.Next(
-        nodes_, [this](int32_t n) { return Collected(n); }, static_cast<bool>(upcoming_),
-        [this](int32_t n) { upcoming_(RecordOf(nodes_.GetIndex(n))); });
-    if (next < 0) RaiseWalkDamage(cursor_.Walk(), "Es existiert ein direkter Ringverweis!");
-    return next;
-}
-
 void TKorKeyFile::RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink) const {
-    switch (walk.Found()) {
-    case TKorTreeWalk::Damage::None:
-        return;
-    case TKorTreeWalk::Damage::Outside:
-        nodes_.GetLeft(walk.OutsideNode());  // raises the node table's range error
-        break;
-    case TKorTreeWalk::Damage::SelfLink:
-        RaiseDamaged(selfLink);
-    case TKorTreeWalk::Damage::Ring:
-        break;
-    }
-    RaiseDamaged("Ein Baum enthält einen Ringverweis!");
-}
-
-int32_t TKorKeyFile::LiveFirst() {
-    // The walk from the root stops at the first collected node, which for the
-    // usual selections is the leftmost one; it leaves the cursor there.
-    const int32_t first = cursor_.First(nodes_, LiveRoot(), [this](int32_t n) { return Collected(n); });
-    if (first < 0) RaiseWalkDamage(cursor_.Walk(), "Es existiert ein direkter Ringverweis!");
-    return first;
+    RaiseKeyWalkDamage(nodes_, walk, selfLink);
 }
 
 int32_t TKorKeyFile::ResultNode(int32_t i) {
     CatchUpWithOthers();
-    switch (mode_) {
-    case Mode::Live:
-        if (i < 0) return -1;
-        if (cursor_.Placed() && i == cursor_.Position()) return cursor_.Node();
-        if (cursor_.Placed() && i == cursor_.Position() + 1) return LiveNext();
-        return i == 0 ? LiveFirst() : LiveSelect(i);
-    case Mode::Material:
-        return material_.Items(i);
-    case Mode::Frozen:
-        return i == 0 ? frozenFirst_ : -1;
-    }
-    return -1;
+    return results_.Node(i);
 }
 
 int32_t TKorKeyFile::RecordCount() {
     CatchUpWithOthers();
-    switch (mode_) {
-    case Mode::Live:
-        return LiveCount();
-    case Mode::Material:
-        return material_.Count();
-    case Mode::Frozen:
-        return frozenCount_;
-    }
-    return 0;
+    return results_.Count();
 }
 
 int32_t TKorKeyFile::RankOf(const TKeyList& parts) {
@@ -978,22 +792,22 @@ int32_t TKorKeyFile::RankOf(const TKeyList& parts) {
     // The place the located node will have in the result list that navigation
     // reads next: the current one, or the one a pending refresh makes.
     int32_t anchor = 0;
-    if (stale_ || mode_ == Mode::Frozen) {
+    if (stale_ || results_.Kind() == TKorKeyResults::Mode::Frozen) {
         SetParts(selection_);
         const int32_t found = FindParts();
         if (found == 0) return -1;
-        if (leafMode_ && nodes_.GetDown(found) == 0) {
+        if (results_.LeafMode() && nodes_.GetDown(found) == 0) {
             SetParts(parts);
             return FindParts() == found ? 0 : -1;
         }
         anchor = found;
-    } else if (mode_ == Mode::Material) {
+    } else if (results_.Kind() == TKorKeyResults::Mode::Material) {
         SetParts(parts);
-        return material_.IndexOf(FindParts());
+        return results_.MaterialList().IndexOf(FindParts());
     } else {
-        anchor = anchor_;
+        anchor = results_.Anchor();
     }
-    EnsureCounts(anchor);
+    results_.MakeCounts(anchor);
     // Walk the key again, adding up per level what precedes the path in walk
     // order; only the levels below the anchor count.
     SetParts(parts);
@@ -1008,13 +822,14 @@ int32_t TKorKeyFile::RankOf(const TKeyList& parts) {
             node = nodes_.GetLeft(node);
         } else if (c > 0) {
             if (below)
-                rank += Cnt(nodes_.GetLeft(node)) + Cnt(nodes_.GetDown(node)) + (Collected(node) ? 1 : 0);
+                rank += results_.Cnt(nodes_.GetLeft(node)) + results_.Cnt(nodes_.GetDown(node)) +
+                        (results_.Collected(node) ? 1 : 0);
             node = nodes_.GetRight(node);
         } else {
-            if (below) rank += Cnt(nodes_.GetLeft(node));
+            if (below) rank += results_.Cnt(nodes_.GetLeft(node));
             if (PartsLeft() == 1) {
-                if (!below || !Collected(node)) return -1;
-                return static_cast<int32_t>(rank + Cnt(nodes_.GetDown(node)));
+                if (!below || !results_.Collected(node)) return -1;
+                return static_cast<int32_t>(rank + results_.Cnt(nodes_.GetDown(node)));
             }
             if (node == anchor && !below) {
                 below = true;
@@ -1032,14 +847,14 @@ int32_t TKorKeyFile::RankOf(const TKeyList& parts) {
 
 void TKorKeyFile::SetSelection(const TKeyList& parts, bool leafMode) {
     selection_ = parts;
-    leafMode_ = leafMode;
+    results_.SetLeafMode(leafMode);
     stale_ = true;
     RebuildResults(true);
 }
 
 void TKorKeyFile::ResetSelection() {
     selection_ = defaultSelection_;
-    leafMode_ = defaultLeafMode_;
+    results_.SetLeafMode(defaultLeafMode_);
     stale_ = true;
     RebuildResults(true);
 }
@@ -1083,7 +898,7 @@ bool TKorKeyFile::Next() {
     ResolvePosition();
     eof_ = bof_ = false;
     RebuildResults(stale_);
-    if (mode_ == Mode::Live && cursor_.Placed() && cursor_.Position() == position_) {
+    if (results_.CursorAt(position_)) {
         // A walk goes on from the cursor and needs no counts: the list ends
         // where the cursor finds no further entry.
         if (ResultNode(position_ + 1) < 0) {

@@ -18,8 +18,9 @@
 // nodes without a Down tree. Navigation refreshes the list when it is stale.
 //
 // Result lists are not copied out of the file: a rebuilt list is a view of the
-// tree under the selection, counted per node, so that inserting, deleting,
-// locating and stepping to any position cost O(levels · log n). The counts are
+// tree under the selection, counted per node (store/kor_key_results.h,
+// store/kor_key_counts.h), so that inserting, deleting, locating and stepping
+// to any position cost O(levels · log n). The counts are
 // made for the selection's tree with the first navigation that needs them and
 // kept with every change. Another object of this process that changes the same
 // file makes them be made anew (the list then shows the file as it is now).
@@ -44,7 +45,7 @@
 #include <vector>
 
 #include "store/kor_int_list.h"
-#include "store/kor_key_cursor.h"
+#include "store/kor_key_results.h"
 #include "store/kor_key_search.h"
 #include "store/kor_key_table.h"
 #include "store/kor_mmf.h"
@@ -56,8 +57,6 @@ using TKeyList = std::vector<std::string>;
 
 // The separator between two keys of a key list.
 inline const std::string kKeySeparator = "\xFF\xFF\xFF";
-// The number byte that marks the record-pointer part of a table key.
-constexpr int32_t kPointerType = 80;
 // The number byte that matches any Type in a search.
 constexpr int32_t kAnyType = 255;
 
@@ -95,7 +94,7 @@ public:
     void SetSelection(const TKeyList& parts, bool leafMode);
     void ResetSelection();
     const TKeyList& Selection() const { return selection_; }
-    bool LeafMode() const { return leafMode_; }
+    bool LeafMode() const { return results_.LeafMode(); }
 
     bool First();
     bool Last();
@@ -126,7 +125,7 @@ public:
     // Called with the record number of each entry that a walk in key order
     // will reach a few steps later, so that its record can be loaded while
     // the steps before are read (empty: nothing is called).
-    void SetUpcoming(std::function<void(int32_t record)> upcoming) { upcoming_ = std::move(upcoming); }
+    void SetUpcoming(std::function<void(int32_t record)> upcoming) { results_.SetUpcoming(std::move(upcoming)); }
 
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
@@ -177,7 +176,7 @@ protected:
 
     // The result list as a plain list of node numbers, emptied: a descendant's
     // RebuildResults fills it. From then on navigation reads this list.
-    TIntegerList& MaterialResults();
+    TIntegerList& MaterialResults() { return results_.MakeMaterial(); }
 
     // The working list of key parts; its first entry is the part being compared.
     std::vector<std::string>& Parts() {
@@ -207,7 +206,7 @@ protected:
     int CompareBytes(const uint8_t* node) const;
     // Walks the parts through the levels; the node of the last part, or 0.
     int32_t FindParts();
-    const TIntegerList& MaterialList() const { return material_; }
+    const TIntegerList& MaterialList() const { return results_.MaterialList(); }
 
     // Calls visit(k) for the tree at k in walk order (Left, Down if intoDown,
     // the node, Right); k <= 0 is an empty tree. A visit that returns false ends
@@ -232,10 +231,7 @@ protected:
     void SetInserted(bool v) { inserted_ = v; }
 
 private:
-    enum class Mode { Live, Material, Frozen };
-
     void Attach();
-    bool Collected(int32_t k) const;
     void Insert(int32_t& root);
     bool Delete(int32_t owner, int32_t& p, int& depth, bool& shrunk);
     int32_t DetachRightmost(int32_t& r, bool& shrunk, int guard);
@@ -249,22 +245,9 @@ private:
     void TakeKey(TKeyList& list, size_t& at);
     bool Navigate(int32_t position);
 
-    // Per-node counts of collected nodes in the subtree (Left, Right, Down),
-    // valid for the nodes under countsAnchor_.
-    // Counts are made for the tree under one anchor (the selection's node) at a
-    // time, so that damage elsewhere in the file does not stop this index.
-    void EnsureCounts(int32_t anchor);
-    void Fix(int32_t k) {
-        if (countsAnchor_ >= 0) FixNow(k);
-    }
-    void FixNow(int32_t k);
-    int32_t Cnt(int32_t k) const;
-    int32_t LiveRoot() const;
-    int32_t LiveCount();
-    int32_t LiveSelect(int32_t i);
-    int32_t LiveFirst();
-    int32_t LiveNext();
-    void ForgetCursor() { cursor_.Forget(); }
+    // The result list's counts follow every change of node k.
+    void Fix(int32_t k) { results_.Fix(k); }
+    void ForgetCursor() { results_.ForgetCursor(); }
     // Objects of this process that map the same file share a change counter:
     // counts and cursor made before another object changed the tree are dropped
     // and the selection's node is found again.
@@ -272,12 +255,13 @@ private:
     void CatchUpWithOthers();
     int32_t RankOf(const TKeyList& parts);
     void ResolvePosition();
-    void MakeLive(int32_t anchor);
 
     void GrowBuild(int64_t newSize);
     void ReleaseBuild();
 
     TKorKeyTable nodes_;
+    // The result list (store/kor_key_results.h) and its counts and cursor.
+    TKorKeyResults results_{nodes_};
     // The nodes of a file built in memory: an anonymous mapping of `capacity`
     // bytes of which `size` are the file.
     struct Build {
@@ -309,24 +293,8 @@ private:
     int32_t position_ = 0;
     TKeyList selection_;
     int32_t startNode_ = 0;
-    bool leafMode_ = false;
     bool defaultLeafMode_ = false;
     TKeyList defaultSelection_;
-
-    // The result list: a view of the tree under `anchor_` (Live), a plain list
-    // (Material), or, after a deletion made it stale, what is still read of the
-    // list as it stood: its length and its first node (Frozen).
-    Mode mode_ = Mode::Material;
-    int32_t anchor_ = 0;
-    TIntegerList material_;
-    int32_t frozenCount_ = 0;
-    int32_t frozenFirst_ = -1;
-
-    int32_t countsAnchor_ = -1;  // -1: no counts
-
-    // The cursor on the live list (store/kor_key_cursor.h).
-    TKorKeyCursor cursor_;
-    std::function<void(int32_t)> upcoming_;
 
     std::shared_ptr<uint64_t> changes_;  // shared by every object on this file
     uint64_t changesSeen_ = 0;
@@ -335,8 +303,6 @@ private:
     // navigation first needs it.
     bool rankPending_ = false;
     TKeyList rankParts_;
-    std::vector<int32_t> cnt80_;    // nodes of Type 80 in the subtree
-    std::vector<int32_t> cntLeaf_;  // nodes without Down in the subtree
 };
 
 }  // namespace korin

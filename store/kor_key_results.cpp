@@ -1,0 +1,65 @@
+#include "store/kor_key_results.h"
+
+namespace korin {
+
+int32_t TKorKeyResults::Select(int32_t i) {
+    ForgetCursor();
+    if (i < 0) return -1;
+    counts_.Make(anchor_);
+    // Descend by the counts, keeping the walk's frames, so that the cursor can
+    // go on from the entry found.
+    cursor_.Clear();
+    const int32_t target = i;
+    int32_t y = Root();
+    int64_t steps = 0;
+    const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
+    while (y > 0) {
+        if (++steps > limit) RaiseKeyDamage("Ein Baum enthält einen Ringverweis!");
+        const int32_t left = nodes_.GetLeft(y);
+        const int32_t cl = Cnt(left);
+        if (i < cl) {
+            cursor_.PushFrame(y, 1);
+            y = left;
+            continue;
+        }
+        i -= cl;
+        const int32_t down = nodes_.GetDown(y);
+        const int32_t cd = Cnt(down);
+        if (i < cd) {
+            cursor_.PushFrame(y, 2);
+            y = down;
+            continue;
+        }
+        i -= cd;
+        if (Collected(y)) {
+            if (i == 0) {
+                const int32_t right = nodes_.GetRight(y);
+                if (right > 0) cursor_.PushFrame(right, 0);
+                cursor_.Place(target, y);
+                return y;
+            }
+            --i;
+        }
+        y = nodes_.GetRight(y);
+    }
+    return -1;
+}
+
+int32_t TKorKeyResults::Next() {
+    // A walk of a table runs ahead and has the records it reaches loaded.
+    const int32_t next = cursor_.Next(
+        nodes_, [this](int32_t n) { return Collected(n); }, static_cast<bool>(upcoming_),
+        [this](int32_t n) { upcoming_(RecordOf(nodes_.GetIndex(n))); });
+    if (next < 0) RaiseKeyWalkDamage(nodes_, cursor_.Walk(), "Es existiert ein direkter Ringverweis!");
+    return next;
+}
+
+int32_t TKorKeyResults::First() {
+    // The walk from the root stops at the first collected node, which for the
+    // usual selections is the leftmost one; it leaves the cursor there.
+    const int32_t first = cursor_.First(nodes_, Root(), [this](int32_t n) { return Collected(n); });
+    if (first < 0) RaiseKeyWalkDamage(nodes_, cursor_.Walk(), "Es existiert ein direkter Ringverweis!");
+    return first;
+}
+
+}  // namespace korin
