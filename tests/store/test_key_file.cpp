@@ -341,6 +341,21 @@ TEST_F(KeyFileRecords, AWalkRunningAheadHearsOfRecordsBeforeReachingThem) {
     EXPECT_EQ(caught, "KorKeyTable: GetLeft greift auf einen unerlaubten Tabelleneintrag zu: 999999");
 }
 
+// A jump reaches its place directly, through the levels below the selection,
+// wherever the list stood before; a place past either end holds no node.
+TEST_F(KeyFileRecords, JumpsReachEveryPlaceOfAListOverSeveralLevels) {
+    for (const bool leaf : {false, true}) {
+        kf.SetSelection(NameIndex(), leaf);
+        std::vector<int32_t> reached(byName.size());
+        for (const int32_t i : {3, 1, 4, 0, 2}) {
+            kf.GoTo(i);
+            reached[static_cast<size_t>(i)] = kf.CurrentRecord();
+        }
+        EXPECT_EQ(reached, byName) << leaf;
+        EXPECT_EQ(std::make_pair(kf.ResultNode(5), kf.ResultNode(-1)), std::make_pair(-1, -1)) << leaf;
+    }
+}
+
 TEST_F(KeyFileRecords, SelectionsChooseTheIndexThePrefixAndLeaves) {
     EXPECT_EQ(Selected(kf, NameIs("b"), false), (std::vector<int32_t>{7, 10}));
     EXPECT_EQ(Selected(kf, {P('C', 255, "S_KEY"), P('N', 255, "0"), P('X', 255, "NAME")}, false), byName);
@@ -570,6 +585,14 @@ TEST_F(KeyFileRecords, ADirectRingIsNamedAndLeavesTheOtherIndexReadable) {
              std::string text = "locate " + std::to_string(probe.Locate(PK("7"))) + ", list";
              for (int32_t r : Walk(probe)) text += " " + std::to_string(r);
              return text;
+         }},
+        // Counting the damaged index is refused and leaves no counts behind.
+        {"count 5, " + ring + ", count 5", [](TKorKeyFile& probe) {
+             std::string text = "count " + std::to_string(probe.RecordCount());
+             probe.SetSelection(NameIndex(), false);
+             text += ", " + MessageOf<korin::EKorKeyError>([&] { probe.RecordCount(); });
+             probe.ResetSelection();
+             return text + ", count " + std::to_string(probe.RecordCount());
          }},
     };
     const std::string caught = dir / "caught";
