@@ -8,6 +8,7 @@
 
 #include "store/kor_error.h"
 #include "store/kor_table.h"
+#include "store/kor_key_preload.h"
 #include "store/kor_table_format.h"
 #include "store/le.h"
 
@@ -208,6 +209,12 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
     for (int32_t i = 0; i < n; ++i)
         stored[static_cast<size_t>(i)] =
             AsStored(i, Normalised(i, values[static_cast<size_t>(i)], true, counterText, counterNumber));
+    // The record's keys are looked for side by side first: the check below and
+    // the insertions then find their nodes loaded. (A table without primary
+    // key ends its keys with the slot; a new one is the likely one.)
+    const int32_t likelySlot = HeaderI32(kSlotCount);
+    TKeyList keys = BuildKeys(likelySlot, [&](int32_t i) -> const std::string& { return stored[static_cast<size_t>(i)]; });
+    PreloadKeyPaths(keyFile_.Nodes(), keys);
     if (KeyConflict(values, stored)) return -1;
 
     const int32_t headBefore = HeaderI32(kFreeHead);
@@ -230,7 +237,10 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
     records_.SetFields(stored);
     bool inserted = false;
     try {
-        TKeyList keys = RecordKeys();
+        // The keys are those of the record as stored.
+        bool asGiven = PrimaryKeyField() > 0 || s == likelySlot;
+        for (int32_t i = 0; i < n && asGiven; ++i) asGiven = records_.GetFieldView(i) == stored[static_cast<size_t>(i)];
+        if (!asGiven) keys = RecordKeys();
         inserted = keyFile_.AddKeys(keys, s + 1);
     } catch (...) {
         // The key file may have taken some of the keys before it could not

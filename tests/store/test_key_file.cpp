@@ -19,6 +19,7 @@
 
 #include "store/kor_error.h"
 #include "store/kor_key_file.h"
+#include "store/kor_key_preload.h"
 #include "test_support.h"
 
 namespace {
@@ -511,6 +512,7 @@ int Exercise(const std::string& dir, const std::string& name, bool damaged) {
             kf.ListLevel(lines);
         });
     }
+    attempt([&] { korin::PreloadKeyPaths(kf.Nodes(), Join({PK("5"), SK("NAME", "q", "5"), PK("1")})); });
     attempt([&] { Add(kf, Join({PK("5"), SK("NAME", "q", "5")}), 6); });
     attempt([&] { Add(kf, PK("0"), 1); });
     walk();

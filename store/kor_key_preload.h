@@ -1,0 +1,24 @@
+// Loading the ways of several keys through a key file at once.
+//
+// Each key of a large file is found by a descent of some twenty nodes, each
+// read only when the one before it has told which way to go: a key that has
+// not been looked for lately waits on the memory some twenty times in a row.
+// The keys of one record (its primary key, the entries of its secondary
+// indexes) are independent of one another, so their descents can go step by
+// step side by side: the processor then waits for their nodes together.
+// PreloadKeyPaths does only that, reading and writing nothing else; the
+// insertions and look-ups that follow find their nodes in the cache.
+//
+// Damage is left to those that follow: a link outside the file ends that key's
+// descent, and a descent stops after as many steps as a sound tree can need.
+#pragma once
+
+#include "store/kor_key_file.h"
+
+namespace korin {
+
+// Walks the keys of the list (a key list: parts, separators) down the tree of
+// `nodes` side by side, as far as each is present.
+void PreloadKeyPaths(const TKorKeyTable& nodes, const TKeyList& list);
+
+}  // namespace korin
