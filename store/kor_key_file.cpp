@@ -242,7 +242,7 @@ int32_t TKorKeyFile::FindParts() {
         const int32_t left = le::I32(bytes + keynode::kLeft), right = le::I32(bytes + keynode::kRight);
         nodes_.Prefetch(left);
         nodes_.Prefetch(right);
-        const int c = CompareNode(node);
+        const int c = CompareBytes(bytes);
         if (c != 0) {
             node = c < 0 ? left : right;
             continue;

@@ -466,9 +466,16 @@ void TKorTable::DefineSecondaryKey(const std::string& name, const std::vector<st
 
 bool TKorTable::FindByPrimary(const std::string& value) {
     if (!IsOpen() || !keyFile_.IsOpen()) return false;
-    TKeyList parts{KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0")};
+    TKeyList& parts = primaryParts_;
+    if (parts.empty()) parts = {KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0")};
     const int32_t p = PrimaryKeyField();
-    if (p > 0) parts.push_back(KeyPart(fieldDefs_.TypeLetter(p - 1), kPointerType, value));
+    if (p > 0) {
+        parts.resize(3);
+        parts[2].assign({fieldDefs_.TypeLetter(p - 1), static_cast<char>(kPointerType)});
+        parts[2].append(value);
+    } else {
+        parts.resize(2);
+    }
     const int32_t slotFound = keyFile_.Locate(parts);
     if (slotFound < 0) return false;
     records_.Select(slotFound);

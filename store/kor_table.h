@@ -364,6 +364,8 @@ private:
     TKorKeyFile keyFile_;
     std::vector<TKorSecondaryKey> keys_;
     int32_t cachedCount_ = 0;
+    // The parts of a primary-key look-up, kept from one to the next.
+    TKeyList primaryParts_;
     IKorProgress* progress_ = nullptr;
 
     int32_t newPrimary_ = 0;
