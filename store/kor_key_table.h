@@ -78,6 +78,11 @@ public:
                              : static_cast<size_t>(keynode::kNameBytes);
         return {reinterpret_cast<const char*>(p), n};
     }
+    // Node k's Left link, 0 when k is not a node (never raises: for reading
+    // ahead of a walk, which meets any damage itself).
+    int32_t LeftIfNode(int32_t k) const {
+        return attached_ && k >= 1 && k < count_ ? le::I32(At(k, keynode::kLeft)) : 0;
+    }
     // Asks the processor to load node k, which is read soon; nothing when k is
     // not a node.
     void Prefetch(int32_t k) const {

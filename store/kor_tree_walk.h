@@ -63,11 +63,13 @@ public:
         damage_ = Damage::None;
         seen_.clear();
         repeated_.clear();
+        scoutCount_ = 0;
     }
     bool Done() const { return stack_.empty(); }
 
     // The next node in walk order, or -1 at the end of the tree or at damage.
     int32_t Next(const TKorKeyTable& nodes) {
+        Scout(nodes);
         while (!stack_.empty()) {
             Frame& f = stack_.back();
             const Frame at = f;  // pushing below may move the stack
@@ -79,6 +81,7 @@ public:
                     // The right subtree is entered after the left one: its
                     // root loads meanwhile.
                     nodes.Prefetch(right);
+                    AddScout(right);
                     if (!Push(nodes, at.node, left, at.owner, at.depth)) return -1;
                     break;
                 }
@@ -177,6 +180,26 @@ private:
         stack_.push_back({k, owner, depth, kGoLeft});
         return true;
     }
+    // The walk enters a right subtree by its Left links, one node after the
+    // other, each read only when the one before it is: a chain of waits on
+    // the memory. The roots of the right subtrees still to come are kept
+    // (the latest first, as the walk enters them) and each step reads one of
+    // them, loaded by now, and has its left child loaded, so that the chains
+    // are loaded while the walk is elsewhere. A full list forgets its oldest.
+    void AddScout(int32_t k) {
+        if (k <= 0) return;
+        scouts_[scoutTop_++ % kScouts] = k;
+        if (scoutCount_ < kScouts) ++scoutCount_;
+    }
+    void Scout(const TKorKeyTable& nodes) {
+        if (scoutCount_ == 0) return;
+        --scoutCount_;
+        const int32_t left = nodes.LeftIfNode(scouts_[--scoutTop_ % kScouts]);
+        if (left == 0) return;
+        nodes.Prefetch(left);
+        AddScout(left);
+    }
+
     int32_t Fail(Damage d) {
         damage_ = d;
         stack_.clear();
@@ -192,6 +215,10 @@ private:
     int32_t outsideFrom_ = 0;
     int32_t lastDepth_ = 0;
     int32_t lastOwner_ = 0;
+    static constexpr size_t kScouts = 16;
+    int32_t scouts_[kScouts] = {};
+    size_t scoutTop_ = 0;
+    size_t scoutCount_ = 0;
     std::vector<uint64_t> seen_;  // Repeats::Skip: one bit per node entered
     std::vector<int32_t> repeated_;
 };
