@@ -13,6 +13,7 @@ namespace {
 constexpr size_t kLanes = 8;
 
 struct Lane {
+    int key = 0;      // the key's place in the list
     size_t part = 0;  // the part being looked for
     size_t end = 0;   // after the key's last part
     int32_t node = 0;
@@ -22,16 +23,18 @@ struct Lane {
 
 }  // namespace
 
-void PreloadKeyPaths(const TKorKeyTable& nodes, const TKeyList& list) {
-    if (!nodes.Attached() || nodes.Count() < 2) return;
+uint64_t PreloadKeyPaths(const TKorKeyTable& nodes, const TKeyList& list) {
+    if (!nodes.Attached() || nodes.Count() < 1) return 0;
     const int32_t root = nodes.GetDown(0);
     std::array<Lane, kLanes> lanes;
     size_t used = 0;
-    for (size_t at = 0; at < list.size() && used < kLanes;) {
+    uint64_t absent = 0;
+    for (size_t at = 0, key = 0; at < list.size() && used < kLanes && key < 64; ++key) {
         size_t end = at;
         while (end < list.size() && list[end] != kKeySeparator) ++end;
         if (end > at) {
             Lane& lane = lanes[used++];
+            lane.key = static_cast<int>(key);
             lane.part = at;
             lane.end = end;
             lane.node = root;
@@ -40,14 +43,18 @@ void PreloadKeyPaths(const TKorKeyTable& nodes, const TKeyList& list) {
         at = end + 1;
     }
     const int32_t count = nodes.Count();
-    const int limit = TKorKeyFile::kMaxDepth * static_cast<int>(TKorKeyFile::kMaxParts);
+    // A lane whose descent ends at an empty link has found its key absent; one
+    // that meets damage or finds its key stops without a word.
+    constexpr int32_t kStop = -1;
+    for (size_t i = 0; i < used; ++i)
+        if (lanes[i].node == 0) absent |= uint64_t{1} << lanes[i].key;
     for (size_t active = used; active > 0;) {
         active = 0;
         for (size_t i = 0; i < used; ++i) {
             Lane& lane = lanes[i];
-            if (lane.node == 0) continue;
-            if (lane.node < 1 || lane.node >= count || ++lane.steps > limit) {
-                lane.node = 0;
+            if (lane.node == 0 || lane.node == kStop) continue;
+            if (lane.node < 1 || lane.node >= count || ++lane.steps > TKorKeyFile::kMaxDepth) {
+                lane.node = kStop;
                 continue;
             }
             ++active;
@@ -61,11 +68,14 @@ void PreloadKeyPaths(const TKorKeyTable& nodes, const TKeyList& list) {
             } else if (++lane.part < lane.end) {
                 lane.search.Set(list[lane.part]);
                 lane.node = le::I32(bytes + keynode::kDown);
+                lane.steps = 0;
             } else {
-                lane.node = 0;
+                lane.node = kStop;
             }
+            if (lane.node == 0) absent |= uint64_t{1} << lane.key;
         }
     }
+    return absent;
 }
 
 }  // namespace korin

@@ -11,6 +11,10 @@
 //
 // Damage is left to those that follow: a link outside the file ends that key's
 // descent, and a descent stops after as many steps as a sound tree can need.
+//
+// What the descents found is returned: bit i is set when key i of the list (the
+// first 64) is certainly absent, that is when Locate would not find it: its
+// descent ended at an empty link as FindParts's would, having met no damage.
 #pragma once
 
 #include "store/kor_key_file.h"
@@ -18,7 +22,7 @@
 namespace korin {
 
 // Walks the keys of the list (a key list: parts, separators) down the tree of
-// `nodes` side by side, as far as each is present.
-void PreloadKeyPaths(const TKorKeyTable& nodes, const TKeyList& list);
+// `nodes` side by side, as far as each is present; the keys found absent.
+uint64_t PreloadKeyPaths(const TKorKeyTable& nodes, const TKeyList& list);
 
 }  // namespace korin

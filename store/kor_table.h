@@ -337,7 +337,10 @@ private:
     // Key parts of a record whose texts `text(i)` gives.
     template <typename TextOf>
     TKeyList BuildKeys(int32_t slot, TextOf&& text) const;
-    bool KeyConflict(const std::vector<std::string>& given, const std::vector<std::string>& stored);
+    // absent: bit 0 when the primary key, bit j + 1 when the key of secondary
+    // index j is known to be absent from the key file (PreloadKeyPaths).
+    bool KeyConflict(const std::vector<std::string>& given, const std::vector<std::string>& stored,
+                     uint64_t absent = 0);
     bool EditConflict(int32_t i, const std::string& stored);
     int32_t PrepareSlot();
     std::string Normalised(int32_t i, const std::string& value, bool append, int32_t& counterText,

@@ -129,7 +129,8 @@ TKeyList TKorTable::RecordKeys() const {
 // value that differs from a present key only before normalisation (" 5" and "5",
 // "1,5" and "1.50") counts as the same key: the key file would otherwise keep
 // the present record's key and let the new record share it.
-bool TKorTable::KeyConflict(const std::vector<std::string>& given, const std::vector<std::string>& stored) {
+bool TKorTable::KeyConflict(const std::vector<std::string>& given, const std::vector<std::string>& stored,
+                            uint64_t absent) {
     const int32_t p = PrimaryKeyField();
     auto valueOf = [](const std::vector<std::string>& values, int32_t i) {
         return i >= 0 && i < static_cast<int32_t>(values.size()) ? values[static_cast<size_t>(i)] : std::string();
@@ -140,9 +141,12 @@ bool TKorTable::KeyConflict(const std::vector<std::string>& given, const std::ve
                                 : std::string(" Der eindeutige Sekundärschlüssel existiert bereits!")));
         return true;
     };
-    if (p > 0 && (TrimBlanks(valueOf(given, p - 1)).empty() || FindByPrimary(valueOf(stored, p - 1)))) return warn();
-    for (const auto& key : keys_) {
-        if (!key.unique) continue;
+    if (p > 0 && (TrimBlanks(valueOf(given, p - 1)).empty() ||
+                  (!(absent & 1) && FindByPrimary(valueOf(stored, p - 1)))))
+        return warn();
+    for (size_t j = 0; j < keys_.size(); ++j) {
+        const auto& key = keys_[j];
+        if (!key.unique || (j + 1 < 64 && (absent >> (j + 1) & 1))) continue;
         TKeyList parts{KeyPart('C', 0, "S_KEY"), KeyPart('N', 0, "0"), KeyPart('C', 0, key.name)};
         for (int32_t number : key.fields)
             parts.push_back(KeyPart(fieldDefs_.TypeLetter(number - 1), 0, valueOf(stored, number - 1)));
@@ -213,9 +217,8 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
     // the insertions then find their nodes loaded. (A table without primary
     // key ends its keys with the slot; a new one is the likely one.)
     const int32_t likelySlot = HeaderI32(kSlotCount);
-    TKeyList keys = BuildKeys(likelySlot, [&](int32_t i) -> const std::string& { return stored[static_cast<size_t>(i)]; });
-    PreloadKeyPaths(keyFile_.Nodes(), keys);
-    if (KeyConflict(values, stored)) return -1;
+    TKeyList keys = BuildKeys(likelySlot, [&](int32_t i) { return i >= 0 && i < n ? std::string_view(stored[static_cast<size_t>(i)]) : std::string_view(); });
+    if (KeyConflict(values, stored, PreloadKeyPaths(keyFile_.Nodes(), keys))) return -1;
 
     const int32_t headBefore = HeaderI32(kFreeHead);
     const int32_t slots = HeaderI32(kSlotCount);
