@@ -1,5 +1,7 @@
 #include "store/kor_key_results.h"
 
+#include "store/le.h"
+
 namespace korin {
 
 int32_t TKorKeyResults::Select(int32_t i) {
@@ -55,8 +57,29 @@ int32_t TKorKeyResults::Next() {
 }
 
 int32_t TKorKeyResults::First() {
-    // The walk from the root stops at the first collected node, which for the
-    // usual selections is the leftmost one; it leaves the cursor there.
+    // The first entry is mostly the leftmost node of the deepest tree on the
+    // way down: a descent finds it and leaves the walk's frames as Select
+    // does. Anything else (a first node that is no entry, or damage) is left
+    // to the walk from the root, which stops at the first collected node and
+    // names the damage.
+    cursor_.Clear();
+    int64_t steps = 0;
+    const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
+    for (int32_t y = Root(); y > 0 && y < nodes_.Count() && ++steps <= limit;) {
+        const uint8_t* bytes = nodes_.NodeBytes(y, "GetLeft");
+        const int32_t left = le::I32(bytes + keynode::kLeft), down = le::I32(bytes + keynode::kDown);
+        if (left == y) break;
+        if (left != 0 || down != 0) {
+            cursor_.PushFrame(y, left != 0 ? 1 : 2);
+            y = left != 0 ? left : down;
+            continue;
+        }
+        const int32_t right = le::I32(bytes + keynode::kRight);
+        if (right == y || right < 0 || right >= nodes_.Count() || !Collected(y)) break;
+        if (right != 0) cursor_.PushFrame(right, 0);
+        cursor_.Place(0, y);
+        return y;
+    }
     const int32_t first = cursor_.First(nodes_, Root(), [this](int32_t n) { return Collected(n); });
     if (first < 0) RaiseKeyWalkDamage(nodes_, cursor_.Walk(), "Es existiert ein direkter Ringverweis!");
     return first;

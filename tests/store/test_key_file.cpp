@@ -379,6 +379,7 @@ TEST_F(KeyFile, LeafModeCollectsTheNodesWithoutDownTree) {
     EXPECT_EQ(Selected(kf, {P('F', 0, "A")}, true), (std::vector<int32_t>{6, 4, 5}));
     kf.SetSelection({P('F', 0, "A")}, false);
     EXPECT_EQ(kf.RecordCount(), 0);
+    EXPECT_FALSE(kf.First());
     EXPECT_EQ(Selected(kf, {P('F', 0, "B")}, true), (std::vector<int32_t>{7}));
     // Locate of an inner node gives its own record, or -1 where it has none.
     EXPECT_EQ(kf.Locate({P('F', 0, "B")}), 7);
