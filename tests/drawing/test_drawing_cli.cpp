@@ -48,7 +48,6 @@ TEST_F(DrawingTool, SetCodeWritesTheLayoutWithAValidCrc) {
     gen::Drawing expected = Page();
     expected.symbols[0].codes[1].text = "NEU \xD6\xDF";
     EXPECT_EQ(ReadBytes(file), gen::Build(expected));
-    EXPECT_EQ(RunTool({"drawing", "verify", file}).out, "ok\n");
     // A number the symbol lacks changes no code; the page is still saved.
     ASSERT_EQ(RunTool({"drawing", "set-code", file, "2", "999", "x"}).exitCode, 0);
     EXPECT_EQ(ReadBytes(file), gen::Build(expected));

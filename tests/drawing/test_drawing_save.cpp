@@ -35,34 +35,16 @@ protected:
 TEST_F(DrawingSave, UnchangedRoundTripIsByteIdenticalWithAFreshCrc) {
     gen::Drawing page = TitlePage();
     page.validCrc = false;
-    const auto before = gen::Build(page);
     TKorDrawing d;
-    Load(d, before);
+    Load(d, gen::Build(page));
     EXPECT_EQ(d.StoredCrc(), 0xDEADBEEFu);
     ASSERT_TRUE(d.Save());
     const auto after = ReadBytes(path());
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_TRUE(std::equal(before.begin(), before.begin() + 28, after.begin())) << "header";
-    EXPECT_TRUE(std::equal(before.begin() + 32, before.end(), after.begin() + 32)) << "body";
-    EXPECT_EQ(gen::Get32(after, 28), gen::CrcFrom32(after));
+    page.validCrc = true;
+    EXPECT_EQ(after, gen::Build(page)) << "the same bytes with a valid CRC";
     EXPECT_EQ(d.StoredCrc(), gen::CrcFrom32(after)) << "the model takes the new CRC";
     EXPECT_EQ(gen::Get32(std::vector<uint8_t>(d.Header().begin(), d.Header().end()), 28), d.StoredCrc());
-    uint32_t stored = 0, computed = 1;
-    EXPECT_TRUE(d.CheckCrc(stored, computed) && stored == computed);
     EXPECT_EQ(Entries(), std::vector<std::string>{"000042"}) << "no file is left beside it";
-}
-
-TEST_F(DrawingSave, LoosePartsAreWrittenAsTheLayoutPrescribes) {
-    gen::Drawing page = TitlePage();
-    page.reserved = 0xFFFFFFFF;
-    page.symbols[0].codes[0].extraWords = 4;
-    page.symbols[0].codes[0].padFill = 0x99;
-    page.symbols[0].codes[1].padFill = 0x77;
-    page.symbols[2].codes[0].text = std::string(160, 'q');
-    TKorDrawing d;
-    Load(d, gen::Build(page));
-    ASSERT_TRUE(d.Save());
-    EXPECT_EQ(ReadBytes(path()), gen::Build(gen::Canonical(page)));
 }
 
 TEST_F(DrawingSave, OnlyOpaqueRecordsWriteAnEmptyCodeIndex) {

@@ -22,17 +22,6 @@ protected:
     std::string dir = root / "proj";
 };
 
-TEST_F(ProjectCli, CreateMakesTheFolderAndAnEmptyCatalogue) {
-    EXPECT_EQ(Ok({"create", dir}), "");
-    EXPECT_EQ(ReadBytes(dir + "/Dir.ref").size(), 72u);
-    EXPECT_EQ(ReadBytes(dir + "/Dir.dat"), std::vector<uint8_t>(90, 0));
-    EXPECT_EQ(Ok({"tree", dir}), "");
-    EXPECT_EQ(Ok({"check", dir}),
-              "Freie Einträge:\n"
-              "Nicht verlinkte freie Einträge und belegte Einträge, die als frei markiert sind:\n"
-              "Nicht zum Projekt gehörende Dateien:\n");
-}
-
 TEST_F(ProjectCli, TablesAreEnteredCreatedListedAndDeleted) {
     Ok({"create", dir});
     EXPECT_EQ(Ok({"create-table", dir, "AUC_SYSTEM/MESSTELLE", "--text", "Messstellen", "--primary", "1",

@@ -61,17 +61,12 @@ protected:
     TKorSysTable table;
 };
 
-TEST_F(SysTableTest, ANewFileIsTheHeaderAlone) {
-    const auto bytes = Bytes();
-    ASSERT_EQ(bytes.size(), 1024u);
-    std::vector<uint8_t> expected(1024, 0);
-    std::memcpy(expected.data() + 2, "SYSTABLE", 8);
-    expected[32] = 1;
-    EXPECT_EQ(bytes, expected);
+TEST_F(SysTableTest, ANewFileIsTheHeaderAloneAndTheFirstTableGrowsItByOneSlot) {
+    std::vector<uint8_t> fresh(1024, 0);
+    std::memcpy(fresh.data() + 2, "SYSTABLE", 8);
+    fresh[32] = 1;
+    EXPECT_EQ(Bytes(), fresh);
     EXPECT_EQ(ReadBytes(table.Schedule().FullPath()).size(), 72u);
-}
-
-TEST_F(SysTableTest, TheFirstTableGrowsTheFileByOneSlot) {
     const size_t datBefore = ReadBytes(dir / "Dir.dat").size();
     table.AddTable("MSR_REF", 12, 13);
     const auto bytes = Bytes();
@@ -99,17 +94,15 @@ TEST_F(SysTableTest, AFreedSlotIsReusedWhileTheFileGrowsByAnEmptyOne) {
     table.AddTable("C", 5, 6);
     EXPECT_EQ(std::make_tuple(Bytes().size(), table.SlotName(1), ScheduleIndex("SYSTABLE", "C")),
               std::make_tuple(size_t{2560}, std::string("C"), 1));
-}
-
-TEST_F(SysTableTest, UnknownNamesRemoveNothingAndLongNamesAreStoredShort) {
+    // An unknown name removes nothing; a long one is stored short and found by its whole text.
     const std::string name(40, 'N');
     table.AddTable(name, 1, 2);
-    EXPECT_EQ(table.SlotName(0), std::string(32, 'N'));
+    EXPECT_EQ(table.SlotName(2), std::string(32, 'N'));
     const auto before = Bytes();
     table.RemoveTable("Z");
     EXPECT_EQ(Bytes(), before);
     table.RemoveTable(name);
-    EXPECT_EQ(table.SlotState(0), 0);
+    EXPECT_EQ(table.SlotState(2), 0);
 }
 
 TEST_F(SysTableTest, ACapacityBeyondTheFileEntersNothing) {
@@ -124,21 +117,7 @@ TEST_F(SysTableTest, ACapacityBeyondTheFileEntersNothing) {
     EXPECT_EQ(ReadBytes(table.Schedule().FullPath()), schedBefore);
 }
 
-TEST_F(SysTableTest, ASignatureAloneIsNotEnough) {
-    table.Close();
-    auto bytes = Bytes();
-    bytes.resize(1000);
-    WriteBytes(table.FullPath(), bytes);
-    EXPECT_NE(MessageOf<EKorMMFError>([&] { table.Open(); }).find("Inhalt stimmt nicht mit Dateityp überein"),
-              std::string::npos);
-    EXPECT_FALSE(table.IsOpen());
-    bytes.resize(1024);
-    bytes[5] = 'X';  // "SYSXABLE"
-    WriteBytes(table.FullPath(), bytes);
-    EXPECT_THROW(table.Open(), EKorMMFError);
-}
-
-TEST_F(SysTableTest, AMissingFileOrScheduleIsRefused) {
+TEST_F(SysTableTest, MissingFilesAndASignatureAloneAreRefused) {
     TKorSysTable other;
     other.SetProject(dir.Path());
     other.Schedule().SetFileName(table.Schedule().FileName());
@@ -151,6 +130,18 @@ TEST_F(SysTableTest, AMissingFileOrScheduleIsRefused) {
     other.SetFileName(table.FileName());
     EXPECT_THROW(other.Open(), EKorKeyError);
     EXPECT_FALSE(other.IsOpen());
+    // A file with the signature alone, or another signature, is refused.
+    table.Close();
+    auto bytes = Bytes();
+    bytes.resize(1000);
+    WriteBytes(table.FullPath(), bytes);
+    EXPECT_NE(MessageOf<EKorMMFError>([&] { table.Open(); }).find("Inhalt stimmt nicht mit Dateityp überein"),
+              std::string::npos);
+    EXPECT_FALSE(table.IsOpen());
+    bytes.resize(1024);
+    bytes[5] = 'X';  // "SYSXABLE"
+    WriteBytes(table.FullPath(), bytes);
+    EXPECT_THROW(table.Open(), EKorMMFError);
 }
 
 }  // namespace
