@@ -88,25 +88,5 @@ TEST_F(DrawingEntryTest, APageWithoutTitleBlockIsCopiedWithAFreshChecksum) {
     EXPECT_EQ(ReadBytes(dir / name), gen::Build(page));
 }
 
-TEST_F(DrawingEntryTest, AMissingOriginalFailsAndTheEntryGoesAgain) {
-    EXPECT_THROW(cat.CreateDrawingEntry(original / "fehlt.drw", DrawingKey({"A", "P"})), Exception);
-    EXPECT_LT(cat.Locate(DrawingKey({"A", "P"})), 0);
-    EXPECT_EQ(cat.Verify(), "");
-}
-
-TEST_F(DrawingEntryTest, DeleteDrawingRemovesFileAndEntry) {
-    const std::string name = cat.CreateDrawingEntry(source, DrawingKey({"A", "P"}));
-    cat.CreateDrawingEntry(source, DrawingKey({"A", "Q"}));
-    cat.DeleteDrawing({"A", "P"});
-    EXPECT_FALSE(path::FileExists(dir / name));
-    EXPECT_EQ(cat.Locate(DrawingKey({"A", "Q"})), 3);
-    EXPECT_EQ(cat.ReleasedEntries().Values(), std::vector<int32_t>{std::stoi(name)});
-    // Deleting it again changes nothing.
-    const auto before = ReadBytes(dir / "Dir.ref");
-    cat.DeleteDrawing({"A", "P"});
-    EXPECT_EQ(ReadBytes(dir / "Dir.ref"), before);
-    EXPECT_EQ(cat.ReleasedEntries().Count(), 0);
-}
-
 }  // namespace
 }  // namespace korin::testing

@@ -235,6 +235,10 @@ TEST_F(DirFileTest, UsedEntriesFollowCreationAndDeletion) {
     cat.DeleteDrawing({"F", "P1"});
     EXPECT_EQ(Values(cat.UsedEntries()), (std::vector<int32_t>{0, 1, 3}));
     EXPECT_EQ(Values(cat.ReleasedEntries()), std::vector<int32_t>{2});
+    // Deleting it again changes nothing.
+    const auto ref = ReadBytes(dir / "Dir.ref");
+    cat.DeleteDrawing({"F", "P1"});
+    EXPECT_EQ(std::make_pair(ReadBytes(dir / "Dir.ref"), cat.ReleasedEntries().Count()), std::make_pair(ref, 0));
     // The freed entry is reused first.
     cat.CreateEntry("", DrawingKey({"F", "P9"}));
     EXPECT_EQ(Values(cat.CreatedEntries()), std::vector<int32_t>{2});
