@@ -35,15 +35,13 @@ protected:
     }
 };
 
-TEST_F(DirFileTest, NewCatalogueIsHeaderAndOneZeroRecord) {
+TEST_F(DirFileTest, ANewCatalogueIsHeaderAndOneZeroRecordAndCreateEntryGrowsDirDatFirst) {
     const auto ref = ReadBytes(dir / "Dir.ref");
     ASSERT_EQ(ref.size(), 72u);
     for (size_t i = 0; i < ref.size(); ++i) EXPECT_EQ(ref[i], i == 4 ? 1 : 0) << i;
     EXPECT_EQ(ReadBytes(dir / "Dir.dat"), std::vector<uint8_t>(90, 0));
     EXPECT_EQ(Values(cat.UsedEntries()), std::vector<int32_t>{0});
-}
-
-TEST_F(DirFileTest, CreateEntryGrowsDirDatFirstAndStampsTheEntry) {
+    // A new entry grows both files and is stamped.
     const int32_t before = LocalTimeStamp();
     EXPECT_EQ(cat.CreateEntry("Anlage Nord", FolderKey({"A"})), "000001");
     const int32_t after = LocalTimeStamp();
