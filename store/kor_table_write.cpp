@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "store/kor_error.h"
-#include "store/kor_table.h"
 #include "store/kor_key_preload.h"
+#include "store/kor_table.h"
 #include "store/kor_table_format.h"
 #include "store/le.h"
 
@@ -217,7 +217,9 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
     // the insertions then find their nodes loaded. (A table without primary
     // key ends its keys with the slot; a new one is the likely one.)
     const int32_t likelySlot = HeaderI32(kSlotCount);
-    TKeyList keys = BuildKeys(likelySlot, [&](int32_t i) { return i >= 0 && i < n ? std::string_view(stored[static_cast<size_t>(i)]) : std::string_view(); });
+    TKeyList keys = BuildKeys(likelySlot, [&](int32_t i) {
+        return i >= 0 && i < n ? std::string_view(stored[static_cast<size_t>(i)]) : std::string_view();
+    });
     if (KeyConflict(values, stored, PreloadKeyPaths(keyFile_.Nodes(), keys))) return -1;
 
     const int32_t headBefore = HeaderI32(kFreeHead);
@@ -242,7 +244,8 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
     try {
         // The keys are those of the record as stored.
         bool asGiven = PrimaryKeyField() > 0 || s == likelySlot;
-        for (int32_t i = 0; i < n && asGiven; ++i) asGiven = records_.GetFieldView(i) == stored[static_cast<size_t>(i)];
+        for (int32_t i = 0; i < n && asGiven; ++i)
+            asGiven = records_.GetFieldView(i) == stored[static_cast<size_t>(i)];
         if (!asGiven) keys = RecordKeys();
         inserted = keyFile_.AddKeys(keys, s + 1);
     } catch (...) {
