@@ -116,6 +116,11 @@ TEST(TableAppend, WithoutPrimaryKeyFieldRecordsComeInSlotOrderComparedAsNumbers)
         expected.push_back(i);
     }
     EXPECT_EQ(Slots(*t), expected);  // "10" after "9"
+    // A freed slot is taken again, and its key names it.
+    ASSERT_TRUE(t->GoToSlot(3));
+    t->Delete();
+    EXPECT_EQ(t->Append({"new"}), 3);
+    EXPECT_EQ(Slots(*t), expected);
     EXPECT_EQ(t->KeyFile().Locate({KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('N', 80, "11")}), 10);
     // Without a primary key field FindByPrimary looks up the bare index only.
     EXPECT_FALSE(t->FindByPrimary("r1") || t->FindByPrimary(1));
