@@ -15,24 +15,21 @@ int32_t TKorKeyResults::Select(int32_t i) {
     int32_t y = Root();
     int64_t steps = 0;
     const int64_t limit = static_cast<int64_t>(nodes_.Count()) + 1;
+    // Into the subtree at child when entry i lies there (the frame says what
+    // the walk does at y afterwards), else past its entries.
+    auto into = [&](int32_t child, uint8_t stage) {
+        const int32_t entries = Cnt(child);
+        if (i >= entries) {
+            i -= entries;
+            return false;
+        }
+        cursor_.PushFrame(y, stage);
+        y = child;
+        return true;
+    };
     while (y > 0) {
         if (++steps > limit) RaiseKeyDamage("Ein Baum enthält einen Ringverweis!");
-        const int32_t left = nodes_.GetLeft(y);
-        const int32_t cl = Cnt(left);
-        if (i < cl) {
-            cursor_.PushFrame(y, 1);
-            y = left;
-            continue;
-        }
-        i -= cl;
-        const int32_t down = nodes_.GetDown(y);
-        const int32_t cd = Cnt(down);
-        if (i < cd) {
-            cursor_.PushFrame(y, 2);
-            y = down;
-            continue;
-        }
-        i -= cd;
+        if (into(nodes_.GetLeft(y), 1) || into(nodes_.GetDown(y), 2)) continue;
         if (Collected(y)) {
             if (i == 0) {
                 const int32_t right = nodes_.GetRight(y);
