@@ -100,17 +100,12 @@ TEST(KeyTable, FieldsLieWhereTheNodeLayoutPutsThemAndReadBack) {
     t.SetDown(0, 3);
 
     std::vector<uint8_t> expected = KeyFileBytes(4);
-    PutI32(expected, 0, 3);
-    PutI32(expected, 4, -5);
     const size_t n = 128;
-    PutI32(expected, n + 0, 0x01020304);
-    PutI32(expected, n + 4, -2);
-    PutI32(expected, n + 8, 0x7FFFFFFF);
-    PutI32(expected, n + 12, 1000);
-    expected[n + 16] = expected[n + 17] = 0xFF;
-    PutI32(expected, n + 20, 123456);
+    for (auto [at, v] : {std::pair<size_t, int32_t>{0, 3}, {4, -5}, {n, 0x01020304}, {n + 4, -2}, {n + 8, 0x7FFFFFFF}, {n + 12, 1000},
+                         {n + 20, 123456}})
+        PutI32(expected, at, v);
+    expected[n + 16] = expected[n + 17] = expected[n + 25] = 0xFF;
     expected[n + 24] = 0xFE;
-    expected[n + 25] = 0xFF;
     std::memcpy(&expected[n + 26], "P_KEY", 6);  // with its NUL
     expected[n + 61] = 0xA5;
     EXPECT_EQ(bytes, expected);
@@ -123,19 +118,13 @@ TEST(KeyTable, FieldsLieWhereTheNodeLayoutPutsThemAndReadBack) {
     EXPECT_EQ(t.GetUp(4), 55);
     std::memset(&bytes[64 + 26], 'x', 38);  // unterminated: its full 33 bytes count
     EXPECT_EQ(t.GetValue(1), std::string(33, 'x'));
-}
-
-TEST(KeyTable, NamesAreCutAt32Characters) {
-    auto bytes = KeyFileBytes(2);
-    TKorKeyTable t;
-    t.Attach(bytes.data(), static_cast<int32_t>(bytes.size()));
-    bytes[64 + 59] = 0x77;  // reserved byte right after the name field
+    // Names are cut at 32 characters; nothing is written beyond their NUL.
+    bytes[64 + 59] = 0x77;
     const std::string forty = "0123456789abcdefghijABCDEFGHIJ!?klmnopqr";
     t.SetName(1, forty);
     EXPECT_EQ(t.GetValue(1), forty.substr(0, 32));
-    EXPECT_EQ(bytes[64 + 58], 0);     // the terminating NUL
-    EXPECT_EQ(bytes[64 + 59], 0x77);  // nothing written beyond it
-    t.SetName(1, "M\xe4");          // 8-bit texts are stored unchanged
+    EXPECT_EQ(std::make_pair(bytes[64 + 58], bytes[64 + 59]), std::make_pair(uint8_t{0}, uint8_t{0x77}));
+    t.SetName(1, "M\xe4");  // 8-bit texts are stored unchanged
     EXPECT_EQ(t.GetValue(1), "M\xe4");
 }
 
@@ -180,8 +169,7 @@ TEST(KeyTable, DetachedGettersRaiseAndSettersDoNothing) {
     TKorKeyTable t;
     t.Attach(bytes.data(), static_cast<int32_t>(bytes.size()));
     t.Attach(nullptr, static_cast<int32_t>(bytes.size()));
-    EXPECT_FALSE(t.Attached());
-    EXPECT_EQ(t.Count(), 0);
+    EXPECT_EQ(std::make_pair(t.Attached(), t.Count()), std::make_pair(false, 0));
     for (const auto& g : Getters()) EXPECT_EQ(MessageOf([&] { g.call(t, 1); }), GetError(g.name, 1));
     EXPECT_EQ(MessageOf([&] { t.GetNextFree(); }),
               "KorKeyTable: GetNextFree greift auf einen unerlaubten Tabelleneintrag zu!");
