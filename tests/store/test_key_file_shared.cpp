@@ -16,8 +16,14 @@ using korin::KeyPart;
 using korin::TKeyList;
 using korin::TKorKeyFile;
 
-TKeyList Key(int v) {
-    return {KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('N', 80, std::to_string(v))};
+TKeyList Key(int v) { return {KeyPart('C', 0, "P_KEY"), KeyPart('N', 0, "0"), KeyPart('N', 80, std::to_string(v))}; }
+bool Add(TKorKeyFile& kf, int v) {
+    TKeyList k = Key(v);
+    return kf.AddKeys(k, v + 1);
+}
+void Del(TKorKeyFile& kf, int v) {
+    TKeyList k = Key(v);
+    kf.DeleteKeys(k);
 }
 
 std::vector<int> Walk(TKorKeyFile& kf) {
@@ -26,36 +32,20 @@ std::vector<int> Walk(TKorKeyFile& kf) {
     return records;
 }
 
-void Open(TKorKeyFile& kf, const std::string& dir) {
-    kf.SetProject(dir);
-    kf.SetFileName("k.idx");
-    kf.Open();
-}
-
 TEST(KeyFileShared, ChangesOfAnotherObjectShowInTheList) {
     korin::testing::TempDir dir;
     TKorKeyFile a, b;
-    a.SetProject(dir.Path());
-    a.SetFileName("k.idx");
+    for (TKorKeyFile* kf : {&a, &b}) kf->SetProject(dir.Path()), kf->SetFileName("k.idx");
     a.CreateNew(true);
-    Open(a, dir.Path());
-    for (int v = 0; v < 40; v += 2) {
-        TKeyList k = Key(v);
-        a.AddKeys(k, v + 1);
-    }
-    Open(b, dir.Path());
+    a.Open();
+    for (int v = 0; v < 40; v += 2) Add(a, v);
+    b.Open();
     ASSERT_EQ(Walk(b).size(), 20u);  // b's counts and cursor now exist
     b.GoTo(10);
     EXPECT_EQ(b.CurrentRecord(), 20);
 
-    for (int v = 1; v < 40; v += 4) {  // a adds ten records in between b's
-        TKeyList k = Key(v);
-        a.AddKeys(k, v + 1);
-    }
-    for (int v = 0; v < 12; v += 2) {  // and deletes six of b's
-        TKeyList k = Key(v);
-        a.DeleteKeys(k);
-    }
+    for (int v = 1; v < 40; v += 4) Add(a, v);   // a adds ten records in between b's
+    for (int v = 0; v < 12; v += 2) Del(a, v);   // and deletes six of b's
     std::vector<int> expected;
     for (int v = 0; v < 40; ++v)
         if ((v % 2 == 0 && v >= 12) || v % 4 == 1) expected.push_back(v);
@@ -63,20 +53,15 @@ TEST(KeyFileShared, ChangesOfAnotherObjectShowInTheList) {
     EXPECT_EQ(Walk(b), expected);
     b.GoTo(3);
     EXPECT_EQ(b.CurrentRecord(), expected[3]);
-    EXPECT_EQ(b.Locate(Key(17)), 17);
-    EXPECT_TRUE(b.Next());
+    EXPECT_TRUE(b.Locate(Key(17)) == 17 && b.Next());
     EXPECT_EQ(b.CurrentRecord(), 18);
     EXPECT_EQ(b.Verify(), "");
 
     // b changes the file in turn, past the size it mapped first; a sees it.
-    for (int v = 100; v < 300; ++v) {
-        TKeyList k = Key(v);
-        ASSERT_TRUE(b.AddKeys(k, v + 1));
-    }
+    for (int v = 100; v < 300; ++v) ASSERT_TRUE(Add(b, v));
     EXPECT_EQ(a.Locate(Key(299)), 299);
     EXPECT_EQ(Walk(a).size(), expected.size() + 200);
-    TKeyList gone = Key(150);
-    a.DeleteKeys(gone);
+    Del(a, 150);
     EXPECT_EQ(b.Locate(Key(150)), -2);
     EXPECT_EQ(a.Verify(), "");
 }
