@@ -172,24 +172,4 @@ TEST(TableModel, RandomSequencesAgreeWithTheModel) {
     }
 }
 
-TEST(TableModel, ManyRecordsKeepKeyOrderAndReindexAgrees) {
-    TempDir dir;
-    auto t = MakeTable(dir, {Text("K", 8), Text("V", 3), Int("G")});
-    t->DefineSecondaryKey("G", {"G"});
-    std::mt19937 rng(7);
-    std::map<std::string, int32_t> model;
-    for (int i = 0; i < 20000; ++i) {
-        const std::string k = Key(static_cast<int>(rng() % 90000));
-        const int32_t s = t->Append({k, "v", std::to_string(i % 13)});
-        ASSERT_EQ(s >= 0, !model.count(k));
-        if (s >= 0) model[k] = s;
-    }
-    std::vector<int32_t> expected;
-    for (const auto& [k, s] : model) expected.push_back(s);
-    ASSERT_EQ(Slots(*t), expected);
-    t->Reindex();
-    ASSERT_EQ(Slots(*t), expected);
-    ASSERT_EQ(t->KeyFile().Verify(), "");
-}
-
 }  // namespace
