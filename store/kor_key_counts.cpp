@@ -1,9 +1,6 @@
 #include "store/kor_key_counts.h"
 
-#include <utility>
-
 #include "store/kor_error.h"
-#include "store/le.h"
 
 namespace korin {
 
@@ -32,32 +29,19 @@ void TKorKeyCounts::Make(int32_t anchor) {
     cnt80_.assign(size, 0);
     cntLeaf_.assign(size, 0);
     anchor_ = -1;
-    // Post-order over the nodes under the anchor: children (Left, Right, Down) first.
-    std::vector<uint8_t> seen(size, 0);
-    std::vector<std::pair<int32_t, bool>> stack;
-    const int32_t root = nodes_.GetDown(anchor);
-    if (root != 0) stack.push_back({root, false});
-    while (!stack.empty()) {
-        const auto [k, childrenDone] = stack.back();
-        stack.pop_back();
-        if (childrenDone) {
-            FixNow(k);
-            continue;
-        }
-        // Also raises for a node number outside the file.
-        const uint8_t* node = nodes_.NodeBytes(k, "GetLeft");
-        const int32_t left = le::I32(node + keynode::kLeft), right = le::I32(node + keynode::kRight);
-        nodes_.Prefetch(left);
-        nodes_.Prefetch(right);
-        if (left == k || right == k)
+    // Post-order over the nodes under the anchor: a node is counted after its
+    // Left, Right and Down trees. Every node is entered once; one reached again
+    // is damage, as is a node that is its own child.
+    TKorTreeWalk walk(TKorTreeWalk::Order::PostOrder, TKorTreeWalk::Repeats::Skip);
+    walk.Start(nodes_, nodes_.GetDown(anchor));
+    for (int32_t k = walk.Next(nodes_); k >= 0; k = walk.Next(nodes_)) {
+        if (nodes_.GetLeft(k) == k || nodes_.GetRight(k) == k)
             RaiseKeyDamage("Es existiert ein direkter Ringverweis!");
-        if (seen[static_cast<size_t>(k)])
-            RaiseKeyDamage("Ein Eintrag ist mehrfach verknüpft oder Teil eines Rings!");
-        seen[static_cast<size_t>(k)] = 1;
-        stack.push_back({k, true});
-        for (const int32_t child : {nodes_.GetLeft(k), nodes_.GetRight(k), nodes_.GetDown(k)})
-            if (child != 0) stack.push_back({child, false});
+        FixNow(k);
     }
+    RaiseKeyWalkDamage(nodes_, walk, "Es existiert ein direkter Ringverweis!");
+    if (!walk.Repeated().empty())
+        RaiseKeyDamage("Ein Eintrag ist mehrfach verknüpft oder Teil eines Rings!");
     anchor_ = anchor;
 }
 

@@ -23,11 +23,14 @@ constexpr int32_t kNewFileSize = 72;
 
 std::string KeyPart(char letter, uint8_t number, std::string_view text) {
     std::string part;
-    part.reserve(2 + text.size());
-    part.push_back(letter);
-    part.push_back(static_cast<char>(number));
-    part.append(text);
+    AssignKeyPart(part, letter, number, text);
     return part;
+}
+
+void AssignKeyPart(std::string& part, char letter, uint8_t number, std::string_view text) {
+    part.reserve(2 + text.size());
+    part.assign({letter, static_cast<char>(number)});
+    part.append(text);
 }
 
 TKorKeyFile::TKorKeyFile() = default;

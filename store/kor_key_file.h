@@ -62,6 +62,8 @@ constexpr int32_t kAnyType = 255;
 
 // A key part: letter, number byte, text.
 std::string KeyPart(char letter, uint8_t number, std::string_view text);
+// The same into an existing string, whose room it keeps.
+void AssignKeyPart(std::string& part, char letter, uint8_t number, std::string_view text);
 inline uint8_t KeyPartNumber(std::string_view part) {
     return part.size() > 1 ? static_cast<uint8_t>(part[1]) : 0;
 }

@@ -471,8 +471,7 @@ bool TKorTable::FindByPrimary(const std::string& value) {
     const int32_t p = PrimaryKeyField();
     if (p > 0) {
         parts.resize(3);
-        parts[2].assign({fieldDefs_.TypeLetter(p - 1), static_cast<char>(kPointerType)});
-        parts[2].append(value);
+        AssignKeyPart(parts[2], fieldDefs_.TypeLetter(p - 1), kPointerType, value);
     } else {
         parts.resize(2);
     }

@@ -242,11 +242,10 @@ int32_t TKorTable::Append(const std::vector<std::string>& values) {
     records_.SetFields(stored);
     bool inserted = false;
     try {
-        // The keys are those of the record as stored.
-        bool asGiven = PrimaryKeyField() > 0 || s == likelySlot;
-        for (int32_t i = 0; i < n && asGiven; ++i)
-            asGiven = records_.GetFieldView(i) == stored[static_cast<size_t>(i)];
-        if (!asGiven) keys = RecordKeys();
+        // The keys were built from the values as the record now holds them
+        // (AsStored cuts them as the slot does); only a table without primary
+        // key field names the slot, which may be another than the likely one.
+        if (PrimaryKeyField() <= 0 && s != likelySlot) keys = RecordKeys();
         inserted = keyFile_.AddKeys(keys, s + 1);
     } catch (...) {
         // The key file may have taken some of the keys before it could not
