@@ -40,35 +40,22 @@ protected:
     std::unique_ptr<TKorTable> t;
 };
 
-TEST_F(TableFilter, ThePrimaryKeyFieldSelectsAtMostOneRecord) {
-    t->SetFilter("K = \"d\"");
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"d"}));
-    EXPECT_EQ(t->RecordCount(), 1);
-    t->SetFilter("0=\"zz\"");
-    EXPECT_FALSE(t->First());
-    EXPECT_TRUE(t->Eof());
-    EXPECT_EQ(t->RecordCount(), 0);
-    t->SetFilter("   ");
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
-    t->SetFilter("K=\"b\"");
-    t->SetFilter("");
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
-    EXPECT_EQ(t->Filter(), "");
-}
-
-TEST_F(TableFilter, SecondaryKeysSelectTheirRecordsInKeyOrder) {
-    // Typ is the first field of TZ: its records come in the order of the key's
-    // further field (Zusatz x: c, e; y: b), then of their pointer parts. A unique
-    // key collects the leaves below the value; the number field's "7" matches
-    // the stored "7" although the value part is "C".
+TEST_F(TableFilter, KeysSelectTheirRecordsInKeyOrderAndABlankFilterAll) {
+    // The primary key field selects at most one record. Typ is the first field
+    // of TZ: its records come in the order of the key's further field (Zusatz
+    // x: c, e; y: b), then of their pointer parts. A unique key collects the
+    // leaves below the value; the number field's "7" matches the stored "7"
+    // although the value part is "C".
+    const std::vector<std::string> all{"a", "b", "c", "d", "e"};
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"  Ort   =   \"  Kiel  \"  ", {"a", "d", "e"}}, {"1=\"Bonn\"", {"b"}}, {"Typ=\"A\"", {"c", "e", "b"}},
-        {"Nr=\"7\"", {"b", "c", "e"}}, {"2 = \"12\"", {"a"}}};
+        {"K = \"d\"", {"d"}}, {"0=\"zz\"", {}}, {"   ", all}, {"  Ort   =   \"  Kiel  \"  ", {"a", "d", "e"}},
+        {"1=\"Bonn\"", {"b"}}, {"Typ=\"A\"", {"c", "e", "b"}}, {"Nr=\"7\"", {"b", "c", "e"}}, {"2 = \"12\"", {"a"}}, {"", all}};
     for (const auto& [expression, keys] : cases) {
         t->SetFilter(expression);
         EXPECT_EQ(Keys(), keys) << expression;
         EXPECT_EQ(t->RecordCount(), static_cast<int32_t>(keys.size())) << expression;
     }
+    EXPECT_EQ(t->Filter(), "");
 }
 
 TEST_F(TableFilter, RefusalsKeepTheSelectionAndStoreTheExpression) {
