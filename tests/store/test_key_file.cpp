@@ -488,13 +488,9 @@ int Exercise(const std::string& dir, const std::string& name, bool damaged) {
     attempt([&] { auditEmpty = kf.Verify().empty(); });
     auto walk = [&] {
         attempt([&] { kf.RecordCount(); });
-        attempt([&] {
-            for (int i = 0; i < 5000 && (i == 0 ? kf.First() : kf.Next()); ++i) {
-            }
-        });
-        attempt([&] { kf.Last(); });
-        attempt([&] { kf.Prior(); });
-        attempt([&] { kf.GoTo(1); });
+        attempt([&] { for (int i = 0; i < 5000 && (i == 0 ? kf.First() : kf.Next()); ++i) continue; });
+        for (const auto& step : {+[](TKorKeyFile& k) { k.Last(); }, +[](TKorKeyFile& k) { k.Prior(); }, +[](TKorKeyFile& k) { k.GoTo(1); }})
+            attempt([&] { step(kf); });
     };
     walk();
     for (const TKeyList& key : {PK("1"), SK("NAME", "a", "2")}) attempt([&] { kf.Locate(key); });
@@ -504,14 +500,9 @@ int Exercise(const std::string& dir, const std::string& name, bool damaged) {
     }
     attempt([&] { kf.ResetSelection(); });
     for (const TKeyList& start : {TKeyList{}, TKeyList{P('C', 0, "P_KEY")}, PrimaryPrefix(), PK("7")}) {
-        attempt([&] {
-            kf.SetStart(start);
-            TIntegerList list;
-            kf.GetRecords(list);
-            kf.GetIndexValues(list);
-            std::vector<std::string> lines;
-            kf.ListLevel(lines);
-        });
+        TIntegerList list;
+        std::vector<std::string> lines;
+        attempt([&] { kf.SetStart(start), kf.GetRecords(list), kf.GetIndexValues(list), kf.ListLevel(lines); });
     }
     attempt([&] { korin::PreloadKeyPaths(kf.Nodes(), Join({PK("5"), SK("NAME", "q", "5"), PK("1")})); });
     attempt([&] { Add(kf, Join({PK("5"), SK("NAME", "q", "5")}), 6); });
