@@ -133,11 +133,8 @@ TEST_F(TableAddField, WidensEverySlotAndKeepsRecordsChecksumsAndKeys) {
     EXPECT_EQ(t->FileSize(), oldB + 20 + 65 + (oldS + 48 + 20 + 1) * slots + 100);
     for (auto& image : images) image.second.push_back("");
     EXPECT_EQ(SlotImages(*t, 4), images);
-    for (int32_t s = 0; s < slots; ++s) {
-        TKorRecords r = t->Records();
-        r.Select(s);
-        EXPECT_TRUE(!r.IsActive() || r.ComputeChecksum() == r.GetChecksum()) << s;
-    }
+    TKorRecords r = t->Records();
+    for (int32_t s = 0; s < slots; ++s) EXPECT_TRUE((r.Select(s), !r.IsActive() || r.ComputeChecksum() == r.GetChecksum())) << s;
     EXPECT_EQ(ReadBytes(dir / "t.key"), keys);
     EXPECT_EQ(std::make_pair(Files(dir), Slots(*t).size()), std::make_pair(std::vector<std::string>{"t.dat", "t.key"}, size_t{22}));
     ASSERT_TRUE(t->FindByPrimary("k90"));
@@ -185,10 +182,7 @@ TEST_F(TableReindex, RebuildsTheKeyOrderTheFreeChainAndTheCount) {
     // Free slots are chained in ascending order: the head is the highest.
     EXPECT_EQ(std::make_pair(t->HeaderRecordCount(), t->FreeHead()), std::make_pair(22, 18));
     TKorRecords r = t->Records();
-    for (auto [slot, next] : {std::pair{17, 12}, {11, 4}, {3, 0}}) {
-        r.Select(slot);
-        EXPECT_EQ(r.GetStamp(), next) << slot;
-    }
+    for (auto [slot, next] : {std::pair{17, 12}, {11, 4}, {3, 0}}) EXPECT_EQ((r.Select(slot), r.GetStamp()), next) << slot;
     EXPECT_EQ(Files(dir), (std::vector<std::string>{"t.dat", "t.key"}));
     EXPECT_EQ((std::vector<int32_t>{t->Append({"n1", "x", "1"}), t->Append({"n2", "x", "2"})}), (std::vector<int32_t>{17, 11}));
 }
@@ -199,9 +193,7 @@ TEST_F(TableFileHelpers, ARawFileTakesAHeaderAndRecordsFromAnotherTable) {
     t->Close();
 
     TKorTable c;
-    c.SetProject(dir.Path());
-    c.SetFileName("c.dat");
-    c.SetKeyFileName("c.key");
+    c.SetProject(dir.Path()), c.SetFileName("c.dat"), c.SetKeyFileName("c.key");
     c.CreateRawFile(static_cast<int32_t>(used + 100), true);
     auto raw = ReadBytes(dir / "c.dat");
     ASSERT_EQ(raw.size(), static_cast<size_t>(used + 100));
