@@ -129,8 +129,7 @@ TEST_F(MappedFile, OpenMapsTheWholeFileSharedAndCloseReleasesIt) {
     // Opening after the file went away stays closed; destruction releases.
     {
         ProbeFile scoped;
-        scoped.SetProject(dir.Path());
-        scoped.SetFileName("000007");
+        scoped.SetProject(dir.Path()), scoped.SetFileName("000007");
         scoped.Open();
         ASSERT_TRUE(scoped.IsOpen());
         std::filesystem::rename(dir / "000007", dir / "moved");
@@ -161,8 +160,7 @@ TEST(MappedFileErrors, RefusedAccessNamesTheFullPath) {
         if (fd >= 0 || error != EACCES) GTEST_SKIP() << "no file refuses writing here";
     }
     ProbeFile file;
-    file.ForceProject(dir);
-    file.SetFileName(name);
+    file.ForceProject(dir), file.SetFileName(name);
     const int fds = OpenDescriptors();
     // The refusal of the system belongs to the general class, not to EKorMMFError.
     EXPECT_EQ(MessageOf([&] {
@@ -250,8 +248,7 @@ TEST_F(MappedFile, LargeFileGrowsIntoRoomThatFlushAndCloseCut) {
     EXPECT_GT(onDisk(), large + 100);
     file.View()[large + 99] = 0x42;
     ProbeFile other;
-    other.ForceProject(dir.Path());
-    other.SetFileName("000007");
+    other.ForceProject(dir.Path()), other.SetFileName("000007");
     other.Open();
     EXPECT_EQ(other.FileSize(), large + 100);
     other.GrowFile(large + 200);
