@@ -1,6 +1,6 @@
-// The order of key texts: fixed examples and the properties a tree order needs
-// (antisymmetry, transitivity, termination on control characters). The random
-// comparison with an independent statement of the rules is in test_key_order.
+// The order of key texts: fixed examples, and a part prepared for a descent
+// against the comparison. The random comparison with an independent statement
+// of the rules (a total order) is in test_key_order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,26 +62,6 @@ TEST(TextCompare, OrdersTheExamples) {
         {a32 + "x", a32 + "y"}, {a32, a32 + "zzz"}, {a31 + "12", a31 + "13"},
         {std::string(40, '1'), std::string(32, '1') + "2"}, {"", ""}, {"abc12", "abc12"}};
     for (const auto& [x, y] : equal) EXPECT_EQ(TextCompare(x, y), 0) << x << " / " << y;
-}
-
-TEST(TextCompare, IsATotalPreorderOnRandomTexts) {
-    // Sorting with the comparison and checking every pair catches results that
-    // depend on the argument order or are not transitive. Two control characters
-    // at the same place leave the order free, but the comparison must end and
-    // be consistent.
-    for (uint32_t seed = 11; seed <= 13; ++seed) {
-        std::mt19937 rng(seed);
-        std::vector<std::string> texts;
-        for (int i = 0; i < 150; ++i) texts.push_back(RandomText(rng, "a1b0 \x01\x02\t\x1f\x84", 6));
-        std::stable_sort(texts.begin(), texts.end(),
-                         [](const std::string& x, const std::string& y) { return TextCompare(x, y) < 0; });
-        for (size_t i = 0; i < texts.size(); ++i)
-            for (size_t j = i; j < texts.size(); ++j) {
-                ASSERT_LE(TextCompare(texts[i], texts[j]), 0) << "seed " << seed << " at " << i << "," << j;
-                ASSERT_EQ(Sign(TextCompare(texts[i], texts[j])), -Sign(TextCompare(texts[j], texts[i])))
-                    << "seed " << seed;
-            }
-    }
 }
 
 // A part made ready for a descent orders nodes as the type and TextCompare do,
