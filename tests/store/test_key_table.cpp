@@ -84,20 +84,11 @@ TEST(KeyTable, FieldsLieWhereTheNodeLayoutPutsThemAndReadBack) {
     auto bytes = KeyFileBytes(4);
     TKorKeyTable t;
     t.Attach(bytes.data(), static_cast<int32_t>(bytes.size()));
-    ASSERT_TRUE(t.Attached());
-    EXPECT_EQ(t.Count(), 4);
-
-    t.SetDown(2, 0x01020304);
-    t.SetUp(2, -2);
-    t.SetLeft(2, 0x7FFFFFFF);
-    t.SetRight(2, 1000);
+    ASSERT_EQ(std::make_pair(t.Attached(), t.Count()), std::make_pair(true, 4));
+    t.SetDown(2, 0x01020304), t.SetUp(2, -2), t.SetLeft(2, 0x7FFFFFFF), t.SetRight(2, 1000), t.SetDIndex(2, 123456);
     t.SetBalance(2, 0x1FFFF);  // the low 16 bits: -1
-    t.SetDIndex(2, 123456);
     t.SetType(2, 0xFFFE);      // read back widened with its sign
-    t.SetName(2, "P_KEY");
-    t.SetEvaluate(2, 0xA5);
-    t.SetNextFree(-5);
-    t.SetDown(0, 3);
+    t.SetName(2, "P_KEY"), t.SetEvaluate(2, 0xA5), t.SetNextFree(-5), t.SetDown(0, 3);
 
     std::vector<uint8_t> expected = KeyFileBytes(4);
     const size_t n = 128;
