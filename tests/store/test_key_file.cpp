@@ -561,26 +561,39 @@ TEST_F(KeyFileRecords, DamagedFilesAreSurvivedOrRefused) {
 }
 
 // A ring in the secondary index, away from the default selection: inserting or
-// deleting there names it; finding a key reads only the nodes on its path and
+// deleting there names it, as counting names a node linked twice; finding a key reads only the nodes on its path and
 // a list only those below its selection, so the primary index stays readable.
 TEST_F(KeyFileRecords, ADirectRingIsNamedAndLeavesTheOtherIndexReadable) {
     kf.Close();
     const Image im = Img();
     const int32_t s = im[im.root].right, zero = im[s].down, name = im[zero].down, v = im[name].down;
     ASSERT_EQ(im[v].name, "b");
+    ASSERT_NE(im[v].right, 0);
+    const auto intact = ReadBytes(Path());
     PatchNode(Path(), v, kLeft, v);
     const auto damaged = ReadBytes(Path());
+    // Also: b's Right linked once more as its Left.
+    WriteBytes(Path(), intact);
+    PatchNode(Path(), v, kLeft, im[v].right);
+    const auto twice = ReadBytes(Path());
     const std::string ring = "KorKeyFile: Die Indexdatei ist beschädigt. Es existiert ein direkter Ringverweis!";
-    const std::vector<std::pair<std::string, std::function<std::string(TKorKeyFile&)>>> operations = {
-        {ring, [](TKorKeyFile& probe) { Add(probe, SK("NAME", "a", "99"), 100); return std::string(); }},
-        {ring, [](TKorKeyFile& probe) { Del(probe, SK("NAME", "a", "2")); return std::string(); }},
-        {"locate 7, list 1 2 7 10 33", [](TKorKeyFile& probe) {
+    auto countNames = [](TKorKeyFile& probe) {
+        probe.SetSelection(NameIndex(), false);
+        return MessageOf<korin::EKorKeyError>([&] { probe.RecordCount(); });
+    };
+    const std::vector<std::tuple<std::string, const std::vector<uint8_t>*, std::function<std::string(TKorKeyFile&)>>>
+        operations = {
+        {ring, &damaged, [](TKorKeyFile& probe) { Add(probe, SK("NAME", "a", "99"), 100); return std::string(); }},
+        {ring, &damaged, [](TKorKeyFile& probe) { Del(probe, SK("NAME", "a", "2")); return std::string(); }},
+        {"KorKeyFile: Die Indexdatei ist beschädigt. Ein Eintrag ist mehrfach verknüpft oder Teil eines Rings!",
+         &twice, countNames},
+        {"locate 7, list 1 2 7 10 33", &damaged, [](TKorKeyFile& probe) {
              std::string text = "locate " + std::to_string(probe.Locate(PK("7"))) + ", list";
              for (int32_t r : Walk(probe)) text += " " + std::to_string(r);
              return text;
          }},
         // Counting the damaged index is refused and leaves no counts behind.
-        {"count 5, " + ring + ", count 5", [](TKorKeyFile& probe) {
+        {"count 5, " + ring + ", count 5", &damaged, [](TKorKeyFile& probe) {
              std::string text = "count " + std::to_string(probe.RecordCount());
              probe.SetSelection(NameIndex(), false);
              text += ", " + MessageOf<korin::EKorKeyError>([&] { probe.RecordCount(); });
@@ -589,8 +602,8 @@ TEST_F(KeyFileRecords, ADirectRingIsNamedAndLeavesTheOtherIndexReadable) {
          }},
     };
     const std::string caught = dir / "caught";
-    for (const auto& [expected, operation] : operations) {
-        WriteBytes(Path(), damaged);
+    for (const auto& [expected, image, operation] : operations) {
+        WriteBytes(Path(), *image);
         std::filesystem::remove(caught);
         // The child writes what it saw or caught.
         ASSERT_TRUE(EndsWell([&] {
