@@ -561,8 +561,9 @@ TEST_F(KeyFileRecords, DamagedFilesAreSurvivedOrRefused) {
 }
 
 // A ring in the secondary index, away from the default selection: inserting or
-// deleting there names it, as counting names a node linked twice; finding a key reads only the nodes on its path and
-// a list only those below its selection, so the primary index stays readable.
+// deleting there names it, as counting names a node linked twice; finding a key
+// reads only the nodes on its path and a list only those below its selection,
+// so the primary index stays readable.
 TEST_F(KeyFileRecords, ADirectRingIsNamedAndLeavesTheOtherIndexReadable) {
     kf.Close();
     const Image im = Img();
