@@ -13,10 +13,11 @@
 // The whole sequence (both sizes, both sides, every operation, each timed once
 // by the wall clock) runs in three rounds, and every round begins by appending
 // into new files, so the rounds are alike and each operation of each side and
-// size is timed three times, spread over the run. On a machine shared with
-// others a single timing of a 10^6 operation may be half again as long as the
-// next one (the memory of its neighbours' work); the best of the three rounds
-// is what the operation costs here, for both sides and both sizes alike.
+// size is timed three times, spread over the run. On a virtual machine that
+// shares its memory with others a single timing of a 10^6 operation, which
+// misses the caches and takes hundreds of MB of fresh memory, may be half again
+// as long as the next one; the best of the three rounds is what the operation
+// costs here, for both sides and both sizes alike.
 //
 // At the end one line per operation prints both best times, the ratio ours /
 // SQLite and the slowest round of each side, then the growth of every operation
