@@ -776,10 +776,6 @@ void TKorKeyFile::CollectNodes(int32_t k) {
     });
 }
 
-void TKorKeyFile::RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink) const {
-    RaiseKeyWalkDamage(nodes_, walk, selfLink);
-}
-
 int32_t TKorKeyFile::ResultNode(int32_t i) {
     CatchUpWithOthers();
     return results_.Node(i);

@@ -218,10 +218,6 @@ protected:
     bool WalkTree(int32_t k, bool intoDown, Visit&& visit);
 
     [[noreturn]] static void RaiseDamaged(const std::string& what);
-    // Raises for the damage a walk found (nothing when none): a node outside
-    // the file as the node table's range error, a node linked to itself with
-    // selfLink, a ring with "Ein Baum enthält einen Ringverweis!".
-    void RaiseWalkDamage(const TKorTreeWalk& walk, const char* selfLink) const;
 
     void SetCurrentRecord(int32_t r) { currentRecord_ = r; }
     void SetPosition(int32_t p) {
@@ -324,7 +320,7 @@ bool TKorKeyFile::WalkTree(int32_t k, bool intoDown, Visit&& visit) {
             visit(node);
         }
     }
-    RaiseWalkDamage(walk, "Ein Baum enthält einen Ringverweis!");
+    RaiseKeyWalkDamage(nodes_, walk, "Ein Baum enthält einen Ringverweis!");
     return true;
 }
 
