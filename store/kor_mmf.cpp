@@ -171,6 +171,7 @@ int TKorMMF::SyncNow() const {
 }
 
 void TKorMMF::CutRoom() {
+    prefault_.Stop();
     if (!extent_ || fileHandle_ < 0 || extent_->end <= extent_->length) return;
     // Bytes beyond the length were never written: nothing is lost if the cut
     // fails, the file only stays longer until the next one.
@@ -415,6 +416,7 @@ void TKorMMF::GrowFile(int64_t newSize) {
     // only an extension of the file; past the reservation it is remapped with
     // room to double.
     if (static_cast<size_t>(newSize) > mapHandle_) {
+        prefault_.Stop();
         const size_t capacity =
             PageRound(std::max<size_t>(static_cast<size_t>(end), 2 * mapHandle_));
         void* moved = ::mremap(view_, mapHandle_, capacity, MREMAP_MAYMOVE);
@@ -438,6 +440,9 @@ void TKorMMF::GrowFile(int64_t newSize) {
         if (end > newSize && extent_) err = ExtendFile(fileHandle_, end);
         if (err == 0) {
             extent_->end = end;
+            // The room is written into soon: its pages are faulted in beside
+            // the work that follows.
+            prefault_.Start(view_ + newSize, static_cast<size_t>(end - newSize));
         } else {
             err = ExtendFile(fileHandle_, newSize, &reserved_);
             if (err != 0) {

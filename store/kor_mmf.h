@@ -41,6 +41,7 @@
 #include <string>
 
 #include "store/kor_file_room.h"
+#include "store/kor_prefault.h"
 
 namespace korin {
 
@@ -179,10 +180,13 @@ private:
     int64_t reserved_ = 0;  // end of the blocks reserved beyond the file's end
     bool tailAdvised_ = false;
     std::shared_ptr<TKorFileExtent> extent_;
+    // Faults in the room made by the last growth (stopped before the mapping
+    // moves, is cut or goes).
+    TKorPrefault prefault_;
 
     // errno of a failed msync or fsync, 0 on success.
     int SyncNow() const;
-    // Cuts the room ahead off the file.
+    // Stops faulting in the room and cuts it off the file.
     void CutRoom();
     // Tells the system how the mapping of a file of `size` bytes is read.
     void AdviseMapping(int64_t size);

@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -263,6 +264,30 @@ TEST_F(MappedFile, LargeFileGrowsIntoRoomThatFlushAndCloseCut) {
     expected[large + 99] = 0x42;
     expected[large + 199] = 0x43;
     EXPECT_EQ(ReadBytes(dir / "000007"), expected);
+}
+
+// The room a growth makes is faulted in on a second thread: its pages come
+// into the page cache without a write of the store's, and stay zero.
+TEST_F(MappedFile, RoomOfAGrowthIsFaultedInWithoutAWrite) {
+    const auto large = static_cast<int32_t>(korin::kRoomFrom);
+    file.initialSize = large;
+    file.CreateNew(true);
+    file.Open();
+    file.GrowFile(large + 100);
+    const auto onDisk = static_cast<int64_t>(std::filesystem::file_size(dir / "000007"));
+    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    const size_t from = (static_cast<size_t>(large) + 100 + page - 1) / page * page;
+    std::vector<unsigned char> resident((static_cast<size_t>(onDisk) - from) / page);
+    ASSERT_GT(resident.size(), 0u);
+    const auto allResident = [&] {
+        if (::mincore(file.View() + from, resident.size() * page, resident.data()) != 0) return false;
+        return std::all_of(resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) != 0; });
+    };
+    for (int wait = 0; wait < 500 && !allResident(); ++wait) ::usleep(10'000);
+    EXPECT_TRUE(allResident());
+    EXPECT_TRUE(std::all_of(file.View() + from, file.View() + onDisk, [](uint8_t b) { return b == 0; }));
+    file.Close();
+    EXPECT_EQ(ReadBytes(dir / "000007"), Fresh(static_cast<size_t>(large) + 100));
 }
 
 // ---- the project directory -----------------------------------------------------
