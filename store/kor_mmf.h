@@ -157,7 +157,8 @@ protected:
     // it mapped. View may move: no pointer into the mapping survives this call.
     // On failure the file keeps its size and the old mapping stays valid, and the
     // mapping error above is raised. A large file gets room ahead
-    // (store/kor_file_room.h), which the next growths use without a system call.
+    // (store/kor_file_room.h), which the next growths use without a system call
+    // and whose pages a second thread faults in meanwhile (store/kor_prefault.h).
     void GrowFile(int64_t newSize);
 
     // The size of the open file as it is now (another object mapping it may
