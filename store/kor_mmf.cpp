@@ -441,7 +441,9 @@ void TKorMMF::GrowFile(int64_t newSize) {
         if (err == 0) {
             extent_->end = end;
             // The room is written into soon: its pages are faulted in beside
-            // the work that follows.
+            // the work that follows, just ahead of it (the mapping may have
+            // moved: the place is told anew first).
+            prefault_.Reached(view_ + newSize);
             prefault_.Start(view_ + newSize, static_cast<size_t>(end - newSize));
         } else {
             err = ExtendFile(fileHandle_, newSize, &reserved_);
@@ -453,6 +455,7 @@ void TKorMMF::GrowFile(int64_t newSize) {
         }
     }
     fileSize_ = static_cast<int32_t>(newSize);
+    prefault_.Reached(view_ + newSize);
     if (extent_) extent_->length = std::max(extent_->length, newSize);
 }
 

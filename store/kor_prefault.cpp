@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 
 #include "store/kor_file_room.h"
@@ -18,23 +19,43 @@ void TKorPrefault::Start(uint8_t* from, size_t length) {
     if (end <= begin) return;
     stop_ = false;
     try {
-        thread_ = std::thread([this, begin, end] {
-            // A piece is a huge page, so that Stop waits for at most one.
-            constexpr uintptr_t kPiece = static_cast<uintptr_t>(kRoomStep);
-            for (uintptr_t at = begin; at < end && !stop_.load(std::memory_order_relaxed);) {
-                const uintptr_t next = std::min(end, (at / kPiece + 1) * kPiece);
-                if (::madvise(reinterpret_cast<void*>(at), next - at, MADV_POPULATE_WRITE) != 0) return;
-                at = next;
-            }
-        });
+        thread_ = std::thread([this, begin, end] { Run(begin, end); });
     } catch (const std::system_error&) {
         // Without a thread the store's writes fault the pages in themselves.
     }
 }
 
+void TKorPrefault::Reached(const uint8_t* at) {
+    // The thread looks at the owner's place when it wakes; the owner, which
+    // comes here every few records, neither waits for a lock nor wakes it.
+    reached_.store(reinterpret_cast<uintptr_t>(at), std::memory_order_relaxed);
+}
+
+void TKorPrefault::Run(uintptr_t begin, uintptr_t end) {
+    // A piece is a huge page, so that Stop waits for at most one.
+    constexpr auto kPiece = static_cast<uintptr_t>(kRoomStep);
+    for (uintptr_t at = begin; at < end;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            // The owner writes some tens of megabytes a second: a look every
+            // millisecond keeps the lead.
+            while (!stop_ && at >= reached_.load(std::memory_order_relaxed) + kLead)
+                wake_.wait_for(lock, std::chrono::milliseconds(1));
+            if (stop_) return;
+        }
+        const uintptr_t next = std::min(end, (at / kPiece + 1) * kPiece);
+        if (::madvise(reinterpret_cast<void*>(at), next - at, MADV_POPULATE_WRITE) != 0) return;
+        at = next;
+    }
+}
+
 void TKorPrefault::Stop() {
     if (!thread_.joinable()) return;
-    stop_ = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
     thread_.join();
 }
 

@@ -10,6 +10,13 @@
 // on: it asks the system to fault the room in (MADV_POPULATE_WRITE), a huge page
 // at a time, and stops between two of them when told to.
 //
+// The thread keeps only a short lead (kLead) ahead of what the owner has
+// reached: the system zeroes each page it faults in through the processor's
+// cache, and a whole room faulted in at once (an eighth of the file) would
+// push out of the cache the nodes a key file's descents read most, long
+// before the owner writes those pages. Kept close, the zeroed pages are still
+// in the cache when the owner writes them.
+//
 // The thread only asks the system: it reads and writes no byte of the mapping
 // and no object of the store, so the bytes of the file are what they would be
 // without it. Where the system cannot fault a page in (a kernel without the
@@ -20,8 +27,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 
 namespace korin {
@@ -33,17 +42,27 @@ public:
     TKorPrefault& operator=(const TKorPrefault&) = delete;
     ~TKorPrefault() { Stop(); }
 
+    static constexpr size_t kLead = size_t{4} << 20;
+
     // Stops a fault-in that still runs, then faults in the whole pages within
-    // [from, from + length) of a shared, writable mapping on a new thread.
-    // Nothing is started for less than a page, or when no thread can be had.
+    // [from, from + length) of a shared, writable mapping on a new thread, no
+    // further than kLead beyond the last address Reached gave. Nothing is
+    // started for less than a page, or when no thread can be had.
     void Start(uint8_t* from, size_t length);
+    // The owner has come to `at` in the mapping (its length ends there).
+    void Reached(const uint8_t* at);
     // Returns when no fault-in of this object runs any more: at once when none
-    // does, else after the piece being faulted in.
+    // does or it waits for the owner, else after the piece being faulted in.
     void Stop();
 
 private:
+    void Run(uintptr_t begin, uintptr_t end);
+
     std::thread thread_;
-    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;  // guarded by mutex_
+    std::atomic<uintptr_t> reached_{0};
 };
 
 }  // namespace korin
