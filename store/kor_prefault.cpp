@@ -37,10 +37,16 @@ void TKorPrefault::Run(uintptr_t begin, uintptr_t end) {
     for (uintptr_t at = begin; at < end;) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            // The owner writes some tens of megabytes a second: a look every
-            // millisecond keeps the lead.
-            while (!stop_ && at >= reached_.load(std::memory_order_relaxed) + kLead)
-                wake_.wait_for(lock, std::chrono::milliseconds(1));
+            // An appending owner writes some tens of megabytes a second. One
+            // that has paused is looked at less and less often, but at least
+            // every 16 ms, in which even a fast writer does not use up the
+            // lead. (The programs flush, and so stop the thread, at the end
+            // of every operation: a file does not wait long with room.)
+            auto pause = std::chrono::milliseconds(1);
+            while (!stop_ && at >= reached_.load(std::memory_order_relaxed) + kLead) {
+                wake_.wait_for(lock, pause);
+                pause = std::min(2 * pause, std::chrono::milliseconds(16));
+            }
             if (stop_) return;
         }
         const uintptr_t next = std::min(end, (at / kPiece + 1) * kPiece);

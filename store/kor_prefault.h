@@ -11,11 +11,10 @@
 // at a time, and stops between two of them when told to.
 //
 // The thread keeps only a short lead (kLead) ahead of what the owner has
-// reached: the system zeroes each page it faults in through the processor's
-// cache, and a whole room faulted in at once (an eighth of the file) would
-// push out of the cache the nodes a key file's descents read most, long
-// before the owner writes those pages. Kept close, the zeroed pages are still
-// in the cache when the owner writes them.
+// reached: a whole room faulted in at once (an eighth of the file) would take
+// its memory long before the owner writes there, and the system, which zeroes
+// each page through the processor's cache, would push out of the cache the
+// nodes a key file's descents read most.
 //
 // The thread only asks the system: it reads and writes no byte of the mapping
 // and no object of the store, so the bytes of the file are what they would be
