@@ -432,6 +432,7 @@ void TKorMMF::GrowFile(int64_t newSize) {
         AdviseMapping(newSize);
         tailAdvised_ = true;
     }
+    bool madeRoom = false;
     if (newSize > reach) {
         // Room is made with its blocks, so that a full disk shows here and not
         // as a fault while writing through the mapping; a disk without room for
@@ -440,11 +441,7 @@ void TKorMMF::GrowFile(int64_t newSize) {
         if (end > newSize && extent_) err = ExtendFile(fileHandle_, end);
         if (err == 0) {
             extent_->end = end;
-            // The room is written into soon: its pages are faulted in beside
-            // the work that follows, just ahead of it (the mapping may have
-            // moved: the place is told anew first).
-            prefault_.Reached(view_ + newSize);
-            prefault_.Start(view_ + newSize, static_cast<size_t>(end - newSize));
+            madeRoom = true;
         } else {
             err = ExtendFile(fileHandle_, newSize, &reserved_);
             if (err != 0) {
@@ -456,6 +453,9 @@ void TKorMMF::GrowFile(int64_t newSize) {
     }
     fileSize_ = static_cast<int32_t>(newSize);
     prefault_.Reached(view_ + newSize);
+    // The room is written into soon: its pages are faulted in beside the work
+    // that follows, just ahead of it.
+    if (madeRoom) prefault_.Start(view_ + newSize, static_cast<size_t>(end - newSize));
     if (extent_) extent_->length = std::max(extent_->length, newSize);
 }
 
